@@ -1,0 +1,95 @@
+#include "engine/angles.h"
+
+#include <limits>
+
+namespace engine {
+
+namespace {
+
+// A double holds only the value nearest the decimal angle that was typed or computed
+// (55.29 is 55.28999999999999914…), and every ×100 or ×60 of a split multiplies that
+// error. Each truncation therefore counts a value lying below a whole number by no more
+// than this share of the input magnitude as having reached it. 2^-44 is 256 units in the
+// last place: far above the errors the conversions carry, and far below the 1e-9 that
+// separates two twelve-digit display forms of angles up to 360°.
+constexpr double kDigitSlack = 0x1p-44;
+
+// Beyond this many turns NormalizeAngle reduces with fmod instead of stepping, so huge
+// inputs end at once; every angle that a typed twelve-digit value can produce steps.
+constexpr double kMaxSteppedTurns = 0x1p20;
+
+// The whole part of v, counting v as whole when it lies below the next integer by no
+// more than slack. Degrees and minutes stay in doubles, so no magnitude can wrap.
+double WholePart(double v, double slack) {
+    return std::trunc(v + slack);
+}
+
+}  // namespace
+
+double PackedToDegrees(double packed) {
+    const double sign = packed < 0 ? -1.0 : 1.0;
+    const double magnitude = std::fabs(packed);
+    const double slack = magnitude * kDigitSlack;
+
+    double degrees = WholePart(magnitude, slack);
+    const double minutesDigits = (magnitude - degrees) * 100;
+    double minutes = WholePart(minutesDigits, 100 * slack);
+    double seconds = (minutesDigits - minutes) * 100;
+
+    if (seconds >= 100 - 10000 * slack) {
+        minutes += 1;
+        seconds -= 100;
+    }
+    if (minutes >= 100) {
+        degrees += 1;
+        minutes -= 100;
+    }
+    // A whole number reached only through the slack leaves a tiny negative remainder.
+    if (seconds < 0) seconds = 0;
+
+    const double sixtieth = 1.0 / 60;
+    return sign * (((seconds * sixtieth) + minutes) * sixtieth + degrees);
+}
+
+double DegreesToPacked(double decimalDegrees) {
+    const double sign = decimalDegrees < 0 ? -1.0 : 1.0;
+    const double magnitude = std::fabs(decimalDegrees);
+    const double slack = magnitude * kDigitSlack;
+
+    double degrees = WholePart(magnitude, slack);
+    const double minutesExact = (magnitude - degrees) * 60;
+    double minutes = WholePart(minutesExact, 60 * slack);
+    double seconds = (minutesExact - minutes) * 60;
+
+    if (seconds >= 60 - 3600 * slack) {
+        minutes += 1;
+        seconds -= 60;
+    }
+    if (minutes >= 60) {
+        degrees += 1;
+        minutes -= 60;
+    }
+    if (seconds < 0) seconds = 0;
+
+    return sign * (((seconds * 0.01) + minutes) * 0.01 + degrees);
+}
+
+double NormalizeAngle(double v) {
+    if (!std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
+    const double turn = 2 * Pi();
+    if (std::fabs(v) > kMaxSteppedTurns * turn) v = std::fmod(v, turn);
+
+    if (v > turn) {
+        do {
+            v -= turn;
+        } while (v - turn > 0);
+    }
+    if (v >= 0) return v;
+    do {
+        v += turn;
+    } while (v < 0);
+    if (std::fabs(v) < 1e-13) v = 0;
+    return v;
+}
+
+}  // namespace engine

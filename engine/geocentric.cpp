@@ -1,0 +1,96 @@
+#include "engine/geocentric.h"
+
+#include <cmath>
+
+#include "engine/angles.h"
+#include "engine/math_error.h"
+
+namespace engine {
+
+namespace {
+
+// Below this distance from the centre (metres) the point has no direction at all.
+constexpr double kCentreRadius = 1e-12;
+
+// Points within about 43 km of the centre can oscillate between two corrections for
+// ever; near the surface the iteration ends after one to five passes.
+constexpr int kMaxPasses = 100;
+
+}  // namespace
+
+void GeodeticToGeocentric(const GeodeticPoint& geodetic, GeocentricPoint& geocentric,
+                          const Ellipsoid& ellipsoid) {
+    const double rho = DegreesPerRadian();
+    const double B = geodetic.B / rho;
+    const double L = geodetic.L / rho;
+    const double H = geodetic.H;
+    const double e2 = EccentricitySquared(ellipsoid);
+
+    const double sinB = std::sin(B);
+    const double cosB = std::cos(B);
+    const double N = ellipsoid.a / std::sqrt(1 - e2 * sinB * sinB);
+
+    geocentric.X = (N + H) * cosB * std::cos(L);
+    geocentric.Y = (N + H) * cosB * std::sin(L);
+    geocentric.Z = (N + H - e2 * N) * sinB;
+}
+
+void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
+                          const Ellipsoid& ellipsoid, const double& tolerance) {
+    const double X = geocentric.X;
+    const double Y = geocentric.Y;
+    const double Z = geocentric.Z;
+    const double a = ellipsoid.a;
+    const double e2 = EccentricitySquared(ellipsoid);
+    const double R = std::sqrt(X * X + Y * Y + Z * Z);
+
+    double B = 0;
+    double L = 0;
+    double H = -a;
+    if (!(std::fabs(R) > kCentreRadius)) {
+        // The centre itself (or a radius that is not a number): B = L = 0, H = −a.
+    } else {
+        const double geocentricLatitude = std::asin(Z / R);
+        double W = 1;
+        double d = 0;
+        double dPrevious = 0;
+        int passes = 0;
+        do {
+            dPrevious = d;
+            B = geocentricLatitude + dPrevious;
+            const double sinB = std::sin(B);
+            W = std::sqrt(1 - e2 * sinB * sinB);
+            const double sine = std::sin(2 * B) * (e2 * a * 0.5 / R) / W;
+            if (std::fabs(sine) > 1) {
+                ReportMathError("asin", "DOMAIN");
+                break;
+            }
+            d = std::asin(sine);
+        } while (std::fabs(d - dPrevious) >= tolerance && ++passes < kMaxPasses);
+
+        const double P = std::sqrt(X * X + Y * Y);
+        L = VectorAngle(Y, X);
+        H = P * std::cos(B) + Z * std::sin(B) - a * W;
+    }
+
+    const double rho = DegreesPerRadian();
+    geodetic.B = NormalizeAngle(B) * rho;
+    geodetic.L = NormalizeAngle(L) * rho;
+    geodetic.H = H;
+}
+
+double VectorAngle(const double& y, const double& x) {
+    const double pi = Pi();
+    if (x == 0) {
+        if (y == 0) return 0;
+        if (y > 0) return pi / 2;
+        if (y < 0) return 3 * pi / 2;
+        return y;  // NaN
+    }
+    const double t = std::atan(y / x);
+    if (y >= 0) return x > 0 ? t : pi + t;
+    if (y < 0) return x > 0 ? 2 * pi + t : pi + t;
+    return t;  // NaN
+}
+
+}  // namespace engine

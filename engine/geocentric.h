@@ -1,0 +1,26 @@
+// Geodetic (B, L, H) to Earth-centred rectangular (X, Y, Z) coordinates on one
+// ellipsoid and back, and the quadrant-correct angle of a plane vector.
+#pragma once
+
+#include "engine/records.h"
+
+namespace engine {
+
+// X = (N + H)·cos B·cos L, Y = (N + H)·cos B·sin L, Z = (N + H − e²N)·sin B,
+// with N = a/√(1 − e²·sin²B). Any input gives a result; nothing is normalised.
+void GeodeticToGeocentric(const GeodeticPoint& geodetic, GeocentricPoint& geocentric,
+                          const Ellipsoid& ellipsoid);
+
+// Iterates a latitude correction d from the geocentric latitude Φ until two successive
+// corrections differ by less than tolerance (radians) and keeps the latitude Φ + d of the
+// last pass. B and L come out in [0°, 360°]; the centre of the Earth gives (0, 0, −a).
+// At most 100 passes; an arcsine domain error (points within about 21 km of the centre)
+// is reported once and ends the iteration with the latitude of that pass.
+void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
+                          const Ellipsoid& ellipsoid, const double& tolerance);
+
+// The angle of the vector (x, y) from the first axis towards the second, in [0, 2π]:
+// y is the component along the second axis. (0, 0) gives 0; NaN in, NaN out.
+double VectorAngle(const double& y, const double& x);
+
+}  // namespace engine

@@ -1,0 +1,16 @@
+// Seven-parameter (Helmert) transformation of geocentric coordinates, linearised for
+// small rotations, coordinate-frame convention.
+#pragma once
+
+#include "engine/records.h"
+
+namespace engine {
+
+// (X′, Y′, Z′) = (1 + m)·R·(X, Y, Z) + (dX, dY, dZ), with the rotation matrix
+//   |   1     +wZ/ρ  −wY/ρ |
+//   | −wZ/ρ    1     +wX/ρ |
+//   | +wY/ρ  −wX/ρ    1    |    and ρ = 648000/π arc-seconds per radian.
+// Every output coordinate is computed from the input as it was on entry.
+void ShiftGeocentric(const GeocentricPoint& from, GeocentricPoint& to, const DatumShift& shift);
+
+}  // namespace engine
