@@ -51,6 +51,8 @@ void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geod
         // The centre itself (or a radius that is not a number): B = L = 0, H = −a.
     } else {
         const double geocentricLatitude = std::asin(Z / R);
+        const double scale = e2 * a * 0.5 / R;
+        double sinB = 0;
         double W = 1;
         double d = 0;
         double dPrevious = 0;
@@ -58,9 +60,9 @@ void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geod
         do {
             dPrevious = d;
             B = geocentricLatitude + dPrevious;
-            const double sinB = std::sin(B);
+            sinB = std::sin(B);
             W = std::sqrt(1 - e2 * sinB * sinB);
-            const double sine = std::sin(2 * B) * (e2 * a * 0.5 / R) / W;
+            const double sine = std::sin(2 * B) * scale / W;
             if (std::fabs(sine) > 1) {
                 ReportMathError("asin", "DOMAIN");
                 break;
@@ -70,7 +72,7 @@ void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geod
 
         const double P = std::sqrt(X * X + Y * Y);
         L = VectorAngle(Y, X);
-        H = P * std::cos(B) + Z * std::sin(B) - a * W;
+        H = P * std::cos(B) + Z * sinB - a * W;
     }
 
     const double rho = DegreesPerRadian();
