@@ -1,0 +1,142 @@
+#include "controller/number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <limits>
+
+namespace controller {
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t at) {
+    while (at < text.size() && IsDigit(text[at]))
+        ++at;
+    return at;
+}
+
+// The decimal exponent of the leading significant digit of an unsigned decimal number
+// (digits, optional point and digits, optional exponent), for numbers the doubles cannot
+// hold: positive means too large, negative too small.
+long long DecimalOrder(std::string_view number) {
+    long long order = 0;
+    bool seenPoint = false;
+    bool seenSignificant = false;
+    std::size_t at = 0;
+    for (; at < number.size() && (IsDigit(number[at]) || number[at] == '.'); ++at) {
+        if (number[at] == '.') {
+            seenPoint = true;
+        } else if (!seenSignificant && number[at] == '0') {
+            if (seenPoint) --order;
+        } else {
+            if (!seenSignificant && seenPoint) --order;
+            if (seenSignificant && !seenPoint) ++order;
+            seenSignificant = true;
+        }
+    }
+    if (at < number.size()) {  // exponent: e, optional sign, digits
+        ++at;
+        const bool negative = number[at] == '-';
+        if (number[at] == '+' || number[at] == '-') ++at;
+        long long exponent = 0;
+        for (; at < number.size() && exponent < LLONG_MAX / 100; ++at) {
+            exponent = exponent * 10 + (number[at] - '0');
+        }
+        order += negative ? -exponent : exponent;
+    }
+    return order;
+}
+
+}  // namespace
+
+LeadingReal ReadLeadingReal(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && IsSpace(text[at]))
+        ++at;
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+
+    const std::size_t numberStart = at;
+    at = SkipDigits(text, at);
+    std::size_t digits = at - numberStart;
+    if (at < text.size() && text[at] == '.') {
+        const std::size_t fractionStart = at + 1;
+        at = SkipDigits(text, fractionStart);
+        digits += at - fractionStart;
+    }
+    if (digits == 0) return {};
+
+    // An exponent counts only when at least one digit follows the e and its sign.
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        std::size_t exponentDigits = at + 1;
+        if (exponentDigits < text.size() &&
+            (text[exponentDigits] == '+' || text[exponentDigits] == '-')) {
+            ++exponentDigits;
+        }
+        const std::size_t exponentEnd = SkipDigits(text, exponentDigits);
+        if (exponentEnd > exponentDigits) at = exponentEnd;
+    }
+
+    const std::string_view number = text.substr(numberStart, at - numberStart);
+    double magnitude = 0;
+    const auto [end, error] =
+        std::from_chars(number.data(), number.data() + number.size(), magnitude);
+    if (error == std::errc::result_out_of_range) {
+        magnitude = DecimalOrder(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    (void)end;
+    return {negative ? -magnitude : magnitude, at};
+}
+
+double ParseReal(std::string_view text) {
+    return ReadLeadingReal(text).value;
+}
+
+int ParseZone(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size() && IsSpace(text[at]))
+        ++at;
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+
+    long long value = 0;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
+        value = std::min(value * 10 + (text[at] - '0'), limit);
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+double DropSmallValue(double value) {
+    return std::fabs(value) < SmallValue ? 0.0 : value;
+}
+
+int LimitZone(int zone) {
+    return zone > LargestZone || zone < -LargestZone ? 1 : zone;
+}
+
+std::string FormatGeneral(double value, int significantDigits) {
+    if (value == 0) return "0";
+    if (std::isnan(value)) return "nan";
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general,
+                                      significantDigits);
+    return std::string(text, result.ptr);
+}
+
+std::string FormatZone(int zone) {
+    char text[16];
+    const auto result = std::to_chars(text, text + sizeof text, zone);
+    return std::string(text, result.ptr);
+}
+
+}  // namespace controller

@@ -1,0 +1,50 @@
+// Numbers as the dialog reads and writes them: lenient reading of real numbers and zone
+// numbers, the small-value rule, and the general format with the point as the decimal
+// separator whatever the locale.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace controller {
+
+// Significant digits of a result, and of a result moved back to the input side.
+inline constexpr int ResultDigits = 12;
+inline constexpr int MovedValueDigits = 15;
+// Values below this in magnitude count as 0, before and after a conversion.
+inline constexpr double SmallValue = 0.0001;
+// A zone number beyond this in magnitude is replaced by zone 1.
+inline constexpr int LargestZone = 60;
+
+struct LeadingReal {
+    double value = 0;
+    std::size_t length = 0;  // characters taken, leading white space included; 0 if none
+};
+
+// The longest leading part of text that forms a decimal number: optional white space,
+// an optional sign, digits with at most one point, an optional exponent. No "inf", "nan"
+// or hexadecimal forms. A magnitude beyond the doubles reads as ±infinity.
+LeadingReal ReadLeadingReal(std::string_view text);
+
+// The value of the leading decimal number, 0 when the text does not begin with one.
+double ParseReal(std::string_view text);
+
+// Optional white space, an optional sign and decimal digits up to the first other
+// character; 0 without digits. Saturates at the int range instead of overflowing.
+int ParseZone(std::string_view text);
+
+// The small-value rule: magnitudes below 0.0001 become a positive 0.
+double DropSmallValue(double value);
+
+// A zone number whose magnitude exceeds 60 becomes 1.
+int LimitZone(int zone);
+
+// General format with the given significant digits, like printf's %g: fixed notation
+// unless the decimal exponent is below −4 or at least the digits; no trailing zeros.
+// Zero is always "0", never "-0". Non-finite values are written "inf", "-inf", "nan".
+std::string FormatGeneral(double value, int significantDigits);
+
+std::string FormatZone(int zone);
+
+}  // namespace controller

@@ -1,0 +1,28 @@
+// The one engine step of each of the sixteen offered pairs, between the values as the
+// dialog shows them: metres pass unchanged, latitudes and longitudes travel in display
+// form (DDDMMSS.sss, the packed D.MMSSsss times 10 000).
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "controller/catalogue.h"
+
+namespace controller {
+
+// Replaces the three values in place by the target system's values. zone is read by the
+// two Gauss–Krüger routes; the route to plane coordinates replaces it by the zone used.
+// A pair that is not offered leaves the values as they are.
+void ConvertPoint(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
+                  int& zone);
+
+// The same, with the zone first fetched by readZone at the moment a Gauss–Krüger route
+// needs it (after the angles are prepared, before the projection); other routes never
+// call it.
+void ConvertPoint(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
+                  int& zone, const std::function<int()>& readZone);
+
+// True when the pair has a chain (the dialog offers it).
+bool HasChain(CoordinateSystem source, CoordinateSystem target);
+
+}  // namespace controller
