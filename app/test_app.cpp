@@ -1,0 +1,31 @@
+#include "app/test_app.h"
+
+#include "app/reverse.h"
+#include "engine/math_error.h"
+#include "framework/frame_window.h"
+#include "framework/message_box.h"
+
+namespace app {
+
+void TTestApp::CreateMainWindow() {
+    auto* dialog = new Reverse(nullptr);
+    auto* frame = new framework::TFrameWindow(nullptr, QStringLiteral("Перевычисление координат"),
+                                              dialog, true);
+    SetMainWindow(frame);
+}
+
+int ProgramMain(int, char**) {
+    InstallMathErrorBox();
+    TTestApp application;
+    return application.Run();
+}
+
+void InstallMathErrorBox() {
+    engine::SetMathErrorHandler([](const char* function, const char* kind) {
+        framework::ShowOwnerlessBox(
+            QMessageBox::Critical, framework::ProgramFileName(),
+            QString::fromStdString(engine::FormatMathError(function, kind)));
+    });
+}
+
+}  // namespace app
