@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include <QApplication>
@@ -92,7 +93,8 @@ int RunProgram(int argc, char** argv, EntryFunction entry) {
     // The command line is not the windowing system's either: Qt sees the program name only.
     static int qtArgc = 1;
     static char* qtArgv[] = {argc > 0 ? argv[0] : const_cast<char*>("coordconv"), nullptr};
-    GuardedApplication qt(qtArgc, qtArgv);
+    std::optional<GuardedApplication> qt;
+    if (!QCoreApplication::instance()) qt.emplace(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
     try {
         return entry(argc, argv);

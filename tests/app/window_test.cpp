@@ -15,6 +15,7 @@
 #include "app/reverse.h"
 #include "app/test_app.h"
 #include "controller/control_ids.h"
+#include "framework/application.h"
 #include "framework/controls.h"
 #include "framework/frame_window.h"
 
@@ -164,6 +165,10 @@ class WindowTest : public QObject {
     }
 
   private slots:
+    void initTestCase() {
+        // As in the program: only the main window's end ends the event loop.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
     void init() {
         boxes_ = std::make_unique<BoxAnswerer>();
         application_ = std::make_unique<TestApp>();
@@ -470,6 +475,26 @@ class WindowTest : public QObject {
     void closeButtonEndsTheProgram() {
         QTimer::singleShot(0, this, [this] { ClickId(CloseButton); });
         QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void enterOnAButtonPressesIt() {
+        TypeInto(110, "0");
+        dialog_->Control(ConvertButton)->setFocus(Qt::TabFocusReason);
+        Key(Qt::Key_Return);
+        QCOMPARE(Text(116), QString("-6378137"));
+        QVERIFY(!dialog_->IsWindowDestroyed());
+    }
+
+    void unhandledExceptionEndsWithStatusMinusOne() {
+        const int status = framework::RunProgram(
+            0, nullptr, [](int, char**) -> int { throw std::runtime_error("Нет памяти"); });
+        QCOMPARE(status, -1);
+        QCOMPARE(boxes_->seen.size(), std::size_t(1));
+        QCOMPARE(boxes_->seen[0].caption, QString("Unhandled Exception"));
+        QCOMPARE(boxes_->seen[0].text, QString("Нет памяти"));
+        QCOMPARE(boxes_->seen[0].icon, QMessageBox::Critical);
+        QCOMPARE(framework::RunProgram(0, nullptr, [](int, char**) -> int { throw 42; }), -1);
+        QCOMPARE(boxes_->seen.at(1).text, QString("Unknown Exception"));
     }
 
     void closingTheFrameWithAnAboutBoxOpenEnds() {
