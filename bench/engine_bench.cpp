@@ -169,6 +169,17 @@ struct Columns {
     std::vector<double> x, y, z;
 };
 
+// X, Y and Z columns of a geocentric set.
+Columns Cartesian(const std::vector<GeocentricPoint>& points) {
+    Columns c;
+    for (const auto& p : points) {
+        c.x.push_back(p.X);
+        c.y.push_back(p.Y);
+        c.z.push_back(p.Z);
+    }
+    return c;
+}
+
 // Longitude, latitude (radians) and height columns of a geodetic set.
 Columns Angular(const std::vector<GeodeticPoint>& points) {
     Columns c;
@@ -186,28 +197,12 @@ void Proj_GeodeticToGeocentric(benchmark::State& state) {
 }
 
 void Proj_GeocentricToGeodetic(benchmark::State& state) {
-    static const Columns in = [] {
-        Columns c;
-        for (const auto& p : Points().geocentric) {
-            c.x.push_back(p.X);
-            c.y.push_back(p.Y);
-            c.z.push_back(p.Z);
-        }
-        return c;
-    }();
+    static const Columns in = Cartesian(Points().geocentric);
     RunProj(state, "+proj=cart +ellps=krass", PJ_INV, in.x, in.y, in.z);
 }
 
 void Proj_ShiftGeocentric(benchmark::State& state) {
-    static const Columns in = [] {
-        Columns c;
-        for (const auto& p : Points().geocentric) {
-            c.x.push_back(p.X);
-            c.y.push_back(p.Y);
-            c.z.push_back(p.Z);
-        }
-        return c;
-    }();
+    static const Columns in = Cartesian(Points().geocentric);
     RunProj(state,
             "+proj=helmert +convention=coordinate_frame +x=-25 +y=141 +z=80 +rx=0 +ry=0.35 "
             "+rz=0.66 +s=0",

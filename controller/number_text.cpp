@@ -18,6 +18,16 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Leading white space and an optional sign: where the digits begin, and the sign.
+std::size_t SkipBlanksAndSign(std::string_view text, bool& negative) {
+    std::size_t at = 0;
+    while (at < text.size() && IsSpace(text[at]))
+        ++at;
+    negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    return at;
+}
+
 std::size_t SkipDigits(std::string_view text, std::size_t at) {
     while (at < text.size() && IsDigit(text[at]))
         ++at;
@@ -59,11 +69,8 @@ long long DecimalOrder(std::string_view number) {
 }  // namespace
 
 LeadingReal ReadLeadingReal(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && IsSpace(text[at]))
-        ++at;
-    const bool negative = at < text.size() && text[at] == '-';
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    bool negative = false;
+    std::size_t at = SkipBlanksAndSign(text, negative);
 
     const std::size_t numberStart = at;
     at = SkipDigits(text, at);
@@ -102,11 +109,8 @@ double ParseReal(std::string_view text) {
 }
 
 int ParseZone(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && IsSpace(text[at]))
-        ++at;
-    const bool negative = at < text.size() && text[at] == '-';
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    bool negative = false;
+    std::size_t at = SkipBlanksAndSign(text, negative);
 
     long long value = 0;
     const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;

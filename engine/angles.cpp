@@ -24,53 +24,47 @@ double WholePart(double v, double slack) {
     return std::trunc(v + slack);
 }
 
+struct SexagesimalParts {
+    double degrees;
+    double minutes;
+    double seconds;
+};
+
+// Splits a magnitude into whole degrees, whole minutes and seconds, where a degree holds
+// `base` minutes and a minute `base` seconds (100 for the packed digits, 60 for angles),
+// reading the digits as written and carrying a full minute into the degrees.
+SexagesimalParts Split(double magnitude, double base) {
+    const double slack = magnitude * kDigitSlack;
+    double degrees = WholePart(magnitude, slack);
+    const double minutesExact = (magnitude - degrees) * base;
+    double minutes = WholePart(minutesExact, base * slack);
+    double seconds = (minutesExact - minutes) * base;
+
+    if (seconds >= base - base * base * slack) {
+        minutes += 1;
+        seconds -= base;
+    }
+    if (minutes >= base) {
+        degrees += 1;
+        minutes -= base;
+    }
+    // A whole number reached only through the slack leaves a tiny negative remainder.
+    if (seconds < 0) seconds = 0;
+    return {degrees, minutes, seconds};
+}
+
 }  // namespace
 
 double PackedToDegrees(double packed) {
     const double sign = packed < 0 ? -1.0 : 1.0;
-    const double magnitude = std::fabs(packed);
-    const double slack = magnitude * kDigitSlack;
-
-    double degrees = WholePart(magnitude, slack);
-    const double minutesDigits = (magnitude - degrees) * 100;
-    double minutes = WholePart(minutesDigits, 100 * slack);
-    double seconds = (minutesDigits - minutes) * 100;
-
-    if (seconds >= 100 - 10000 * slack) {
-        minutes += 1;
-        seconds -= 100;
-    }
-    if (minutes >= 100) {
-        degrees += 1;
-        minutes -= 100;
-    }
-    // A whole number reached only through the slack leaves a tiny negative remainder.
-    if (seconds < 0) seconds = 0;
-
+    const auto [degrees, minutes, seconds] = Split(std::fabs(packed), 100);
     const double sixtieth = 1.0 / 60;
     return sign * (((seconds * sixtieth) + minutes) * sixtieth + degrees);
 }
 
 double DegreesToPacked(double decimalDegrees) {
     const double sign = decimalDegrees < 0 ? -1.0 : 1.0;
-    const double magnitude = std::fabs(decimalDegrees);
-    const double slack = magnitude * kDigitSlack;
-
-    double degrees = WholePart(magnitude, slack);
-    const double minutesExact = (magnitude - degrees) * 60;
-    double minutes = WholePart(minutesExact, 60 * slack);
-    double seconds = (minutesExact - minutes) * 60;
-
-    if (seconds >= 60 - 3600 * slack) {
-        minutes += 1;
-        seconds -= 60;
-    }
-    if (minutes >= 60) {
-        degrees += 1;
-        minutes -= 60;
-    }
-    if (seconds < 0) seconds = 0;
-
+    const auto [degrees, minutes, seconds] = Split(std::fabs(decimalDegrees), 60);
     return sign * (((seconds * 0.01) + minutes) * 0.01 + degrees);
 }
 
