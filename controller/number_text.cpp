@@ -128,19 +128,38 @@ int LimitZone(int zone) {
     return zone > LargestZone || zone < -LargestZone ? 1 : zone;
 }
 
+char* WriteGeneral(char* out, double value, int significantDigits) {
+    if (value == 0) {
+        *out = '0';
+        return out + 1;
+    }
+    if (std::isnan(value)) return std::copy_n("nan", 3, out);
+    return std::to_chars(out, out + MaxGeneralLength, value, std::chars_format::general,
+                         significantDigits)
+        .ptr;
+}
+
 std::string FormatGeneral(double value, int significantDigits) {
-    if (value == 0) return "0";
-    if (std::isnan(value)) return "nan";
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general,
-                                      significantDigits);
-    return std::string(text, result.ptr);
+    char text[MaxGeneralLength];
+    return std::string(text, WriteGeneral(text, value, significantDigits));
+}
+
+char* WriteZone(char* out, int zone) {
+    return std::to_chars(out, out + 12, zone).ptr;
 }
 
 std::string FormatZone(int zone) {
-    char text[16];
-    const auto result = std::to_chars(text, text + sizeof text, zone);
-    return std::string(text, result.ptr);
+    char text[12];
+    return std::string(text, WriteZone(text, zone));
+}
+
+StrictReal ReadStrictReal(std::string_view text, double& value) {
+    if (text.empty() || IsSpace(text.front())) return StrictReal::NotANumber;
+    const LeadingReal read = ReadLeadingReal(text);
+    if (read.length != text.size()) return StrictReal::NotANumber;
+    if (!std::isfinite(read.value)) return StrictReal::OutOfRange;
+    value = read.value;
+    return StrictReal::Number;
 }
 
 }  // namespace controller

@@ -27,6 +27,10 @@ struct LeadingReal {
 // or hexadecimal forms. A magnitude beyond the doubles reads as ±infinity.
 LeadingReal ReadLeadingReal(std::string_view text);
 
+// Strict reading: the whole text must be one finite decimal number (no blanks).
+enum class StrictReal { Number, NotANumber, OutOfRange };
+StrictReal ReadStrictReal(std::string_view text, double& value);
+
 // The value of the leading decimal number, 0 when the text does not begin with one.
 double ParseReal(std::string_view text);
 
@@ -45,6 +49,12 @@ int LimitZone(int zone);
 // Zero is always "0", never "-0". Non-finite values are written "inf", "-inf", "nan".
 std::string FormatGeneral(double value, int significantDigits);
 
+// The same written at out, which has room for MaxGeneralLength characters; returns the
+// end of what was written.
+inline constexpr int MaxGeneralLength = 32;
+char* WriteGeneral(char* out, double value, int significantDigits);
+
 std::string FormatZone(int zone);
+char* WriteZone(char* out, int zone);  // room for 12 characters
 
 }  // namespace controller

@@ -1,5 +1,7 @@
 #include "controller/routes.h"
 
+#include <climits>
+
 #include "engine/engine.h"
 
 namespace controller {
@@ -78,14 +80,15 @@ const Chain* FindChain(CoordinateSystem source, CoordinateSystem target) {
 constexpr double kDisplayPerPacked = 10000;
 constexpr double kPackedPerDisplay = 0.0001;
 
-void Load(CoordinateForm form, const std::array<double, 3>& values, WorkingPoint& point) {
+void Load(CoordinateForm form, AngleForm angles, const std::array<double, 3>& values,
+          WorkingPoint& point) {
     switch (form) {
         case CoordinateForm::Geocentric:
             point.geocentric = {values[0], values[1], values[2]};
             break;
         case CoordinateForm::Geodetic:
-            point.geodetic = {engine::PackedToDegrees(values[0] * kPackedPerDisplay),
-                              engine::PackedToDegrees(values[1] * kPackedPerDisplay), values[2]};
+            point.geodetic = {AngleToDegrees(values[0], angles), AngleToDegrees(values[1], angles),
+                              values[2]};
             break;
         case CoordinateForm::Plane:
             point.plane = {values[0], values[1], values[2]};
@@ -93,15 +96,15 @@ void Load(CoordinateForm form, const std::array<double, 3>& values, WorkingPoint
     }
 }
 
-void Store(CoordinateForm form, const WorkingPoint& point, std::array<double, 3>& values) {
+void Store(CoordinateForm form, AngleForm angles, const WorkingPoint& point,
+           std::array<double, 3>& values) {
     switch (form) {
         case CoordinateForm::Geocentric:
             values = {point.geocentric.X, point.geocentric.Y, point.geocentric.Z};
             break;
         case CoordinateForm::Geodetic:
-            values = {engine::DegreesToPacked(point.geodetic.B) * kDisplayPerPacked,
-                      engine::DegreesToPacked(point.geodetic.L) * kDisplayPerPacked,
-                      point.geodetic.H};
+            values = {DegreesToAngle(point.geodetic.B, angles),
+                      DegreesToAngle(point.geodetic.L, angles), point.geodetic.H};
             break;
         case CoordinateForm::Plane:
             values = {point.plane.x, point.plane.y, point.plane.H};
@@ -119,20 +122,82 @@ bool HasChain(CoordinateSystem source, CoordinateSystem target) {
     return FindChain(source, target) != nullptr;
 }
 
-void ConvertPoint(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
-                  int& zone, const std::function<int()>& readZone) {
+double AngleToDegrees(double angle, AngleForm form) {
+    return form == AngleForm::Display ? engine::PackedToDegrees(angle * kPackedPerDisplay) : angle;
+}
+
+double DegreesToAngle(double degrees, AngleForm form) {
+    return form == AngleForm::Display ? engine::DegreesToPacked(degrees) * kDisplayPerPacked
+                                      : degrees;
+}
+
+namespace {
+
+void RunChain(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
+              int& zone, const std::function<int()>& readZone, AngleForm angles) {
     const Chain* chain = FindChain(source, target);
     if (!chain) return;
     WorkingPoint in, out;
-    Load(FormOf(source), values, in);
+    Load(FormOf(source), angles, values, in);
     if (UsesZone(*chain) && readZone) zone = readZone();
     chain->step(in, out, zone);
-    Store(FormOf(target), out, values);
+    Store(FormOf(target), angles, out, values);
+}
+
+}  // namespace
+
+void ConvertPoint(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
+                  int& zone, const std::function<int()>& readZone) {
+    RunChain(source, target, values, zone, readZone, AngleForm::Display);
 }
 
 void ConvertPoint(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
                   int& zone) {
-    ConvertPoint(source, target, values, zone, nullptr);
+    RunChain(source, target, values, zone, nullptr, AngleForm::Display);
+}
+
+void ConvertPoint(CoordinateSystem source, CoordinateSystem target, std::array<double, 3>& values,
+                  int& zone, AngleForm angles) {
+    RunChain(source, target, values, zone, nullptr, angles);
+}
+
+std::vector<CoordinateSystem> ShortestRoute(CoordinateSystem source, CoordinateSystem target) {
+    // Dijkstra over the offered pairs: every step costs the same, and a Molodensky step a
+    // little more, so that among equally short routes the exact Helmert path wins.
+    constexpr int kStepCost = 1000;
+    constexpr int kMolodenskyCost = 1;
+    constexpr int kSystems = static_cast<int>(AllSystems.size());
+    std::array<int, kSystems> cost;
+    std::array<int, kSystems> previous;
+    std::array<bool, kSystems> settled{};
+    cost.fill(INT_MAX);
+    previous.fill(-1);
+    cost[static_cast<int>(source)] = 0;
+    for (int round = 0; round < kSystems; ++round) {
+        int next = -1;
+        for (int s = 0; s < kSystems; ++s) {
+            if (!settled[s] && cost[s] != INT_MAX && (next < 0 || cost[s] < cost[next])) next = s;
+        }
+        if (next < 0) break;
+        settled[next] = true;
+        const auto from = static_cast<CoordinateSystem>(next);
+        for (CoordinateSystem to : OfferedTargets(from)) {
+            const bool molodensky =
+                FormOf(from) == CoordinateForm::Geodetic && FormOf(to) == CoordinateForm::Geodetic;
+            const int step = kStepCost + (molodensky ? kMolodenskyCost : 0);
+            const int t = static_cast<int>(to);
+            if (cost[next] + step < cost[t]) {
+                cost[t] = cost[next] + step;
+                previous[t] = next;
+            }
+        }
+    }
+    std::vector<CoordinateSystem> route;
+    if (cost[static_cast<int>(target)] == INT_MAX) return route;
+    for (int s = static_cast<int>(target); s >= 0; s = previous[s]) {
+        route.insert(route.begin(), static_cast<CoordinateSystem>(s));
+    }
+    return route;
 }
 
 }  // namespace controller

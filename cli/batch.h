@@ -1,0 +1,22 @@
+// The streaming conversion of a whole file of points: constant memory, large reads and
+// writes, one output line for every input line.
+#pragma once
+
+#include "cli/options.h"
+
+namespace cli {
+
+// Exit statuses.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitUsage = 64;
+inline constexpr int ExitBadInput = 65;
+inline constexpr int ExitIoError = 74;
+
+// Reads points from the file descriptor input and writes the results to output;
+// messages and the progress line go to messages. Returns the exit status.
+int ConvertStream(const Options& options, int input, int output, int messages);
+
+// Longest line taken whole, in bytes; a longer line is an error of its own.
+inline constexpr std::size_t MaxLineLength = 64 * 1024;
+
+}  // namespace cli

@@ -1,0 +1,168 @@
+#include "cli/options.h"
+
+#include <charconv>
+
+namespace cli {
+
+namespace {
+
+using controller::CoordinateSystem;
+
+constexpr std::string_view kShortNames[] = {"wgs84-xyz", "wgs84-blh", "pz90-xyz", "pz90-blh",
+                                            "sk42-xyz",  "sk42-blh",  "sk42-xyh"};
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// A whole decimal integer within [low, high].
+bool ReadInteger(std::string_view text, int low, int high, int& value) {
+    int read = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (error != std::errc() || end != text.data() + text.size() || read < low || read > high) {
+        return false;
+    }
+    value = read;
+    return true;
+}
+
+}  // namespace
+
+std::optional<CoordinateSystem> SystemFromName(std::string_view name) {
+    for (CoordinateSystem system : controller::AllSystems) {
+        if (EqualIgnoringCase(name, ShortName(system))) return system;
+    }
+    return controller::FindSystemByName(name);
+}
+
+std::string_view ShortName(CoordinateSystem system) {
+    return kShortNames[static_cast<int>(system)];
+}
+
+Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
+    std::string_view systems[2];
+    int systemCount = 0;
+    bool optionsEnded = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+            if (argument == "--") {
+                optionsEnded = true;
+                continue;
+            }
+            if (argument == "--help" || argument == "-h") return Command::Help;
+            if (argument == "--version") return Command::Version;
+            if (argument == "--keep-going" || argument == "-k") {
+                options.keepGoing = true;
+                continue;
+            }
+            // Options with a value: "--zone 7" or "--zone=7".
+            std::string_view name = argument;
+            std::string_view value;
+            bool hasValue = false;
+            if (const auto equals = argument.find('='); equals != std::string_view::npos) {
+                name = argument.substr(0, equals);
+                value = argument.substr(equals + 1);
+                hasValue = true;
+            }
+            if (name != "--zone" && name != "--angles" && name != "--precision") {
+                error = "unknown option " + std::string(argument);
+                return Command::UsageError;
+            }
+            if (!hasValue) {
+                if (i + 1 >= argc) {
+                    error = std::string(name) + " needs a value";
+                    return Command::UsageError;
+                }
+                value = argv[++i];
+            }
+            if (name == "--zone" && !ReadInteger(value, 0, controller::LargestZone, options.zone)) {
+                error = "--zone takes a zone from 0 to 60, not \"" + std::string(value) + "\"";
+                return Command::UsageError;
+            }
+            if (name == "--precision" && !ReadInteger(value, 1, 17, options.precision)) {
+                error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
+                return Command::UsageError;
+            }
+            if (name == "--angles") {
+                if (value == "packed") {
+                    options.angles = controller::AngleForm::Display;
+                } else if (value == "degrees") {
+                    options.angles = controller::AngleForm::Degrees;
+                } else {
+                    error = "--angles takes packed or degrees, not \"" + std::string(value) + "\"";
+                    return Command::UsageError;
+                }
+            }
+            continue;
+        }
+        if (systemCount == 2) {
+            error = "one system too many: \"" + std::string(argument) + "\"";
+            return Command::UsageError;
+        }
+        systems[systemCount++] = argument;
+    }
+    if (systemCount < 2) {
+        error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
+        return Command::UsageError;
+    }
+    const auto from = SystemFromName(systems[0]);
+    const auto to = SystemFromName(systems[1]);
+    if (!from || !to) {
+        error = "unknown system \"" + std::string(from ? systems[1] : systems[0]) + "\"";
+        return Command::UsageError;
+    }
+    options.from = *from;
+    options.to = *to;
+    return Command::Convert;
+}
+
+std::string UsageText() {
+    return "usage: coordconv-cli [options] FROM TO < points > results\n"
+           "systems: wgs84-xyz wgs84-blh pz90-xyz pz90-blh sk42-xyz sk42-blh sk42-xyh\n"
+           "Try 'coordconv-cli --help' for more.\n";
+}
+
+std::string HelpText() {
+    return R"help(Usage: coordconv-cli [options] FROM TO < points > results
+
+Recomputes points between the datums WGS-84, PZ-90 and SK-42, one point a line,
+with the same conversions and the same digits as the coordconv window.
+
+Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"):
+  wgs84-xyz  wgs84-blh  pz90-xyz  pz90-blh  sk42-xyz  sk42-blh  sk42-xyh
+  xyz  geocentric X, Y, Z in metres
+  blh  latitude, longitude, height in metres
+  xyh  Gauss-Krüger northing x, easting y (zone number in its millions), height
+
+Input: three numbers a line, separated by blanks, tabs, commas or semicolons, with
+the point as decimal separator. Empty lines and lines whose first non-blank
+character is # are copied to the output unchanged, so the lines stay aligned.
+Latitudes and longitudes come out in [0, 360): 30 S is 330 degrees.
+
+Options:
+  --angles packed|degrees  angles as DDDMMSS.sss, like the window (default),
+                           or as decimal degrees
+  --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
+                           the longitude, or the millions of the easting)
+  --precision N            significant digits of the results, 1 to 17 (default 12)
+  -k, --keep-going         write "# error: ..." in place of a bad line and go on
+  -h, --help               this text
+  --version                the version
+
+A pair the window offers runs its one conversion and prints what the window
+shows; any other pair runs the shortest chain of them at full precision. Values
+below 0.0001 (in degrees: below 0.0001") are written as 0. With TO sk42-xyh a
+fourth column gives the zone used.
+
+Exit status: 0 done, 64 bad command line, 65 bad input line, 74 input or output
+failed.
+)help";
+}
+
+}  // namespace cli

@@ -1,0 +1,17 @@
+// One line of coordconv-cli's input: a point of three numbers, or a line to pass through.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+enum class LineKind { Point, PassThrough, Error };
+
+// Empty lines and lines whose first non-blank character is '#' pass through. A point is
+// three fields separated by blanks, tabs, commas or semicolons, each one finite decimal
+// number read strictly. On an error, error says what is wrong with which field.
+LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error);
+
+}  // namespace cli
