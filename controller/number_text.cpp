@@ -1,9 +1,11 @@
 #include "controller/number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace controller {
@@ -68,39 +70,92 @@ long long DecimalOrder(std::string_view number) {
 
 }  // namespace
 
+namespace {
+
+// Exact powers of ten as doubles, 10^0 to 10^22.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
+
+// The digits of a decimal number as they are scanned: up to 19 significant digits as an
+// integer, and the power of ten that scales it.
+struct DecimalDigits {
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int scale = 0;  // minus the digits after the point, plus the exponent
+
+    void Add(char digit) {
+        if (mantissa == 0 && digit == '0') return;
+        if (++significant <= 19) mantissa = mantissa * 10 + static_cast<unsigned>(digit - '0');
+    }
+
+    // Clinger's fast path: a mantissa below 2^53 and a power of ten up to 22 are both
+    // exact doubles, so one multiplication or division gives the correctly rounded value.
+    bool Exact(double& value) const {
+        if (mantissa == 0) {
+            value = 0;
+            return true;
+        }
+        if (significant > 19 || mantissa > kLargestExactInteger || scale < -22 || scale > 22) {
+            return false;
+        }
+        const double m = static_cast<double>(mantissa);
+        value = scale < 0 ? m / kPowersOfTen[-scale] : m * kPowersOfTen[scale];
+        return true;
+    }
+};
+
+}  // namespace
+
 LeadingReal ReadLeadingReal(std::string_view text) {
     bool negative = false;
     std::size_t at = SkipBlanksAndSign(text, negative);
 
     const std::size_t numberStart = at;
-    at = SkipDigits(text, at);
+    DecimalDigits decimal;
+    for (; at < text.size() && IsDigit(text[at]); ++at)
+        decimal.Add(text[at]);
     std::size_t digits = at - numberStart;
     if (at < text.size() && text[at] == '.') {
-        const std::size_t fractionStart = at + 1;
-        at = SkipDigits(text, fractionStart);
+        const std::size_t fractionStart = ++at;
+        for (; at < text.size() && IsDigit(text[at]); ++at) {
+            decimal.Add(text[at]);
+            if (decimal.significant <= 19) --decimal.scale;
+        }
         digits += at - fractionStart;
     }
     if (digits == 0) return {};
+    // Digits beyond the nineteenth are not in the mantissa: the fast path is off then.
 
     // An exponent counts only when at least one digit follows the e and its sign.
     if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
         std::size_t exponentDigits = at + 1;
+        const bool negativeExponent = exponentDigits < text.size() && text[exponentDigits] == '-';
         if (exponentDigits < text.size() &&
             (text[exponentDigits] == '+' || text[exponentDigits] == '-')) {
             ++exponentDigits;
         }
         const std::size_t exponentEnd = SkipDigits(text, exponentDigits);
-        if (exponentEnd > exponentDigits) at = exponentEnd;
+        if (exponentEnd > exponentDigits) {
+            at = exponentEnd;
+            int exponent = 0;
+            for (std::size_t i = exponentDigits; i < exponentEnd && exponent < 10000; ++i) {
+                exponent = exponent * 10 + (text[i] - '0');
+            }
+            decimal.scale += negativeExponent ? -exponent : exponent;
+        }
     }
 
-    const std::string_view number = text.substr(numberStart, at - numberStart);
     double magnitude = 0;
-    const auto [end, error] =
-        std::from_chars(number.data(), number.data() + number.size(), magnitude);
-    if (error == std::errc::result_out_of_range) {
-        magnitude = DecimalOrder(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    if (!decimal.Exact(magnitude)) {
+        const std::string_view number = text.substr(numberStart, at - numberStart);
+        const auto result =
+            std::from_chars(number.data(), number.data() + number.size(), magnitude);
+        if (result.ec == std::errc::result_out_of_range) {
+            magnitude = DecimalOrder(number) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        }
     }
-    (void)end;
     return {negative ? -magnitude : magnitude, at};
 }
 
@@ -128,12 +183,96 @@ int LimitZone(int zone) {
     return zone > LargestZone || zone < -LargestZone ? 1 : zone;
 }
 
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr std::uint64_t PowerOfTen(int n) {
+    std::uint64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// round(mantissa · 10^scale / 2^shift), half to even, exactly: for scale ≤ 20 and a
+// 53-bit mantissa the product fits 120 bits.
+Wide RoundedScaled(std::uint64_t mantissa, int scale, int shift) {
+    Wide scaled = Wide{mantissa} * PowerOfTen(scale < 19 ? scale : 19);
+    if (scale > 19) scaled *= PowerOfTen(scale - 19);
+    if (shift == 0) return scaled;
+    Wide whole = scaled >> shift;
+    const Wide remainder = scaled & ((Wide{1} << shift) - 1);
+    const Wide half = Wide{1} << (shift - 1);
+    if (remainder > half || (remainder == half && (whole & 1))) ++whole;
+    return whole;
+}
+
+// The general format of a finite value in fixed notation, exactly as printf's %.*g
+// writes it, for magnitudes from 1e-4 up to 2^53 whose exponent after rounding keeps
+// fixed notation. Returns nullptr for everything else, which takes the general path.
+char* WriteFixedGeneral(char* out, double value, int digits) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-4 && magnitude < 0x1p53) || digits > 17) return nullptr;
+    // magnitude = mantissa / 2^shift with a 53-bit mantissa (a normal double here).
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int shift = 1075 - static_cast<int>(bits >> 52);
+
+    // The decimal exponent of the value rounded to `digits` digits: estimated from the
+    // binary exponent (log10 2 ≈ 78913 / 2^18, never too high by more than one), then
+    // corrected by the size of the rounded integer.
+    const std::uint64_t lowest = PowerOfTen(digits - 1);
+    int exponent = ((52 - shift) * 78913) >> 18;
+    Wide whole = 0;
+    for (int attempt = 0;; ++attempt) {
+        const int scale = digits - 1 - exponent;
+        if (attempt == 3 || scale < 0 || scale > 20) return nullptr;
+        whole = RoundedScaled(mantissa, scale, shift);
+        if (whole < lowest) {
+            --exponent;
+        } else if (whole >= Wide{lowest} * 10) {
+            ++exponent;  // also when rounding carried into the next power of ten
+        } else {
+            break;
+        }
+    }
+    if (exponent < -4 || exponent >= digits) return nullptr;
+
+    char text[17];
+    auto rounded = static_cast<std::uint64_t>(whole);
+    for (int i = digits - 1; i >= 0; --i, rounded /= 10) {
+        text[i] = static_cast<char>('0' + rounded % 10);
+    }
+    int used = digits;  // without the trailing zeros of the fraction
+    while (used > exponent + 1 && used > 1 && text[used - 1] == '0')
+        --used;
+
+    if (value < 0) *out++ = '-';
+    if (exponent < 0) {
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = -1; i > exponent; --i)
+            *out++ = '0';
+        return std::copy_n(text, used, out);
+    }
+    out = std::copy_n(text, exponent + 1, out);
+    if (used > exponent + 1) {
+        *out++ = '.';
+        out = std::copy(text + exponent + 1, text + used, out);
+    }
+    return out;
+}
+
+}  // namespace
+
 char* WriteGeneral(char* out, double value, int significantDigits) {
     if (value == 0) {
         *out = '0';
         return out + 1;
     }
     if (std::isnan(value)) return std::copy_n("nan", 3, out);
+    if (char* end = WriteFixedGeneral(out, value, significantDigits)) return end;
     return std::to_chars(out, out + MaxGeneralLength, value, std::chars_format::general,
                          significantDigits)
         .ptr;

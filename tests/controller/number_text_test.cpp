@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace controller {
 namespace {
@@ -145,6 +147,63 @@ TEST(FormatGeneral, WrittenNumbersReadBackToTheSameText) {
             EXPECT_EQ(FormatGeneral(ParseReal(text), digits), text);
             EXPECT_EQ(ReadLeadingReal(text).length, text.size()) << text;
         }
+    }
+}
+
+// The fast fixed-notation writer and the fast reader agree with the standard library's
+// exact conversions, digit for digit and bit for bit.
+TEST(FormatGeneral, AgreesWithTheStandardLibraryAtEveryPrecision) {
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> mantissa(1, 10);
+    std::uniform_int_distribution<int> exponent(-7, 18);
+    std::vector<double> values = {0.5,
+                                  1.5,
+                                  2.5,
+                                  0.0001,
+                                  0.00009999999999999999,
+                                  9.5,
+                                  99.5,
+                                  999999999999.5,
+                                  1e15,
+                                  9007199254740991.0,
+                                  0.125,
+                                  1e-4 * 3,
+                                  123456.5,
+                                  0.000105,
+                                  6378137};
+    for (int i = 0; i < 200000; ++i) {
+        double v = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 3 == 0) v = std::round(v * 1000) / 1000;  // short decimals, ties included
+        values.push_back(i % 2 ? v : -v);
+    }
+    for (double v : values) {
+        if (v == 0) continue;  // zero is always "0", never "-0"
+        for (int digits = 1; digits <= 17; ++digits) {
+            char expected[64];
+            const auto end =
+                std::to_chars(expected, expected + 64, v, std::chars_format::general, digits).ptr;
+            ASSERT_EQ(FormatGeneral(v, digits), std::string(expected, end))
+                << std::hexfloat << v << " with " << digits;
+        }
+    }
+}
+
+TEST(ReadReal, AgreesWithTheStandardLibrary) {
+    std::mt19937_64 random(12);
+    std::uniform_int_distribution<int> length(1, 24), digit(0, 9), point(0, 25), exponent(-30, 30);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text;
+        const int n = length(random);
+        const int pointAt = point(random);
+        for (int k = 0; k < n; ++k) {
+            if (k == pointAt) text += '.';
+            text += static_cast<char>('0' + digit(random));
+        }
+        if (i % 4 == 0) text += "e" + std::to_string(exponent(random));
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_EQ(ParseReal(text), expected) << text;
+        ASSERT_EQ(ParseReal("-" + text), -expected) << text;
     }
 }
 

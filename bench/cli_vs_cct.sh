@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# coordconv-cli against PROJ's cct on the same 1 000 000 points, in the same run:
+# geodetic → geocentric on the Krasovsky ellipsoid, the PZ-90 → SK-42 Helmert shift, and
+# SK-42 geodetic → Gauss–Krüger zone 7. Prints points per second of both and the ratio.
+#   bench/cli_vs_cct.sh [POINTS] [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build >/dev/null
+points=${1:-1000000}
+runs=${2:-3}
+cli=build/cli/coordconv-cli
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Realistic SK-42 points: latitudes 40°–75° N, longitudes 20°–180° E (36°–42° for the
+# zone-7 file), heights 0–3000 m, in decimal degrees with 9 decimals and millimetres.
+awk -v n="$points" -v seed=42 'BEGIN {
+    srand(seed)
+    for (i = 0; i < n; ++i) {
+        B = 40 + 35 * rand(); L = 20 + 160 * rand(); L7 = 36 + 6 * rand(); H = 3000 * rand()
+        printf "%.9f %.9f %.3f\n", B, L, H > "'"$work"'/blh.txt"
+        printf "%.9f %.9f %.3f\n", L, B, H > "'"$work"'/lbh.txt"
+        printf "%.9f %.9f %.3f\n", B, L7, H > "'"$work"'/blh7.txt"
+        printf "%.9f %.9f %.3f\n", L7, B, H > "'"$work"'/lbh7.txt"
+    }
+}'
+"$cli" --angles degrees sk42-blh pz90-xyz <"$work/blh.txt" >"$work/xyz.txt"
+
+# Best of several runs, in seconds.
+best_time() {
+    local best=""
+    for _ in $(seq "$runs"); do
+        local start end
+        start=$(date +%s%N)
+        "$@" >/dev/null
+        end=$(date +%s%N)
+        local seconds
+        seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }')
+        if [[ -z "$best" ]] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+            best=$seconds
+        fi
+    done
+    echo "$best"
+}
+
+compare() {  # name, coordconv command, cct command (each reading its own file)
+    local name=$1 ours theirs
+    ours=$(best_time bash -c "$2")
+    theirs=$(best_time bash -c "$3")
+    awk -v name="$name" -v n="$points" -v a="$ours" -v b="$theirs" 'BEGIN {
+        printf "| %s | %.2f | %.2f | %.1f |\n", name, n / a / 1e6, n / b / 1e6, b / a
+    }'
+}
+
+echo "| pipeline | coordconv-cli (M points/s) | cct (M points/s) | ratio |"
+echo "|---|---:|---:|---:|"
+compare "geodetic → geocentric (Krasovsky)" \
+    "$cli --angles degrees sk42-blh sk42-xyz <$work/blh.txt" \
+    "cct +proj=cart +ellps=krass <$work/lbh.txt"
+compare "PZ-90 → SK-42 Helmert" \
+    "$cli pz90-xyz sk42-xyz <$work/xyz.txt" \
+    "cct +proj=helmert +convention=coordinate_frame +x=-25 +y=141 +z=80 +rx=0 +ry=0.35 +rz=0.66 +s=0 <$work/xyz.txt"
+compare "SK-42 geodetic → Gauss–Krüger zone 7" \
+    "$cli --angles degrees --zone 7 sk42-blh sk42-xyh <$work/blh7.txt" \
+    "cct +proj=tmerc +ellps=krass +k=1 +lon_0=39 +x_0=7500000 +y_0=0 <$work/lbh7.txt"
