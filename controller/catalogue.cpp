@@ -10,28 +10,23 @@ using enum CoordinateSystem;
 
 struct SystemEntry {
     std::string_view displayName;
-    CoordinateForm form;
     std::vector<CoordinateSystem> offeredTargets;
 };
 
 const SystemEntry& Entry(CoordinateSystem system) {
     static const SystemEntry entries[] = {
-        {"WGS-84 (XYZ)", CoordinateForm::Geocentric, {Wgs84Blh, Pz90Xyz}},
-        {"WGS-84 (BLH)", CoordinateForm::Geodetic, {Wgs84Xyz, Pz90Blh}},
-        {"ПЗ-90  (XYZ)", CoordinateForm::Geocentric, {Wgs84Xyz, Sk42Xyz, Pz90Blh}},
-        {"ПЗ-90  (BLH)", CoordinateForm::Geodetic, {Wgs84Blh, Pz90Xyz, Sk42Blh}},
-        {"СК-42  (XYZ)", CoordinateForm::Geocentric, {Pz90Xyz, Sk42Blh}},
-        {"СК-42  (BLH)", CoordinateForm::Geodetic, {Pz90Blh, Sk42Xyz, Sk42Xyh}},
-        {"СК-42  (XYH)", CoordinateForm::Plane, {Sk42Blh}},
+        {"WGS-84 (XYZ)", {Wgs84Blh, Pz90Xyz}},
+        {"WGS-84 (BLH)", {Wgs84Xyz, Pz90Blh}},
+        {"ПЗ-90  (XYZ)", {Wgs84Xyz, Sk42Xyz, Pz90Blh}},
+        {"ПЗ-90  (BLH)", {Wgs84Blh, Pz90Xyz, Sk42Blh}},
+        {"СК-42  (XYZ)", {Pz90Xyz, Sk42Blh}},
+        {"СК-42  (BLH)", {Pz90Blh, Sk42Xyz, Sk42Xyh}},
+        {"СК-42  (XYH)", {Sk42Blh}},
     };
     return entries[static_cast<int>(system)];
 }
 
 }  // namespace
-
-CoordinateForm FormOf(CoordinateSystem system) {
-    return Entry(system).form;
-}
 
 std::string_view DisplayName(CoordinateSystem system) {
     return Entry(system).displayName;

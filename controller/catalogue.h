@@ -29,7 +29,18 @@ inline constexpr std::array<CoordinateSystem, 7> AllSystems{
 // in display form (DDDMMSS.sss); or Gauss–Krüger x, y and H.
 enum class CoordinateForm { Geocentric, Geodetic, Plane };
 
-CoordinateForm FormOf(CoordinateSystem system);
+constexpr CoordinateForm FormOf(CoordinateSystem system) {
+    switch (system) {
+        case CoordinateSystem::Wgs84Xyz:
+        case CoordinateSystem::Pz90Xyz:
+        case CoordinateSystem::Sk42Xyz:
+            return CoordinateForm::Geocentric;
+        case CoordinateSystem::Sk42Xyh:
+            return CoordinateForm::Plane;
+        default:
+            return CoordinateForm::Geodetic;
+    }
+}
 
 // The display string: the list entry and the key by which selections are recognised.
 // The Cyrillic datum names are followed by two blanks, "WGS-84" by one.

@@ -1,6 +1,7 @@
 #include "controller/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <climits>
@@ -187,11 +188,24 @@ namespace {
 
 __extension__ typedef unsigned __int128 Wide;
 
-constexpr std::uint64_t PowerOfTen(int n) {
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// 10^0 to 10^19, the powers of ten that fit 64 bits.
+constexpr auto kIntegerPowersOfTen = [] {
+    std::array<std::uint64_t, 20> powers{};
     std::uint64_t p = 1;
-    while (n-- > 0)
+    for (auto& power : powers) {
+        power = p;
         p *= 10;
-    return p;
+    }
+    return powers;
+}();
+
+std::uint64_t PowerOfTen(int n) {
+    return kIntegerPowersOfTen[n];
 }
 
 // round(mantissa · 10^scale / 2^shift), half to even, exactly: for scale ≤ 20 and a
@@ -239,11 +253,14 @@ char* WriteFixedGeneral(char* out, double value, int digits) {
     }
     if (exponent < -4 || exponent >= digits) return nullptr;
 
-    char text[17];
+    char text[18];
     auto rounded = static_cast<std::uint64_t>(whole);
-    for (int i = digits - 1; i >= 0; --i, rounded /= 10) {
-        text[i] = static_cast<char>('0' + rounded % 10);
+    for (int i = digits; i >= 2; i -= 2, rounded /= 100) {
+        const auto pair = 2 * (rounded % 100);
+        text[i - 2] = kDigitPairs[pair];
+        text[i - 1] = kDigitPairs[pair + 1];
     }
+    if (digits % 2) text[0] = static_cast<char>('0' + rounded);
     int used = digits;  // without the trailing zeros of the fraction
     while (used > exponent + 1 && used > 1 && text[used - 1] == '0')
         --used;
