@@ -21,7 +21,8 @@ constexpr double kMaxSteppedTurns = 0x1p20;
 // The whole part of v, counting v as whole when it lies below the next integer by no
 // more than slack. Degrees and minutes stay in doubles, so no magnitude can wrap.
 double WholePart(double v, double slack) {
-    return std::trunc(v + slack);
+    const double whole = std::trunc(v);
+    return v - whole >= 1 - slack ? whole + 1 : whole;  // v + slack could overflow
 }
 
 struct SexagesimalParts {

@@ -497,6 +497,12 @@ class WindowTest : public QObject {
         QCOMPARE(boxes_->seen.at(1).text, QString("Unknown Exception"));
     }
 
+    void closingTheFrameEndsTheProgram() {
+        QTimer::singleShot(0, this, [this] { frame_->close(); });  // the title-bar button
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(boxes_->seen.empty());
+    }
+
     void closingTheFrameWithAnAboutBoxOpenEnds() {
         boxes_->Pause(true);
         QTimer::singleShot(0, this, [this] {

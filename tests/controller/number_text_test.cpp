@@ -42,6 +42,8 @@ TEST(ReadReal, LongestLeadingDecimalNumber) {
         {"1e999", kInf, 5},
         {"-1e999", -kInf, 6},
         {"1e-999", 0, 6},
+        {"1e-320", 1e-320, 6},  // subnormal, not 0
+        {"4.9e-324", 4.9e-324, 8},
     };
     for (const auto& c : cases) {
         const LeadingReal read = ReadLeadingReal(c.text);

@@ -13,9 +13,29 @@ namespace {
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-const std::vector<double> kHostile = {
-    kNaN,  kInf,   -kInf,  1e300, -1e300, 1e17,    -1e17, 4.9e-324, -4.9e-324, 0.0,         -0.0,
-    1e-12, 2.5e-7, 1000.0, 90.0,  -90.0,  32768.0, 6e6,   -6.4e6,   1e10,      2147483647.0};
+const std::vector<double> kHostile = {kNaN,
+                                      kInf,
+                                      -kInf,
+                                      1e300,
+                                      -1e300,
+                                      1e17,
+                                      -1e17,
+                                      4.9e-324,
+                                      -4.9e-324,
+                                      0.0,
+                                      -0.0,
+                                      1e-12,
+                                      2.5e-7,
+                                      1000.0,
+                                      90.0,
+                                      -90.0,
+                                      32768.0,
+                                      6e6,
+                                      -6.4e6,
+                                      1e10,
+                                      2147483647.0,
+                                      1.7976931348623157e308,
+                                      -1.7976931348623157e308};
 
 class MuteMathErrors : public ::testing::Test {
   protected:

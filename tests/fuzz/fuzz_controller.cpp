@@ -69,7 +69,7 @@ void CheckInvariants(testing::FakeControls& c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    MathErrorHandler quiet = [](const char*, const char*) {};
+    engine::MathErrorHandler quiet = [](const char*, const char*) {};
     engine::SetMathErrorHandler(quiet);
     Script script(data, size);
 

@@ -1,5 +1,6 @@
 // The dialog's number texts: lenient and strict reading of any bytes, and the general
 // format, whose written numbers read back to the same text.
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -30,10 +31,17 @@ void CheckWritten(double value) {
                     .ptr;
             Check(text == std::string(expected, end));
         }
-        if (!std::isfinite(value)) continue;
+        // Subnormals hold fewer digits than they are written with: no round trip there.
+        if (!std::isfinite(value) || (value != 0 && std::fabs(value) < DBL_MIN)) continue;
         const LeadingReal read = ReadLeadingReal(text);
         Check(read.length == text.size());
-        Check(FormatGeneral(read.value, digits) == text);
+        // Few digits can round the largest doubles beyond them (-1.8e308 to -2e+308).
+        if (!std::isfinite(read.value)) {
+            Check(std::fabs(value) > 1e307 && digits < 17);
+            continue;
+        }
+        // Up to 15 digits every written decimal survives a trip through a double.
+        if (digits <= DBL_DIG) Check(FormatGeneral(read.value, digits) == text);
         if (digits == 17) Check(read.value == value || (value == 0 && read.value == 0));
     }
 }
