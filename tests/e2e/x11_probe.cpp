@@ -7,7 +7,7 @@
 //   x11_probe close WINDOW                   ask WINDOW to close, as a title-bar close
 //                                            button does (WM_DELETE_WINDOW)
 //   x11_probe clipboard                      print the text of the clipboard
-//   x11_probe screenshot FILE                save the whole screen as a PNG
+//   x11_probe screenshot FILE [WINDOW]       save the whole screen (or a window) as PNG
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -122,11 +122,12 @@ int main(int argc, char** argv) {
             std::printf("%s\n", QGuiApplication::clipboard()->text().toUtf8().constData());
             return 0;
         }
-        if (argc != 3) return Fail("screenshot needs a file name");
-        const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
-        return screen.save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : Fail("cannot save");
+        if (argc != 3 && argc != 4) return Fail("screenshot needs a file name");
+        const WId window = argc == 4 ? std::strtoul(argv[3], nullptr, 0) : 0;
+        const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(window);
+        return shot.save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : Fail("cannot save");
     }
     return Fail(
         "usage: x11_probe launch TITLE PROGRAM [ARGS…] | rss PID | close WINDOW | "
-        "clipboard | screenshot FILE");
+        "clipboard | screenshot FILE [WINDOW]");
 }

@@ -1,0 +1,36 @@
+# The exported CMake package of the libraries, and the Debian package of everything.
+include(CMakePackageConfigHelpers)
+
+set(COORDCONV_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/coordconv)
+install(EXPORT coordconvTargets NAMESPACE coordconv:: DESTINATION ${COORDCONV_CMAKE_DIR})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/coordconvConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/coordconvConfig.cmake INSTALL_DESTINATION ${COORDCONV_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/coordconvConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/coordconvConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/coordconvConfigVersion.cmake
+        DESTINATION ${COORDCONV_CMAKE_DIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME coordconv)
+set(CPACK_PACKAGE_VENDOR "coordconv developers")
+set(CPACK_PACKAGE_CONTACT "coordconv developers <coordconv@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recompute coordinates between WGS-84, PZ-90 and SK-42")
+set(CPACK_PACKAGE_DESCRIPTION
+    "coordconv recomputes the coordinates of a point between the geodetic datums\n"
+    "WGS-84, PZ-90 and SK-42 (Krasovsky ellipsoid): geocentric X, Y, Z, geodetic\n"
+    "latitude, longitude and height, and Gauss-Krüger plane coordinates in\n"
+    "six-degree zones. It comes as a desktop window, as coordconv-cli for whole\n"
+    "files of points, and as a C++ library with its headers and CMake package.")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/coordconv")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beyond the libraries it links: Qt's platform plugins, and a font with Cyrillic.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+include(CPack)
