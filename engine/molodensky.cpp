@@ -18,7 +18,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 void ShiftGeodetic(const GeodeticPoint& from, const Ellipsoid& fromEllipsoid, GeodeticPoint& to,
                    const Ellipsoid& toEllipsoid, const DatumShift& shift) {
-    const double degreesPerRadian = 180 / Pi();
+    const double degreesPerRadian = DegreesPerRadian();
     const double rho = degreesPerRadian * 3600;  // arc-seconds per radian
 
     const double B = from.B / degreesPerRadian;

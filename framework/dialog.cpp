@@ -8,9 +8,6 @@ namespace framework {
 
 namespace {
 
-// The dialog draws a one-pixel border around its client area.
-constexpr int kBorder = 1;
-
 QWidget* CreateControl(const ControlTemplate& t, TDialog* dialog) {
     const QString text = QString::fromUtf8(t.text);
     switch (t.kind) {
@@ -45,7 +42,7 @@ TDialog::TDialog(const DialogTemplate& dialogTemplate, QWidget* parent) : QFrame
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     setFrameStyle(QFrame::Box | QFrame::Plain);
-    setLineWidth(kBorder);
+    setLineWidth(BorderWidth);
     setAutoFillBackground(true);
 
     const DialogUnits units(font);
@@ -57,8 +54,8 @@ TDialog::TDialog(const DialogTemplate& dialogTemplate, QWidget* parent) : QFrame
         const int height = t.kind == ControlKind::DropDownList
                                ? control->sizeHint().height()  // the closed list
                                : units.Y(t.height);
-        control->setGeometry(kBorder + units.X(t.x), kBorder + units.Y(t.y), units.X(t.width),
-                             height);
+        control->setGeometry(BorderWidth + units.X(t.x), BorderWidth + units.Y(t.y),
+                             units.X(t.width), height);
         control->setVisible(t.visible);
         control->setEnabled(t.enabled);
         if (t.kind == ControlKind::Label) {
@@ -82,7 +79,7 @@ TDialog::TDialog(const DialogTemplate& dialogTemplate, QWidget* parent) : QFrame
         }
         controls_.push_back(control);
     }
-    resize(clientSize_ + QSize(2 * kBorder, 2 * kBorder));
+    resize(clientSize_ + QSize(2 * BorderWidth, 2 * BorderWidth));
 }
 
 QWidget* TDialog::Control(int id) const {

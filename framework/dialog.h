@@ -76,6 +76,9 @@ class TDialog : public QFrame {
   public:
     explicit TDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
 
+    // The dialog draws a border of this many pixels around its client area.
+    static constexpr int BorderWidth = 1;
+
     // Runs once, when the frame creates the dialog's window, before it is first shown.
     virtual void SetUpDialog() {}
 

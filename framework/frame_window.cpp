@@ -7,11 +7,6 @@
 
 namespace framework {
 
-namespace {
-// The dialog's border lies just outside the client area.
-constexpr int kBorder = 1;
-}  // namespace
-
 TFrameWindow::TFrameWindow(QWidget* parent, const QString& caption, TDialog* client,
                            bool shrinkToClient)
     : QWidget(parent), client_(client), shrinkToClient_(shrinkToClient) {
@@ -59,7 +54,9 @@ void TFrameWindow::resizeEvent(QResizeEvent* event) {
 
 void TFrameWindow::PlaceClient() {
     if (!client_) return;
-    client_->setGeometry(-kBorder, -kBorder, width() + 2 * kBorder, height() + 2 * kBorder);
+    // The dialog's border lies just outside the client area.
+    const int border = TDialog::BorderWidth;
+    client_->setGeometry(-border, -border, width() + 2 * border, height() + 2 * border);
 }
 
 }  // namespace framework
