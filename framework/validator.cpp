@@ -1,7 +1,5 @@
 #include "framework/validator.h"
 
-#include <QCoreApplication>
-
 #include "framework/message_box.h"
 #include "framework/windows1251.h"
 
@@ -42,9 +40,8 @@ bool TValidator::IsValid(const QString&) {
 }
 
 void TFilterValidator::Error(QWidget* owner) {
-    ShowWarning(owner, QCoreApplication::translate("framework", "Ошибка ввода"),
-                QCoreApplication::translate(
-                    "framework", "Поле содержит недопустимые символы.\nИсправьте текст поля."));
+    ShowWarning(owner, QStringLiteral("Ошибка ввода"),
+                QStringLiteral("Поле содержит недопустимые символы.\nИсправьте текст поля."));
 }
 
 bool TFilterValidator::IsValidInput(const QString& text, bool) {
