@@ -51,7 +51,12 @@ type_text 100
 click_units 48 94   # "Перевод --->"
 click_units 160 30  # the first result field
 keys ctrl+a ctrl+c
-result=$("$probe" clipboard)
+# The program may take a moment to own the clipboard on a loaded machine.
+for _ in $(seq 30); do
+    result=$("$probe" clipboard)
+    [[ -n "$result" ]] && break
+    sleep 0.1
+done
 echo "first result: $result"
 "$probe" screenshot "$artifacts/coordconv-window.png"
 
