@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/point_converter.h"
 #include "cli/point_line.h"
@@ -19,6 +19,18 @@ namespace cli {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
+
+// A buffer of bytes left uninitialised: it is always written before it is read.
+class Buffer {
+  public:
+    explicit Buffer(std::size_t size) : bytes_(new char[size]), size_(size) {}
+    char* data() { return bytes_.get(); }
+    std::size_t size() const { return size_; }
+
+  private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
 
 // Input lines from a file descriptor, read a megabyte at a time.
 class LineReader {
@@ -102,7 +114,7 @@ class LineReader {
     }
 
     int fd_;
-    std::vector<char> buffer_;
+    Buffer buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
@@ -147,7 +159,7 @@ class Output {
 
   private:
     int fd_;
-    std::vector<char> buffer_;
+    Buffer buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
 };
