@@ -53,11 +53,7 @@ std::string DialogResult(CoordinateSystem from, CoordinateSystem to,
     controller::SetUpDialogControls(controls);
     controls[controller::SourceList].selected = static_cast<int>(from);
     controller::CbnSourceSelChange(controls);
-    const auto& targets = controls[controller::TargetList].entries;
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        if (targets[i] == controller::DisplayName(to))
-            controls[controller::TargetList].selected = i;
-    }
+    controls.Pick(controller::TargetList, controller::DisplayName(to));
     controller::CbnTargetSelChange(controls);
     for (int i = 0; i < 3; ++i)
         controls[controller::InputFields[i]].text = inputs[i];
@@ -115,10 +111,7 @@ TEST(CoordconvCli, LongerRoutesRunTheChainsAtFullPrecision) {
     controller::testing::FakeControls window;
     controller::SetUpDialogControls(window);
     const auto pick = [&window](int list, CoordinateSystem system) {
-        const auto& entries = window[list].entries;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i] == controller::DisplayName(system)) window[list].selected = int(i);
-        }
+        window.Pick(list, controller::DisplayName(system));
     };
     pick(controller::SourceList, Wgs84Blh);
     controller::CbnSourceSelChange(window);

@@ -29,10 +29,8 @@ class Dialog : public ::testing::Test {
         CbnSourceSelChange(controls);
     }
     void PickTarget(CoordinateSystem system) {
-        const auto& entries = controls[TargetList].entries;
-        const auto at = std::find(entries.begin(), entries.end(), DisplayName(system));
-        ASSERT_NE(at, entries.end()) << DisplayName(system) << " is not offered";
-        controls[TargetList].selected = static_cast<int>(at - entries.begin());
+        ASSERT_TRUE(controls.Pick(TargetList, DisplayName(system)))
+            << DisplayName(system) << " is not offered";
         CbnTargetSelChange(controls);
     }
     void Type(const std::array<int, 3>& fields, const Texts& texts) {

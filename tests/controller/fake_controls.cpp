@@ -69,6 +69,17 @@ void FakeControls::SelectListIndex(int id, int index) {
     list.selected = index >= 0 && index < static_cast<int>(list.entries.size()) ? index : -1;
 }
 
+bool FakeControls::Pick(int list, std::string_view entry) {
+    auto& control = controls_.at(list);
+    for (std::size_t i = 0; i < control.entries.size(); ++i) {
+        if (control.entries[i] == entry) {
+            control.selected = static_cast<int>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 int FakeControls::SelectedListIndex(int id) const {
     return controls_.at(id).selected;
 }

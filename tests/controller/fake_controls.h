@@ -35,6 +35,10 @@ class FakeControls : public DialogControls {
     void Enable(int id) override;
     void Disable(int id) override;
 
+    // Selects the entry of a list with this text, as the user picks it (no notification
+    // is raised); false when the list has no such entry.
+    bool Pick(int list, std::string_view entry);
+
     FakeControl& operator[](int id) { return controls_.at(id); }
     const FakeControl& operator[](int id) const { return controls_.at(id); }
 
