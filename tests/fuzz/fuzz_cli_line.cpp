@@ -14,12 +14,11 @@
 #include "cli/batch.h"
 #include "cli/point_line.h"
 #include "controller/number_text.h"
+#include "properties.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
+using testing_support::Check;
 
 // An independent reading of a point line: split at runs of blanks, tabs, commas and
 // semicolons, and ask the strict reader about each piece.

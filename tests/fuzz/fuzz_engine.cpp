@@ -6,21 +6,16 @@
 #include <cstring>
 
 #include "engine/engine.h"
+#include "properties.h"
 
 using namespace engine;
+using testing_support::Check;
+using testing_support::InTurn;
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 bool Finite(double a, double b, double c) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
-}
-
-bool InTurn(double degrees) {
-    return std::isnan(degrees) || (degrees >= 0 && degrees <= 360);
 }
 
 const Ellipsoid kEllipsoids[] = {EllipsoidWgs84, EllipsoidPz90, EllipsoidKrasovsky};

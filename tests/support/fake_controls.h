@@ -1,0 +1,116 @@
+// An in-memory stand-in for the dialog's controls (text, list entries and selection,
+// visibility, enabled state), and the invariants the dialog keeps after every operation.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "controller/controller.h"
+#include "properties.h"
+
+namespace controller::testing {
+
+struct FakeControl {
+    std::string text = "0";
+    std::vector<std::string> entries;
+    int selected = -1;
+    bool visible = true;
+    bool enabled = true;
+};
+
+class FakeControls : public DialogControls {
+  public:
+    // The controls as the dialog is created, before it is set up: the zone controls and
+    // "Отменить" hidden, "Отменить" disabled as well; labels are written by the set-up.
+    FakeControls() {
+        for (int id : {AboutButton,        SourceList,         TargetList,      InputLabels[0],
+                       InputLabels[1],     InputLabels[2],     InputFields[0],  InputFields[1],
+                       InputFields[2],     ResultLabels[0],    ResultLabels[1], ResultLabels[2],
+                       ResultFields[0],    ResultFields[1],    ResultFields[2], ConvertButton,
+                       CloseButton,        MoveButton,         SourceCaption,   TargetCaption,
+                       RequestedZoneLabel, RequestedZoneField, UsedZoneLabel,   UsedZoneField})
+            controls_[id];
+        for (int id : ZoneGroup)
+            controls_[id].visible = false;
+        controls_[ClearResultsButton] = {"", {}, -1, false, false};
+    }
+
+    std::string Text(int id) const override { return controls_.at(id).text; }
+    void SetText(int id, std::string_view text) override { controls_.at(id).text = text; }
+    void ClearList(int id) override {
+        controls_.at(id).entries.clear();
+        controls_.at(id).selected = -1;
+    }
+    void AppendToList(int id, std::string_view entry) override {
+        controls_.at(id).entries.emplace_back(entry);
+    }
+    void SelectListIndex(int id, int index) override {
+        auto& list = controls_.at(id);
+        list.selected = index >= 0 && index < static_cast<int>(list.entries.size()) ? index : -1;
+    }
+    int SelectedListIndex(int id) const override { return controls_.at(id).selected; }
+    std::string SelectedListText(int id) const override {
+        const auto& list = controls_.at(id);
+        return list.selected >= 0 ? list.entries[list.selected] : std::string();
+    }
+    void Show(int id) override { controls_.at(id).visible = true; }
+    void Hide(int id) override { controls_.at(id).visible = false; }
+    void Enable(int id) override { controls_.at(id).enabled = true; }
+    void Disable(int id) override { controls_.at(id).enabled = false; }
+
+    FakeControl& operator[](int id) { return controls_.at(id); }
+
+    // What the user does: pick a list entry by its text, with the list's notification.
+    bool Pick(int list, std::string_view entry) {
+        auto& entries = controls_[list].entries;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i] != entry) continue;
+            controls_[list].selected = static_cast<int>(i);
+            list == SourceList ? CbnSourceSelChange(*this) : CbnTargetSelChange(*this);
+            return true;
+        }
+        return false;
+    }
+    void Type(const std::array<int, 3>& fields, const std::vector<std::string>& texts) {
+        for (int i = 0; i < 3; ++i)
+            controls_[fields[i]].text = texts.at(i);
+    }
+    std::vector<std::string> Texts(const std::array<int, 3>& fields) {
+        return {Text(fields[0]), Text(fields[1]), Text(fields[2])};
+    }
+
+    // The dialog's invariants, or what breaks them: both lists select an entry, the
+    // target list is the source's offered one, the zone group is shown and enabled
+    // exactly for plane targets, "Отменить" never appears, results are number texts.
+    const char* Problem() const {
+        const auto& source = controls_.at(SourceList);
+        const auto& target = controls_.at(TargetList);
+        if (source.entries.size() != 7 || source.selected < 0 || target.selected < 0)
+            return "a list has no selection";
+        const auto offered = OfferedTargets(*FindSystemByName(source.entries[source.selected]));
+        if (target.entries.size() != offered.size()) return "the target list is not offered";
+        for (std::size_t i = 0; i < offered.size(); ++i) {
+            if (target.entries[i] != DisplayName(offered[i]))
+                return "the target list is not offered";
+        }
+        const bool plane =
+            target.entries[target.selected] == DisplayName(CoordinateSystem::Sk42Xyh);
+        for (int id : ZoneGroup) {
+            if (controls_.at(id).visible != plane || controls_.at(id).enabled != plane)
+                return "a zone control is shown or enabled wrongly";
+        }
+        const auto& clear = controls_.at(ClearResultsButton);
+        if (clear.visible || clear.enabled) return "\"Отменить\" appeared";
+        for (int id : ResultFields) {
+            if (!testing_support::IsResultText(controls_.at(id).text))
+                return "a result is no number text";
+        }
+        return nullptr;
+    }
+
+  private:
+    std::map<int, FakeControl> controls_;
+};
+
+}  // namespace controller::testing
