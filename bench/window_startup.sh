@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/build >/dev/null
 runs=${1:-10}
 exec xvfb-run --auto-servernum --server-args="-screen 0 800x600x24" bash -c '
-    probe=build/tests/e2e/x11_probe
+    probe=build/bench/x11_probe
     title="Перевычисление координат"
     for run in $(seq '"$runs"'); do
         report=$(mktemp)

@@ -121,5 +121,13 @@ TEST(EngineCases, ArcsineDomainErrorIsReportedOnce) {
     SetMathErrorHandler(previous);
 }
 
+// Without a handler of its own, a program gets the report as one line on stderr.
+TEST(EngineCases, TheDefaultReportIsOneLineOnStandardError) {
+    SetMathErrorHandler(nullptr);
+    ::testing::internal::CaptureStderr();
+    ReportMathError("asin", "DOMAIN");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "asin: DOMAIN error\n");
+}
+
 }  // namespace
 }  // namespace engine

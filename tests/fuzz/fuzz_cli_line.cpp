@@ -3,66 +3,42 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cli/batch.h"
 #include "cli/point_line.h"
-#include "controller/number_text.h"
 #include "properties.h"
-
-namespace {
 
 using testing_support::Check;
 
-// An independent reading of a point line: split at runs of blanks, tabs, commas and
-// semicolons, and ask the strict reader about each piece.
-bool LooksLikeThreeNumbers(std::string_view line) {
-    std::vector<std::string_view> pieces;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        while (at < line.size() &&
-               std::string_view(" \t,;").find(line[at]) != std::string_view::npos)
-            ++at;
-        const std::size_t start = at;
-        while (at < line.size() &&
-               std::string_view(" \t,;").find(line[at]) == std::string_view::npos)
-            ++at;
-        if (at > start) pieces.push_back(line.substr(start, at - start));
-    }
-    if (pieces.size() != 3) return false;
-    for (std::string_view piece : pieces) {
-        double value;
+namespace {
+
+// An independent reading of a point line: the pieces between blanks, tabs, commas and
+// semicolons, each read strictly.
+bool LooksLikeThreeNumbers(std::string line) {
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == ',' || c == ';' || c == '\t'; }, ' ');
+    std::istringstream pieces(line);
+    int count = 0;
+    double value;
+    for (std::string piece; pieces >> piece; ++count) {
         if (controller::ReadStrictReal(piece, value) != controller::StrictReal::Number)
             return false;
     }
-    return true;
+    return count == 3;
 }
 
-int MemoryFile(const char* name, std::string_view contents) {
-    const int fd = memfd_create(name, 0);
-    Check(fd >= 0);
-    for (std::size_t done = 0; done < contents.size();) {
-        const ssize_t wrote = write(fd, contents.data() + done, contents.size() - done);
-        Check(wrote > 0);
-        done += static_cast<std::size_t>(wrote);
-    }
+int MemoryFile(std::string_view contents) {
+    const int fd = memfd_create("coordconv", 0);
+    Check(fd >= 0 && write(fd, contents.data(), contents.size()) == ssize_t(contents.size()));
     lseek(fd, 0, SEEK_SET);
     return fd;
-}
-
-std::string ReadBack(int fd) {
-    std::string text;
-    lseek(fd, 0, SEEK_SET);
-    char chunk[65536];
-    for (ssize_t got; (got = read(fd, chunk, sizeof chunk)) > 0;)
-        text.append(chunk, got);
-    return text;
 }
 
 }  // namespace
@@ -70,26 +46,20 @@ std::string ReadBack(int fd) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    // Every line on its own.
+    // Every line on its own; a line with a '\r' end is read without it.
     std::size_t lines = 0;
-    for (std::size_t start = 0; start <= input.size();) {
-        std::size_t end = input.find('\n', start);
-        if (end == std::string_view::npos) end = input.size();
-        const std::string_view line = input.substr(start, end - start);
-        if (!line.empty() || end < input.size()) ++lines;
+    for (std::size_t start = 0, end = 0; start < input.size(); start = end + 1, ++lines) {
+        end = std::min(input.find('\n', start), input.size());
+        std::string_view line = input.substr(start, end - start);
         std::array<double, 3> values{};
         std::string error;
         const cli::LineKind kind = cli::ReadPointLine(line, values, error);
         if (kind == cli::LineKind::Point) {
             Check(std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]));
-            std::string_view stripped = line;
-            if (!stripped.empty() && stripped.back() == '\r') stripped.remove_suffix(1);
-            Check(LooksLikeThreeNumbers(stripped) || LooksLikeThreeNumbers(line));
-        } else if (kind == cli::LineKind::Error) {
-            Check(!error.empty());
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            Check(LooksLikeThreeNumbers(std::string(line)));
         }
-        if (end == input.size()) break;
-        start = end + 1;
+        Check(kind != cli::LineKind::Error || !error.empty());
     }
 
     // The whole stream, going on after bad lines: the output keeps the lines aligned.
@@ -101,17 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.angles =
             data[0] & 0x80 ? controller::AngleForm::Degrees : controller::AngleForm::Display;
     }
-    const int in = MemoryFile("points", input);
-    const int out = MemoryFile("results", "");
-    const int messages = MemoryFile("messages", "");
+    const int in = MemoryFile(input), out = MemoryFile(""), messages = MemoryFile("");
     const int status = cli::ConvertStream(options, in, out, messages);
     Check(status == cli::ExitOk || status == cli::ExitBadInput);
-    const std::string output = ReadBack(out);
-    std::size_t outputLines = 0;
-    for (char c : output)
-        outputLines += c == '\n';
+    std::string output(lseek(out, 0, SEEK_END), '\0');
+    Check(pread(out, output.data(), output.size(), 0) == ssize_t(output.size()));
     Check(output.empty() || output.back() == '\n');
-    Check(outputLines == lines);
+    Check(std::size_t(std::count(output.begin(), output.end(), '\n')) == lines);
     close(in);
     close(out);
     close(messages);

@@ -24,13 +24,9 @@ class FakeControls : public DialogControls {
     // The controls as the dialog is created, before it is set up: the zone controls and
     // "Отменить" hidden, "Отменить" disabled as well; labels are written by the set-up.
     FakeControls() {
-        for (int id : {AboutButton,        SourceList,         TargetList,      InputLabels[0],
-                       InputLabels[1],     InputLabels[2],     InputFields[0],  InputFields[1],
-                       InputFields[2],     ResultLabels[0],    ResultLabels[1], ResultLabels[2],
-                       ResultFields[0],    ResultFields[1],    ResultFields[2], ConvertButton,
-                       CloseButton,        MoveButton,         SourceCaption,   TargetCaption,
-                       RequestedZoneLabel, RequestedZoneField, UsedZoneLabel,   UsedZoneField})
+        for (int id = CloseButton; id <= UsedZoneField; ++id)
             controls_[id];
+        controls_[AboutButton];
         for (int id : ZoneGroup)
             controls_[id].visible = false;
         controls_[ClearResultsButton] = {"", {}, -1, false, false};

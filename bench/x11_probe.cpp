@@ -1,4 +1,5 @@
-// What an end-to-end test of the window needs from the X server beyond xdotool:
+// What the window's start-up benchmark and the screenshot script need from the X server
+// beyond xdotool:
 //   x11_probe launch TITLE PROGRAM [ARGS…]   start PROGRAM, wait until a window titled
 //                                            TITLE is mapped, print "pid ms" (ms from the
 //                                            start of PROGRAM to the window shown), then
