@@ -1,5 +1,5 @@
-// The dialog's operations over in-memory controls: the conversions of the case table,
-// every state transition, and what a move carries.
+// The dialog's operations over in-memory controls: the conversions and scenarios of the
+// case tables, the catalogue as the lists show it, and every transition's promises.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -38,26 +38,19 @@ class Dialog : public ::testing::Test {
         EXPECT_EQ(controls.Problem(), nullptr);
         engine::SetMathErrorHandler(quiet);
     }
-    void Convert(const std::string& source, const std::string& target, const Texts& inputs,
-                 const std::string& zone) {
-        ASSERT_TRUE(controls.Pick(SourceList, source)) << source;
-        ASSERT_TRUE(controls.Pick(TargetList, target)) << target;
-        controls.Type(InputFields, inputs);
-        controls[RequestedZoneField].text = zone;
-        CmConvert(controls);
-    }
-    std::string Selected(int list) { return controls.SelectedListText(list); }
 
     testing::FakeControls controls;
     engine::MathErrorHandler quiet = nullptr;
 };
 
-const Texts kZeros{"0", "0", "0"};
-
 TEST_F(Dialog, EveryConversionOfTheTable) {
     const std::string file = COORDCONV_TEST_DATA "/dialog.cases";
     for (const auto& c : ReadCases(file)) {
-        Convert(c.fields.at(0), c.fields.at(1), Split(c.fields.at(2), ' '), c.fields.at(3));
+        ASSERT_TRUE(controls.Pick(SourceList, c.fields.at(0))) << c.Where(file);
+        ASSERT_TRUE(controls.Pick(TargetList, c.fields.at(1))) << c.Where(file);
+        controls.Type(InputFields, Split(c.fields.at(2), ' '));
+        controls[RequestedZoneField].text = c.fields.at(3);
+        CmConvert(controls);
         EXPECT_EQ(controls.Texts(ResultFields), Split(c.fields.at(4), ' ')) << c.Where(file);
         EXPECT_EQ(controls[UsedZoneField].text, c.fields.at(5)) << c.Where(file);
         EXPECT_EQ(controls.Problem(), nullptr) << c.Where(file);
@@ -65,139 +58,78 @@ TEST_F(Dialog, EveryConversionOfTheTable) {
     }
 }
 
-// For every source and offered target: pick the source, pick the target, convert, move.
-TEST_F(Dialog, StateTransitionsForEverySourceAndTarget) {
-    const auto catalogue = ReadCases(COORDCONV_TEST_DATA "/catalogue.cases");
-    std::map<std::string, Texts> offered, labels;
-    Texts sources;
-    for (const auto& c : catalogue) {
-        sources.push_back(c.fields.at(0));
-        offered[c.fields.at(0)] = Split(c.fields.at(1), ';');
+// Each source offers its targets, in list order, and labels its values.
+TEST_F(Dialog, SourcesOfferTheirTargetsAndLabels) {
+    std::map<std::string, Texts> labels;
+    for (const auto& c : ReadCases(COORDCONV_TEST_DATA "/catalogue.cases"))
         labels[c.fields.at(0)] = Split(c.fields.at(2), ' ');
-    }
-    EXPECT_EQ(controls[SourceList].entries, sources);
-    EXPECT_EQ(Selected(TargetList), offered[sources[0]][0]);
-    EXPECT_EQ(controls.Texts(InputLabels), labels[sources[0]]);
-    for (const auto& source : sources) {
-        for (const auto& target : offered[source]) {
-            SCOPED_TRACE(source + " → " + target);
-            const Texts typed{"554500", "373700", "100"};
-            controls.Type(InputFields, typed);
-            controls.Type(ResultFields, {"1", "2", "3"});
-            controls[RequestedZoneField].text = "0";
-            controls[UsedZoneField].text = "5";
-
-            ASSERT_TRUE(controls.Pick(SourceList, source));
-            EXPECT_EQ(controls[TargetList].entries, offered[source]);
-            EXPECT_EQ(Selected(TargetList), offered[source][0]);
-            EXPECT_EQ(controls.Texts(InputLabels), labels[source]);
-            EXPECT_EQ(controls.Texts(ResultLabels), labels[offered[source][0]]);
-            EXPECT_EQ(controls.Texts(InputFields), typed);
-            EXPECT_EQ(controls.Texts(ResultFields), kZeros);
-            EXPECT_EQ(controls[UsedZoneField].text, "5");
-
-            controls.Type(ResultFields, {"1", "2", "3"});
+    for (const auto& c : ReadCases(COORDCONV_TEST_DATA "/catalogue.cases")) {
+        ASSERT_TRUE(controls.Pick(SourceList, c.fields.at(0)));
+        EXPECT_EQ(controls[TargetList].entries, Split(c.fields.at(1), ';'));
+        EXPECT_EQ(controls.Texts(InputLabels), labels[c.fields.at(0)]);
+        for (const auto& target : Split(c.fields.at(1), ';')) {
             ASSERT_TRUE(controls.Pick(TargetList, target));
-            EXPECT_EQ(Selected(SourceList), source);
-            EXPECT_EQ(controls.Texts(ResultLabels), labels[target]);
-            EXPECT_EQ(controls.Texts(ResultFields), kZeros);
-            EXPECT_EQ(controls.Problem(), nullptr);
-
-            CmConvert(controls);
-            const bool plane = target == "СК-42  (XYH)";
-            const Texts results = controls.Texts(ResultFields);
-            EXPECT_EQ(controls.Texts(InputFields), typed);
-            EXPECT_EQ(controls[UsedZoneField].text, plane ? "7" : "5");
-            EXPECT_EQ(controls[RequestedZoneField].text, plane ? "7" : "0");
-
-            CmMove(controls);
-            EXPECT_EQ(Selected(SourceList), target);
-            EXPECT_EQ(Selected(TargetList), offered[target][0]);
-            EXPECT_EQ(controls.Texts(InputLabels), labels[target]);
-            EXPECT_EQ(controls.Texts(InputFields), results);  // twelve digits survive fifteen
-            EXPECT_EQ(controls.Texts(ResultFields), kZeros);
-            EXPECT_EQ(controls[RequestedZoneField].text, plane ? "7" : "5");
-            EXPECT_EQ(controls[UsedZoneField].text, "0");
-            EXPECT_EQ(controls.Problem(), nullptr);
+            EXPECT_EQ(controls.Texts(ResultLabels), labels[target]) << target;
         }
     }
 }
 
-TEST_F(Dialog, MovedPlaneCoordinatesKeepTheirZoneInTheHiddenField) {
-    Convert("СК-42  (BLH)", "СК-42  (XYH)", {"554500", "373700", "100"}, "0");
-    const Texts inZone7 = controls.Texts(ResultFields);
-    CmConvert(controls);  // converting twice gives the same texts and zone
-    EXPECT_EQ(controls.Texts(ResultFields), inZone7);
-    EXPECT_EQ(controls[UsedZoneField].text, "7");
-    CmMove(controls);
-    EXPECT_EQ(controls[RequestedZoneField].text, "7");
-    CmConvert(controls);  // back where it started, to the series' 1e-4"
-    EXPECT_EQ(controls.Texts(ResultFields), (Texts{"554500.000008", "373659.999999", "100"}));
-    EXPECT_EQ(controls[UsedZoneField].text, "0");  // the inverse leaves the zone fields alone
-    EXPECT_EQ(controls[RequestedZoneField].text, "7");
-    // Plane coordinates with the prefix of zone 8 are still computed in zone 7, read
-    // from the hidden field; only "0" there makes the prefix count.
-    controls.Type(InputFields, {"6181703.26131", "8413135.32227", "100"});
-    CmConvert(controls);
-    const Texts inZone7Again = controls.Texts(ResultFields);
-    controls[RequestedZoneField].text = "0";
-    CmConvert(controls);
-    EXPECT_NE(controls.Texts(ResultFields), inZone7Again);
-}
-
-TEST_F(Dialog, UsedZone61IsMovedAsZone1) {
-    Convert("СК-42  (BLH)", "СК-42  (XYH)", {"554500", "3600000", "0"}, "0");
-    CmMove(controls);
-    EXPECT_EQ(controls[RequestedZoneField].text, "1");
-}
-
-// Results arrive whole (no 14-character cut); texts below 0.0001 or no number move as "0".
-TEST_F(Dialog, MovedResultsArriveWholeAndTwoMovesFollowTheLists) {
-    for (const char* result :
-         {"-2845123.45679", "-0.000123456789012", "1.23456789012e+15", "-6378137", "0.0001"}) {
-        controls.Pick(SourceList, "WGS-84 (XYZ)");
-        controls.Type(ResultFields, {result, "0", "0"});
-        CmMove(controls);
-        EXPECT_EQ(controls[InputFields[0]].text, result);
+// Every source with every target, converted and moved, keeps the dialog's promises.
+TEST_F(Dialog, EveryTransitionKeepsItsPromises) {
+    for (int source = 0; source < 7; ++source) {
+        for (int target = 0; target < 3; ++target) {
+            controls.Type(InputFields, {"554500", "373700", "100"});
+            for (auto [what, choice] : {std::pair{0, source}, {1, target}, {4, 0}, {5, 0}}) {
+                EXPECT_EQ(controls.Act(what, choice, ""), nullptr)
+                    << "action " << what << ", source " << source << ", target " << target;
+            }
+        }
     }
-    controls.Pick(SourceList, "WGS-84 (XYZ)");
-    controls.Pick(TargetList, "ПЗ-90  (XYZ)");
-    controls.Type(ResultFields, {"0.00009", "-0.00001", "abc"});
-    CmMove(controls);
-    EXPECT_EQ(controls.Texts(InputFields), kZeros);
-    EXPECT_EQ(Selected(SourceList), "ПЗ-90  (XYZ)");
-    EXPECT_EQ(Selected(TargetList), "WGS-84 (XYZ)");
-    CmMove(controls);
-    EXPECT_EQ(Selected(SourceList), "WGS-84 (XYZ)");
-    EXPECT_EQ(Selected(TargetList), "WGS-84 (BLH)");
 }
 
-TEST_F(Dialog, AListWithoutASelectionCopiesTheInputs) {
-    controls[TargetList].selected = -1;
-    controls.Type(InputFields, {"1.5", "0.00001", "-7"});
-    CmConvert(controls);
-    EXPECT_EQ(controls.Texts(ResultFields), (Texts{"1.5", "0", "-7"}));
-    controls.Pick(TargetList, "WGS-84 (BLH)");
+// Fields: name | steps separated by ";".
+TEST_F(Dialog, EveryScenarioOfTheTable) {
+    const std::string file = COORDCONV_TEST_DATA "/dialog.scenarios";
+    for (const auto& c : ReadCases(file)) {
+        controls = testing::FakeControls();
+        SetUpDialogControls(controls);
+        for (const std::string& step : Split(c.fields.at(1), ';')) {
+            SCOPED_TRACE(c.Where(file) + ": " + step);
+            const std::string verb = step.substr(0, step.find(' '));
+            const std::string rest = step.substr(std::min(step.size(), verb.size() + 1));
+            const int id = std::atoi(rest.c_str());
+            const std::string text = rest.substr(std::min(rest.size(), rest.find(' ') + 1));
+            if (verb == "pick") {
+                EXPECT_TRUE(controls.Pick(id, text));
+            } else if (verb == "set") {
+                controls[id].text = text;
+            } else if (verb == "convert" || verb == "move") {
+                verb == "move" ? CmMove(controls) : CmConvert(controls);
+            } else if (verb == "unselect") {
+                controls[id].selected = -1;
+            } else if (verb == "source" || verb == "apply") {
+                verb == "apply" ? ApplySourceSystem(controls, rest)
+                                : SelectSourceByName(controls, rest);
+            } else if (verb == "text") {
+                EXPECT_EQ(id == SourceList || id == TargetList ? controls.SelectedListText(id)
+                                                               : controls[id].text,
+                          text);
+            } else {
+                ADD_FAILURE() << "no step " << verb;
+            }
+        }
+        EXPECT_EQ(controls.Problem(), nullptr) << c.Where(file);
+    }
 }
 
-TEST_F(Dialog, UnknownNamesChangeNothingButTheTargetSide) {
-    SelectSourceByName(controls, "nonsense");
-    EXPECT_EQ(Selected(SourceList), "WGS-84 (XYZ)");
-    controls.Type(ResultFields, {"1", "2", "3"});
-    ApplySourceSystem(controls, "nonsense");
-    EXPECT_EQ(controls.Texts(InputLabels), (Texts{"X", "Y", "Z"}));
-    EXPECT_EQ(controls.Texts(ResultFields), kZeros);
-}
-
-// Longer paths for the command line: the fewest steps, then the fewest Molodensky steps.
+// Longer paths for the command line: valid steps, the fewest of them, then the fewest
+// Molodensky steps.
 TEST(Routes, ShortestWithHelmertPreferredOnATie) {
     using enum CoordinateSystem;
     for (CoordinateSystem from : AllSystems) {
         for (CoordinateSystem to : AllSystems) {
             const auto route = ShortestRoute(from, to);
-            ASSERT_FALSE(route.empty());
-            EXPECT_EQ(route.front(), from);
-            EXPECT_EQ(route.back(), to);
+            ASSERT_TRUE(!route.empty() && route.front() == from && route.back() == to);
             for (std::size_t i = 1; i < route.size(); ++i)
                 EXPECT_TRUE(HasChain(route[i - 1], route[i]));
             EXPECT_EQ(route.size() == 2, HasChain(from, to));

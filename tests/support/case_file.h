@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -18,27 +17,24 @@ namespace testing_support {
 struct Case {
     int line = 0;  // in the case file, for failure messages
     std::vector<std::string> fields;
-
     std::string Where(const std::string& file) const { return file + ":" + std::to_string(line); }
 };
 
 inline std::string Unescape(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '{' && text.find('*', i) < text.find('}', i)) {
-            const std::size_t star = text.find('*', i), end = text.find('}', i);
+        const std::size_t star = text.find('*', i), end = text.find('}', i);
+        if (text[i] == '{' && star < end && end != std::string::npos) {
             const std::string piece = Unescape(text.substr(star + 1, end - star - 1));
             for (long n = std::atol(text.c_str() + i + 1); n > 0; --n)
                 out += piece;
             i = end;
+        } else if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+            i += 3;
         } else if (text[i] == '\\' && i + 1 < text.size()) {
             const char c = text[++i];
-            if (c == 'x') {
-                out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-                i += 2;
-            } else {
-                out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-            }
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
         } else {
             out += text[i];
         }
@@ -54,13 +50,11 @@ inline std::vector<Case> ReadCases(const std::string& path) {
         const auto first = text.find_first_not_of(" \t");
         if (first == std::string::npos || text[first] == '#') continue;
         Case c{line, {}};
-        std::istringstream fields(text);
+        std::istringstream fields(text + " ");  // a final empty field counts too
         for (std::string field; std::getline(fields, field, '|');) {
-            const auto begin = field.find_first_not_of(' ');
-            const auto end = field.find_last_not_of(' ');
-            c.fields.push_back(begin == std::string::npos
-                                   ? std::string()
-                                   : Unescape(field.substr(begin, end - begin + 1)));
+            const auto begin = field.find_first_not_of(' '), end = field.find_last_not_of(' ');
+            c.fields.push_back(
+                begin == std::string::npos ? "" : Unescape(field.substr(begin, end - begin + 1)));
         }
         cases.push_back(std::move(c));
     }
@@ -71,10 +65,6 @@ inline std::vector<Case> ReadCases(const std::string& path) {
 // "*" in an expected field: any value will do. Held as a NaN with its own payload.
 inline double Any() {
     return std::nan("7");
-}
-inline bool IsAny(double value) {
-    const double any = Any();
-    return std::memcmp(&value, &any, sizeof value) == 0;
 }
 
 // The blank-separated numbers of a field; "nan", "inf" and "*" included.
@@ -88,7 +78,8 @@ inline std::vector<double> Numbers(const std::string& field) {
 
 // Whether a computed value meets an expected one: within the tolerance, NaN for "nan".
 inline bool Meets(double value, double expected, double tolerance) {
-    if (IsAny(expected)) return true;
+    const double any = Any();
+    if (std::memcmp(&expected, &any, sizeof any) == 0) return true;
     if (std::isnan(expected)) return std::isnan(value);
     return value == expected || std::fabs(value - expected) <= tolerance;
 }

@@ -72,9 +72,10 @@ class FakeControls : public DialogControls {
         for (int i = 0; i < 3; ++i)
             controls_[fields[i]].text = texts.at(i);
     }
-    std::vector<std::string> Texts(const std::array<int, 3>& fields) {
+    std::vector<std::string> Texts(const std::array<int, 3>& fields) const {
         return {Text(fields[0]), Text(fields[1]), Text(fields[2])};
     }
+    static std::vector<std::string> Zeros() { return {"0", "0", "0"}; }
 
     // The dialog's invariants, or what breaks them: both lists select an entry, the
     // target list is the source's offered one, the zone group is shown and enabled
@@ -103,6 +104,59 @@ class FakeControls : public DialogControls {
                 return "a result is no number text";
         }
         return nullptr;
+    }
+
+    // One user action, chosen by `what` (0 to 6) with a choice and a text, then what it
+    // promises beyond the invariants: a new source keeps the inputs and clears the
+    // results; a new target clears the results; a conversion changes neither inputs nor
+    // lists, and a conversion to plane coordinates writes the zone used into both zone
+    // fields; a move makes the target the source, the results the inputs with their values
+    // (a result that is not finite as 0) and the used zone the requested one (61 as 1).
+    const char* Act(int what, int choice, const std::string& text) {
+        FakeControls before = *this;
+        switch (what % 7) {
+            case 0:
+                controls_[SourceList].selected = choice % 7;
+                CbnSourceSelChange(*this);
+                if (Texts(InputFields) != before.Texts(InputFields)) return "the inputs changed";
+                return Texts(ResultFields) == Zeros() ? Problem() : "the results stayed";
+            case 1:
+                controls_[TargetList].selected = choice % int(controls_[TargetList].entries.size());
+                CbnTargetSelChange(*this);
+                return Texts(ResultFields) == Zeros() ? Problem() : "the results stayed";
+            case 2:
+                controls_[InputFields[choice % 3]].text = text;
+                return Problem();
+            case 3:
+                controls_[RequestedZoneField].text = text;
+                return Problem();
+            case 4:
+                CmConvert(*this);
+                if (Texts(InputFields) != before.Texts(InputFields)) return "the inputs changed";
+                if (controls_[UsedZoneField].visible &&
+                    Text(UsedZoneField) != Text(RequestedZoneField))
+                    return "the zone used is not the requested zone";
+                return SelectedListText(TargetList) == before.SelectedListText(TargetList)
+                           ? Problem()
+                           : "the target changed";
+            case 5:
+                CmMove(*this);
+                if (SelectedListText(SourceList) != before.SelectedListText(TargetList))
+                    return "the target did not become the source";
+                for (int i = 0; i < 3; ++i) {
+                    const double result = ParseReal(before.Text(ResultFields[i]));
+                    if (ParseReal(Text(InputFields[i])) != (std::isfinite(result) ? result : 0))
+                        return "a result moved wrongly";
+                }
+                if (Text(RequestedZoneField) !=
+                    (before.Text(UsedZoneField) == "61" ? "1" : before.Text(UsedZoneField)))
+                    return "the used zone did not move";
+                return Text(UsedZoneField) == "0" ? Problem() : "the used zone stayed";
+            default:
+                controls_[ResultFields[choice % 3]].text = text;
+                CmMove(*this);
+                return Problem();
+        }
     }
 
   private:
