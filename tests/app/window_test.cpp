@@ -133,6 +133,8 @@ class WindowTest : public QObject {
             for (int i = verb == "typeinto" ? Edit(id)->text().size() : 0; i > 0; --i)
                 Keys("Backspace");
             Type(text);
+        } else if (verb == "set") {
+            Edit(id)->setText(text);
         } else if (verb == "setfocus") {
             Control(id)->setFocus(Qt::TabFocusReason);
         } else if (verb == "type") {

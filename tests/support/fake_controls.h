@@ -2,6 +2,7 @@
 // visibility, enabled state), and the invariants the dialog keeps after every operation.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -59,14 +60,12 @@ class FakeControls : public DialogControls {
 
     // What the user does: pick a list entry by its text, with the list's notification.
     bool Pick(int list, std::string_view entry) {
-        auto& entries = controls_[list].entries;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i] != entry) continue;
-            controls_[list].selected = static_cast<int>(i);
-            list == SourceList ? CbnSourceSelChange(*this) : CbnTargetSelChange(*this);
-            return true;
-        }
-        return false;
+        auto& c = controls_.at(list);
+        const auto at = std::find(c.entries.begin(), c.entries.end(), entry);
+        if (at == c.entries.end()) return false;
+        c.selected = static_cast<int>(at - c.entries.begin());
+        list == SourceList ? CbnSourceSelChange(*this) : CbnTargetSelChange(*this);
+        return true;
     }
     void Type(const std::array<int, 3>& fields, const std::vector<std::string>& texts) {
         for (int i = 0; i < 3; ++i)
