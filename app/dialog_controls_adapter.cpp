@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include "controller/control_ids.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 
@@ -29,6 +30,22 @@ void DialogControlsAdapter::SetText(int id, std::string_view text) {
         edit->setCursorPosition(0);  // a field shows the beginning of its text
     } else if (auto* label = dialog_.ControlAs<framework::TStatic>(id)) {
         label->setText(FromUtf8(text));
+        ExplainField(id, text);
+    }
+}
+
+// A value's label names it (B, L, H, X, Y, Z); the field's tooltip names its form and unit.
+void DialogControlsAdapter::ExplainField(int label, std::string_view name) {
+    using namespace controller;
+    for (int i = 0; i < 3; ++i) {
+        const int field = label == InputLabels[i]    ? InputFields[i]
+                          : label == ResultLabels[i] ? ResultFields[i]
+                                                     : 0;
+        if (auto* edit = dialog_.ControlAs<framework::TEdit>(field)) {
+            edit->setToolTip(name == "B" || name == "L"
+                                 ? QStringLiteral("градусы, минуты, секунды: ДДДММСС.ссс")
+                                 : QStringLiteral("метры"));
+        }
     }
 }
 

@@ -26,6 +26,8 @@ class DialogControlsAdapter : public controller::DialogControls {
     void Disable(int id) override;
 
   private:
+    void ExplainField(int label, std::string_view name);
+
     framework::TDialog& dialog_;
 };
 

@@ -40,6 +40,8 @@ bool Reverse::FindResponse(int notification, int id) {
 }
 
 void Reverse::SetUpDialog() {
+    Control(controller::RequestedZoneField)
+        ->setToolTip(QStringLiteral("номер шестиградусной зоны (0 — зона, в которой лежит точка)"));
     controller::SetUpDialogControls(controls_);
 }
 

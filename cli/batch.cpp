@@ -267,7 +267,9 @@ int ConvertStream(const Options& options, int input, int output, int messages) {
                 char* at = out.Reserve(kLongestResult + 2);
                 for (int i = 0; i < 3; ++i) {
                     if (i > 0) *at++ = ' ';
-                    at = controller::WriteGeneral(at, values[i], options.precision);
+                    at = i < 2 && converter.WritesPackedAngles()
+                             ? controller::WritePackedAngle(at, values[i], options.precision)
+                             : controller::WriteGeneral(at, values[i], options.precision);
                 }
                 if (converter.WritesZone()) {
                     *at++ = ' ';

@@ -15,6 +15,11 @@ class PointConverter {
 
     // True when the results carry the zone used (TO is sk42-xyh).
     bool WritesZone() const { return options_.to == controller::CoordinateSystem::Sk42Xyh; }
+    // True when the first two results are packed angles (the window's display form).
+    bool WritesPackedAngles() const {
+        return options_.angles == controller::AngleForm::Display &&
+               controller::FormOf(options_.to) == controller::CoordinateForm::Geodetic;
+    }
     const std::vector<controller::CoordinateSystem>& Route() const { return route_; }
 
     // Replaces the values by the results; zone becomes the zone used on a route to plane

@@ -14,9 +14,11 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/coordconvConfig.cmake
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME coordconv)
 set(CPACK_PACKAGE_VENDOR "coordconv developers")
-set(CPACK_PACKAGE_CONTACT "coordconv developers <coordconv@example.org>")
+set(CPACK_PACKAGE_CONTACT "${COORDCONV_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recompute coordinates between WGS-84, PZ-90 and SK-42")
-set(CPACK_PACKAGE_DESCRIPTION
+# One string (several would be joined into a list with ";"), one line of the control
+# file's description per line here.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "coordconv recomputes the coordinates of a point between the geodetic datums\n"
     "WGS-84, PZ-90 and SK-42 (Krasovsky ellipsoid): geocentric X, Y, Z, geodetic\n"
     "latitude, longitude and height, and Gauss-Krüger plane coordinates in\n"
@@ -24,7 +26,6 @@ set(CPACK_PACKAGE_DESCRIPTION
     "files of points, and as a C++ library with its headers and CMake package.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/coordconv")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries it links: Qt's platform plugins, and a font with Cyrillic.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")

@@ -58,8 +58,11 @@ void CmConvert(DialogControls& controls) {
         }
     }
 
+    const bool angles = target && FormOf(*target) == CoordinateForm::Geodetic;
     for (int i = 0; i < 3; ++i) {
-        controls.SetText(ResultFields[i], FormatGeneral(DropSmallValue(values[i]), ResultDigits));
+        const double value = DropSmallValue(values[i]);
+        controls.SetText(ResultFields[i], angles && i < 2 ? FormatPackedAngle(value, ResultDigits)
+                                                          : FormatGeneral(value, ResultDigits));
     }
 }
 

@@ -284,6 +284,7 @@ char* WriteFixedGeneral(char* out, double value, int digits) {
 }  // namespace
 
 char* WriteGeneral(char* out, double value, int significantDigits) {
+    significantDigits = std::clamp(significantDigits, 1, 17);  // the tables hold no more
     if (value == 0) {
         *out = '0';
         return out + 1;
@@ -298,6 +299,21 @@ char* WriteGeneral(char* out, double value, int significantDigits) {
 std::string FormatGeneral(double value, int significantDigits) {
     char text[MaxGeneralLength];
     return std::string(text, WriteGeneral(text, value, significantDigits));
+}
+
+char* WritePackedAngle(char* out, double display, int significantDigits) {
+    char* end = WriteGeneral(out, display, significantDigits);
+    double shown = std::fabs(ReadLeadingReal(std::string_view(out, end - out)).value);
+    const auto minutes = [&shown] { return std::fmod(std::floor(shown / 100), 100); };
+    if (!std::isfinite(shown) || (std::fmod(shown, 100) < 60 && minutes() < 60)) return end;
+    if (std::fmod(shown, 100) >= 60) shown += 40;  // 60″ are one minute: −60 + 100
+    if (minutes() >= 60) shown += 4000;            // 60′ are one degree: −6000 + 10 000
+    return WriteGeneral(out, std::copysign(shown, display), significantDigits);
+}
+
+std::string FormatPackedAngle(double display, int significantDigits) {
+    char text[MaxGeneralLength];
+    return std::string(text, WritePackedAngle(text, display, significantDigits));
 }
 
 char* WriteZone(char* out, int zone) {

@@ -44,8 +44,9 @@ double DropSmallValue(double value);
 // A zone number whose magnitude exceeds 60 becomes 1.
 int LimitZone(int zone);
 
-// General format with the given significant digits, like printf's %g: fixed notation
-// unless the decimal exponent is below −4 or at least the digits; no trailing zeros.
+// General format with the given significant digits (taken into 1 to 17), like printf's
+// %g: fixed notation unless the decimal exponent is below −4 or at least the digits; no
+// trailing zeros.
 // Zero is always "0", never "-0". Non-finite values are written "inf", "-inf", "nan".
 std::string FormatGeneral(double value, int significantDigits);
 
@@ -53,6 +54,13 @@ std::string FormatGeneral(double value, int significantDigits);
 // end of what was written.
 inline constexpr int MaxGeneralLength = 32;
 char* WriteGeneral(char* out, double value, int significantDigits);
+
+// A latitude or longitude in display form (DDDMMSS.sss) in the general format, never
+// showing 60 seconds or 60 minutes: when the digits shown round the seconds up to 60, the
+// text carries into the minutes, and 60 minutes into the degrees (373659.9999999 at twelve
+// digits is "373700", not "373660"; a carry may reach "3600000"). The value is unchanged.
+std::string FormatPackedAngle(double display, int significantDigits);
+char* WritePackedAngle(char* out, double display, int significantDigits);
 
 std::string FormatZone(int zone);
 char* WriteZone(char* out, int zone);  // room for 12 characters

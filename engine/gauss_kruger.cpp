@@ -20,7 +20,7 @@ constexpr double kRadianPerMeridianArc = 1.5704606412372143e-7;
 // Polar radius of curvature of the Krasovsky ellipsoid, metres.
 constexpr double kPolarRadius = 6399698.902;
 
-// Zone numbers are ints; a longitude beyond this many zones has none.
+// Zone numbers are ints; an easting beyond this many zones has none.
 constexpr double kLargestZone = INT_MAX - 1;
 
 // Easting of the axial meridian of zone n: (10n + 5)·100 000, wide enough for any int.
@@ -39,16 +39,21 @@ void GeodeticToPlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone
     // The series take the latitude linearly as well as through sines, so the system's own
     // southern latitudes (330° for 30° S) go back to their signed value first.
     const double latitude = geodetic.B > 180 ? geodetic.B - 360 : geodetic.B;
-    double longitude = geodetic.L;
     plane.H = geodetic.H;
 
-    // The zone that contains L: whole degrees, then whole sixths, plus one.
-    const double containing = std::trunc(std::trunc(longitude) / 6) + 1;
-    if (!(std::fabs(containing) <= kLargestZone)) {
+    // A longitude outside [0°, 360°) counts modulo 360 before the zone is chosen, so a
+    // western longitude finds its zone (−15° is 345°, zone 58) and 360° is zone 1, not 61.
+    double longitude = std::fmod(geodetic.L, 360.0);
+    if (longitude < 0) longitude += 360;
+    if (longitude >= 360) longitude = 0;  // a tiny negative longitude rounds up to 360
+    if (std::isnan(longitude)) {
         plane.x = plane.y = kNaN;
         zone = 0;
         return;
     }
+
+    // The zone that contains L: whole degrees, then whole sixths, plus one.
+    const double containing = std::trunc(std::trunc(longitude) / 6) + 1;
     const std::int64_t computed = static_cast<std::int64_t>(containing);
     const std::int64_t requested = zone;
     std::int64_t used = computed;

@@ -10,8 +10,9 @@ namespace engine {
 // Forward projection. zone in: 0 lets the projection choose the zone that contains L;
 // a neighbouring zone, or zone 60 for a point of zone 1 (and 1 for a point of zone 60)
 // is honoured; any other request is ignored. zone out: the zone used. Latitudes above
-// 180° are taken as southern (330° is −30°). A longitude whose zone would not fit an
-// int gives x = y = NaN and zone 0. H passes through.
+// 180° are taken as southern (330° is −30°); a longitude outside [0°, 360°) is taken
+// modulo 360 (−15° is 345°, zone 58). A longitude that is not finite gives x = y = NaN
+// and zone 0. H passes through.
 void GeodeticToPlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone);
 
 // Inverse projection. zone 0 takes the zone from the millions of the easting; any other

@@ -1,12 +1,41 @@
 #include "framework/dialog.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 
 #include "framework/controls.h"
 
 namespace framework {
 
 namespace {
+
+// The application style, with a mark around a focused push button or list: the style
+// alone shows the focus faintly, and only once keys have been pressed.
+class FocusMarkStyle : public QProxyStyle {
+  public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element == CE_PushButton) Mark(option, painter);
+    }
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control == CC_ComboBox) Mark(option, painter);
+    }
+
+  private:
+    static void Mark(const QStyleOption* option, QPainter* painter) {
+        if (!(option->state & State_HasFocus)) return;
+        painter->save();
+        painter->setPen(QPen(option->palette.color(QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(1, 1, -1, -1), 2, 2);
+        painter->restore();
+    }
+};
 
 QWidget* CreateControl(const ControlTemplate& t, TDialog* dialog) {
     const QString text = QString::fromUtf8(t.text);
@@ -68,6 +97,10 @@ TDialog::TDialog(const DialogTemplate& dialogTemplate, QWidget* parent) : QFrame
             control->setFocusPolicy(Qt::ClickFocus);
         }
         control->installEventFilter(this);
+        if (t.kind == ControlKind::PushButton || t.kind == ControlKind::DropDownList) {
+            static QProxyStyle* const focusMarks = new FocusMarkStyle;  // lives as long as Qt
+            control->setStyle(focusMarks);
+        }
 
         if (auto* button = qobject_cast<TButton*>(control)) {
             const int id = t.id;

@@ -24,7 +24,8 @@ void TFrameWindow::Create() {
     client_->SetUpDialog();
     if (shrinkToClient_) {
         resize(client_->ClientSize());
-        shrinkToClient_ = false;  // the user may resize freely from now on
+        setMinimumSize(client_->ClientSize());  // larger, never so small it cuts controls off
+        shrinkToClient_ = false;                // the user may resize freely from now on
     }
     PlaceClient();
     if (QWidget* first = client_->FirstTabStop()) first->setFocus(Qt::OtherFocusReason);

@@ -13,7 +13,8 @@ namespace framework {
 class TFrameWindow : public QWidget {
     Q_OBJECT
   public:
-    // The frame takes the client as its child; with shrinkToClient it fits itself to it.
+    // The frame takes the client as its child; with shrinkToClient it fits itself to it
+    // and never becomes smaller.
     TFrameWindow(QWidget* parent, const QString& caption, TDialog* client, bool shrinkToClient);
 
     // Creates the window: the client is set up and the frame fits itself to it.

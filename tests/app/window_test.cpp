@@ -149,6 +149,8 @@ class WindowTest : public QObject {
             QApplication::clipboard()->setText(rest);
         } else if (verb == "text") {
             QCOMPARE(TextOf(id), text);
+        } else if (verb == "tooltip") {
+            QCOMPARE(Control(id)->toolTip(), text);
         } else if (verb == "focused") {
             Activate();
             QCOMPARE(framework::ControlId(QApplication::focusWidget()), id);
@@ -266,7 +268,7 @@ class WindowTest : public QObject {
     }
 
     // The frame is the dialog's client area, captioned, with no border of the dialog
-    // visible, and keeps the dialog filling it on every resize.
+    // visible, and keeps the dialog filling it on every resize; it is never smaller.
     void frameFitsTheDialog() {
         QCOMPARE(frame_->windowTitle(), QString("Перевычисление координат"));
         QCOMPARE(frame_->size(), dialog_->ClientSize());
@@ -276,8 +278,19 @@ class WindowTest : public QObject {
         QTRY_COMPARE(frame_->size(), QSize(800, 600));
         QCOMPARE(dialog_->geometry(), QRect(-1, -1, 802, 602));
         QCOMPARE(Control(ConvertButton)->pos(), convertAt);
-        frame_->resize(200, 100);
-        QTRY_COMPARE(dialog_->geometry(), QRect(-1, -1, 202, 102));
+        frame_->resize(200, 100);  // never smaller than the dialog: no control is cut off
+        QTRY_COMPARE(frame_->size(), dialog_->ClientSize());
+        QCOMPARE(dialog_->geometry(), QRect(QPoint(-1, -1), frame_->size() + QSize(2, 2)));
+    }
+
+    // A focused push button or list is marked: it looks different from when it is not.
+    void focusedButtonsAndListsAreMarked() {
+        for (int id : {AboutButton, ConvertButton, SourceList, TargetList}) {
+            Control(id)->setFocus(Qt::TabFocusReason);
+            const QImage focused = Control(id)->grab().toImage();
+            Control(InputFields[0])->setFocus(Qt::TabFocusReason);
+            QVERIFY2(Control(id)->grab().toImage() != focused, qPrintable(QString::number(id)));
+        }
     }
 
     void unhandledExceptionEndsWithStatusMinusOne() {

@@ -35,6 +35,9 @@ TEST(NumberText, EveryCaseOfTheTable) {
         } else if (what == "format") {
             const auto v = Numbers(in);
             EXPECT_EQ(FormatGeneral(v.at(0), static_cast<int>(v.at(1))), c.fields.at(2));
+        } else if (what == "angle") {
+            const auto v = Numbers(in);
+            EXPECT_EQ(FormatPackedAngle(v.at(0), static_cast<int>(v.at(1))), c.fields.at(2));
         } else if (what == "limit") {
             EXPECT_EQ(LimitZone(std::stoi(in)), expected.at(0));
         } else {
