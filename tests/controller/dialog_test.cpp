@@ -16,17 +16,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 using testing_support::ReadCases;
-
-Texts Split(const std::string& field, char separator) {
-    Texts parts;
-    std::istringstream in(field);
-    for (std::string part; std::getline(in, part, separator);) {
-        part.erase(0, part.find_first_not_of(' '));
-        part.erase(part.find_last_not_of(' ') + 1);
-        parts.push_back(part);
-    }
-    return parts;
-}
+using testing_support::Split;
 
 class Dialog : public ::testing::Test {
   protected:

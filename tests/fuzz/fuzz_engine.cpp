@@ -1,25 +1,23 @@
 // Every engine operation on arbitrary doubles (NaN, infinities and subnormals included):
-// each returns, and finite input inside an operation's domain gives finite output.
+// each returns, angles come out in one turn, and finite input inside an operation's
+// domain gives finite output.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
-#include "engine/engine.h"
+#include "engine_operations.h"
 #include "properties.h"
 
-using namespace engine;
+using testing_support::Apply;
 using testing_support::Check;
 using testing_support::InTurn;
+using testing_support::Values;
 
 namespace {
 
-bool Finite(double a, double b, double c) {
-    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c);
+bool Finite(const Values& out) {
+    return std::isfinite(out[0]) && std::isfinite(out[1]) && std::isfinite(out[2]);
 }
-
-const Ellipsoid kEllipsoids[] = {EllipsoidWgs84, EllipsoidPz90, EllipsoidKrasovsky};
-const DatumShift kShifts[] = {ShiftWgs84ToPz90, ShiftPz90ToWgs84, ShiftPz90ToSk42, ShiftSk42ToPz90};
 
 }  // namespace
 
@@ -27,67 +25,51 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double v[4] = {0, 0, 0, 0};
     std::memcpy(v, data, size < sizeof v ? size : sizeof v);
     const std::uint8_t choice = size > sizeof v ? data[sizeof v] : 0;
-    const Ellipsoid& ellipsoid = kEllipsoids[choice % 3];
-    const DatumShift& shift = kShifts[(choice / 3) % 4];
     const int zone = size > sizeof v + 1 ? static_cast<std::int8_t>(data[sizeof v + 1]) : 0;
-    MathErrorHandler quiet = [](const char*, const char*) {};
-    SetMathErrorHandler(quiet);
+    const char* const ellipsoids[] = {"wgs84", "pz90", "krass"};
+    const char* const shifts[] = {"wgs84>pz90", "pz90>wgs84", "pz90>sk42", "sk42>pz90"};
+    const std::string ellipsoid = ellipsoids[choice % 3], shift = shifts[(choice / 3) % 4];
+    const Values in = {v[0], v[1], v[2]};
+    const auto within = [&in](double bound) {
+        return std::fabs(in[0]) < bound && std::fabs(in[1]) < bound && std::fabs(in[2]) < bound;
+    };
+    engine::SetMathErrorHandler([](const char*, const char*) {});
 
     for (double x : v) {
-        const double degrees = PackedToDegrees(x);
-        const double packed = DegreesToPacked(x);
-        const double turn = NormalizeAngle(x);
-        if (std::isfinite(x)) Check(std::isfinite(degrees) && std::isfinite(packed));
-        Check(std::isnan(turn) || (turn >= 0 && turn <= 2 * Pi()));
-        if (std::isfinite(x)) Check(!std::isnan(turn));
+        const double turn = Apply("normalize", "", {x})[0];
+        Check(std::isnan(turn) || (turn >= 0 && turn <= 2 * engine::Pi()));
+        if (!std::isfinite(x)) continue;
+        Check(!std::isnan(turn) && std::isfinite(Apply("packed_to_degrees", "", {x})[0]) &&
+              std::isfinite(Apply("degrees_to_packed", "", {x})[0]));
     }
-    const double angle = VectorAngle(v[0], v[1]);
-    if (std::isfinite(v[0]) && std::isfinite(v[1])) Check(angle >= 0 && angle <= 2 * Pi());
+    const double angle = Apply("vector_angle", "", in)[0];
+    if (std::isfinite(v[0]) && std::isfinite(v[1])) Check(angle >= 0 && angle <= 2 * engine::Pi());
 
     // Geodetic to geocentric: finite for any angle and any height of a planet's size.
-    GeocentricPoint c;
-    GeodeticToGeocentric({v[0], v[1], v[2]}, c, ellipsoid);
-    if (std::fabs(v[0]) < 1e9 && std::fabs(v[1]) < 1e9 && std::fabs(v[2]) < 1e12) {
-        Check(Finite(c.X, c.Y, c.Z));
-    }
-
+    Values out = Apply("to_geocentric", ellipsoid, in);
+    if (std::fabs(v[0]) < 1e9 && std::fabs(v[1]) < 1e9 && std::fabs(v[2]) < 1e12)
+        Check(Finite(out));
     // Geocentric to geodetic: finite for every finite point not absurdly far away.
-    GeodeticPoint g;
-    GeocentricToGeodetic({v[0], v[1], v[2]}, g, ellipsoid, LatitudeTolerance);
-    Check(InTurn(g.B) && InTurn(g.L));
-    if (std::fabs(v[0]) < 1e150 && std::fabs(v[1]) < 1e150 && std::fabs(v[2]) < 1e150) {
-        Check(Finite(g.B, g.L, g.H));
-    }
-
-    GeocentricPoint shifted;
-    ShiftGeocentric({v[0], v[1], v[2]}, shifted, shift);
-    if (std::fabs(v[0]) < 1e300 && std::fabs(v[1]) < 1e300 && std::fabs(v[2]) < 1e300) {
-        Check(Finite(shifted.X, shifted.Y, shifted.Z));
-    }
-
+    out = Apply("to_geodetic", ellipsoid, in);
+    Check(InTurn(out[0]) && InTurn(out[1]) && (!within(1e150) || Finite(out)));
+    Check(!within(1e300) || Finite(Apply("helmert", shift, in)));
     // Molodensky: finite away from vanishing radii, the poles included.
-    GeodeticPoint moved;
-    ShiftGeodetic({v[0], v[1], v[2]}, ellipsoid, moved, kEllipsoids[(choice / 12) % 3], shift);
-    Check(InTurn(moved.B) && InTurn(moved.L));
+    out = Apply("molodensky", ellipsoid + " " + ellipsoids[(choice / 12) % 3] + " " + shift, in);
+    Check(InTurn(out[0]) && InTurn(out[1]));
     if (std::fabs(v[0]) < 1e6 && std::fabs(v[1]) < 1e6 && v[2] > -6.3e6 && v[2] < 1e9) {
-        Check(Finite(moved.B, moved.L, moved.H));
+        Check(Finite(out));
     }
 
-    // Gauss–Krüger, both ways.
-    PlanePoint p;
-    int used = zone;
-    GeodeticToPlane({v[0], v[1], v[2]}, p, used);
-    Check(p.H == v[2] || (std::isnan(p.H) && std::isnan(v[2])));
-    if (std::fabs(v[0]) < 1e4 && std::fabs(v[1]) < 1e6) {
-        Check(std::isfinite(p.x) && std::isfinite(p.y));
-        Check(used >= 1 && used <= 61);  // any longitude has a zone, modulo 360°
-    }
-    GeodeticPoint back;
-    PlaneToGeodetic({v[0], v[1], v[2]}, back, zone);
-    Check(InTurn(back.B) && InTurn(back.L));
+    // Gauss–Krüger, both ways; any finite longitude has a zone, modulo 360°.
+    out = Apply("to_plane", std::to_string(zone), in);
+    Check(out[2] == v[2] || (std::isnan(out[2]) && std::isnan(v[2])));
+    if (std::fabs(v[0]) < 1e4 && std::isfinite(v[1]))
+        Check(Finite(out) && out[3] >= 1 && out[3] <= 61);
+    out = Apply("from_plane", std::to_string(zone), in);
+    Check(InTurn(out[0]) && InTurn(out[1]));
     // Up to 81° of latitude and 1000 km from the axial meridian the series stay finite.
     if (std::fabs(v[0]) < 9e6 && zone != 0 && std::fabs(v[1] - (10.0 * zone + 5) * 100000) < 1e6) {
-        Check(std::isfinite(back.B) && std::isfinite(back.L));
+        Check(std::isfinite(out[0]) && std::isfinite(out[1]));
     }
     return 0;
 }

@@ -42,6 +42,17 @@ inline std::string Unescape(const std::string& text) {
     return out;
 }
 
+// The parts of a text between separators, each trimmed of blanks.
+inline std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::istringstream in(text + separator);
+    for (std::string part; std::getline(in, part, separator);) {
+        const auto begin = part.find_first_not_of(' '), end = part.find_last_not_of(' ');
+        parts.push_back(begin == std::string::npos ? "" : part.substr(begin, end - begin + 1));
+    }
+    return parts;
+}
+
 inline std::vector<Case> ReadCases(const std::string& path) {
     std::ifstream file(path);
     std::vector<Case> cases;
@@ -49,14 +60,9 @@ inline std::vector<Case> ReadCases(const std::string& path) {
     for (int line = 1; std::getline(file, text); ++line) {
         const auto first = text.find_first_not_of(" \t");
         if (first == std::string::npos || text[first] == '#') continue;
-        Case c{line, {}};
-        std::istringstream fields(text + " ");  // a final empty field counts too
-        for (std::string field; std::getline(fields, field, '|');) {
-            const auto begin = field.find_first_not_of(' '), end = field.find_last_not_of(' ');
-            c.fields.push_back(
-                begin == std::string::npos ? "" : Unescape(field.substr(begin, end - begin + 1)));
-        }
-        cases.push_back(std::move(c));
+        cases.push_back({line, Split(text, '|')});
+        for (auto& field : cases.back().fields)
+            field = Unescape(field);
     }
     if (cases.empty()) std::abort();  // a missing or empty table must not pass
     return cases;

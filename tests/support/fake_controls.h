@@ -112,22 +112,19 @@ class FakeControls : public DialogControls {
     // fields; a move makes the target the source, the results the inputs with their values
     // (a result that is not finite as 0) and the used zone the requested one (61 as 1).
     const char* Act(int what, int choice, const std::string& text) {
-        FakeControls before = *this;
+        const FakeControls before = *this;
         switch (what % 7) {
             case 0:
-                controls_[SourceList].selected = choice % 7;
-                CbnSourceSelChange(*this);
-                if (Texts(InputFields) != before.Texts(InputFields)) return "the inputs changed";
-                return Texts(ResultFields) == Zeros() ? Problem() : "the results stayed";
-            case 1:
-                controls_[TargetList].selected = choice % int(controls_[TargetList].entries.size());
-                CbnTargetSelChange(*this);
-                return Texts(ResultFields) == Zeros() ? Problem() : "the results stayed";
+            case 1: {
+                const int list = what % 7 ? TargetList : SourceList;
+                controls_[list].selected = choice % int(controls_[list].entries.size());
+                list == SourceList ? CbnSourceSelChange(*this) : CbnTargetSelChange(*this);
+                if (Texts(ResultFields) != Zeros()) return "the results stayed";
+                return Texts(InputFields) == before.Texts(InputFields) ? Problem() : "inputs lost";
+            }
             case 2:
-                controls_[InputFields[choice % 3]].text = text;
-                return Problem();
             case 3:
-                controls_[RequestedZoneField].text = text;
+                controls_[what % 7 == 2 ? InputFields[choice % 3] : RequestedZoneField].text = text;
                 return Problem();
             case 4:
                 CmConvert(*this);
@@ -135,10 +132,8 @@ class FakeControls : public DialogControls {
                 if (controls_[UsedZoneField].visible &&
                     Text(UsedZoneField) != Text(RequestedZoneField))
                     return "the zone used is not the requested zone";
-                return SelectedListText(TargetList) == before.SelectedListText(TargetList)
-                           ? Problem()
-                           : "the target changed";
-            case 5:
+                return Problem();
+            case 5: {
                 CmMove(*this);
                 if (SelectedListText(SourceList) != before.SelectedListText(TargetList))
                     return "the target did not become the source";
@@ -147,10 +142,12 @@ class FakeControls : public DialogControls {
                     if (ParseReal(Text(InputFields[i])) != (std::isfinite(result) ? result : 0))
                         return "a result moved wrongly";
                 }
-                if (Text(RequestedZoneField) !=
-                    (before.Text(UsedZoneField) == "61" ? "1" : before.Text(UsedZoneField)))
+                const std::string used = before.Text(UsedZoneField);
+                if (Text(RequestedZoneField) != (used == "61" ? "1" : used) ||
+                    Text(UsedZoneField) != "0")
                     return "the used zone did not move";
-                return Text(UsedZoneField) == "0" ? Problem() : "the used zone stayed";
+                return Problem();
+            }
             default:
                 controls_[ResultFields[choice % 3]].text = text;
                 CmMove(*this);
