@@ -86,10 +86,7 @@ class WindowTest : public QObject {
         for (const QString& key : keys.split(' ', Qt::SkipEmptyParts))
             QTest::keySequence(frame_->windowHandle(), QKeySequence(key));
     }
-    void Type(const QString& text) {
-        for (QChar c : text)
-            QTest::keyClick(frame_->windowHandle(), c.toLatin1());
-    }
+    void Type(const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); }
     QString TextOf(int id) {
         if (auto* list = qobject_cast<QComboBox*>(Control(id))) return list->currentText();
         return Control(id)->property("text").toString();

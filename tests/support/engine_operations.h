@@ -47,6 +47,8 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
     int zone = std::atoi(p[0].c_str());
     if (op == "packed_to_degrees") return {PackedToDegrees(in.at(0))};
     if (op == "degrees_to_packed") return {DegreesToPacked(in.at(0))};
+    if (op == "display_round_trip")  // typed in display form, read and written back
+        return {DegreesToPacked(PackedToDegrees(in.at(0) * 0.0001)) * 10000};
     if (op == "normalize") return {NormalizeAngle(in.at(0))};
     if (op == "vector_angle") return {VectorAngle(in.at(0), in.at(1))};
     if (op == "to_geocentric") {
