@@ -6,20 +6,6 @@ namespace cli {
 
 namespace {
 
-using controller::CoordinateSystem;
-
-constexpr std::string_view kShortNames[] = {"wgs84-xyz", "wgs84-blh", "pz90-xyz", "pz90-blh",
-                                            "sk42-xyz",  "sk42-blh",  "sk42-xyh"};
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 // A whole decimal integer within [low, high].
 bool ReadInteger(std::string_view text, int low, int high, int& value) {
     int read = 0;
@@ -32,17 +18,6 @@ bool ReadInteger(std::string_view text, int low, int high, int& value) {
 }
 
 }  // namespace
-
-std::optional<CoordinateSystem> SystemFromName(std::string_view name) {
-    for (CoordinateSystem system : controller::AllSystems) {
-        if (EqualIgnoringCase(name, ShortName(system))) return system;
-    }
-    return controller::FindSystemByName(name);
-}
-
-std::string_view ShortName(CoordinateSystem system) {
-    return kShortNames[static_cast<int>(system)];
-}
 
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
     std::string_view systems[2];
@@ -70,7 +45,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 value = argument.substr(equals + 1);
                 hasValue = true;
             }
-            if (name != "--zone" && name != "--angles" && name != "--precision") {
+            if (name != "--zone" && name != "--angles" && name != "--precision" &&
+                name != "--parameters") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -88,6 +64,17 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (name == "--precision" && !ReadInteger(value, 1, 17, options.precision)) {
                 error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
+            }
+            if (name == "--parameters") {
+                if (value == "gost2017") {
+                    options.parameters = Parameters::Gost2017;
+                } else if (value == "window") {
+                    options.parameters = Parameters::Window;
+                } else {
+                    error =
+                        "--parameters takes gost2017 or window, not \"" + std::string(value) + "\"";
+                    return Command::UsageError;
+                }
             }
             if (name == "--angles") {
                 if (value == "packed") {
@@ -111,10 +98,15 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
         return Command::UsageError;
     }
-    const auto from = SystemFromName(systems[0]);
-    const auto to = SystemFromName(systems[1]);
+    const auto from = FindSystem(systems[0]);
+    const auto to = FindSystem(systems[1]);
     if (!from || !to) {
         error = "unknown system \"" + std::string(from ? systems[1] : systems[0]) + "\"";
+        return Command::UsageError;
+    }
+    if (options.parameters == Parameters::Window && (!WindowSystem(*from) || !WindowSystem(*to))) {
+        error = "the window's parameters know only its seven systems, not \"" +
+                std::string(WindowSystem(*from) ? systems[1] : systems[0]) + "\"";
         return Command::UsageError;
     }
     options.from = *from;
@@ -125,17 +117,22 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
 std::string UsageText() {
     return "usage: coordconv-cli [options] FROM TO < points > results\n"
            "systems: wgs84-xyz wgs84-blh pz90-xyz pz90-blh sk42-xyz sk42-blh sk42-xyh\n"
+           "         pz9011-xyz pz9011-blh gsk2011-xyz gsk2011-blh gsk2011-xyh\n"
+           "         sk95-xyz sk95-blh sk95-xyh\n"
            "Try 'coordconv-cli --help' for more.\n";
 }
 
 std::string HelpText() {
     return R"help(Usage: coordconv-cli [options] FROM TO < points > results
 
-Recomputes points between the datums WGS-84, PZ-90 and SK-42, one point a line,
-with the same conversions and the same digits as the coordconv window.
+Recomputes points between the datums WGS-84, PZ-90, PZ-90.11, GSK-2011, SK-95 and
+SK-42, one point a line: by default with the parameters of GOST 32453-2017 and exact
+arithmetic, or with the coordconv window's own constants and digits.
 
 Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"):
   wgs84-xyz  wgs84-blh  pz90-xyz  pz90-blh  sk42-xyz  sk42-blh  sk42-xyh
+  pz9011-xyz  pz9011-blh  gsk2011-xyz  gsk2011-blh  gsk2011-xyh
+  sk95-xyz  sk95-blh  sk95-xyh
   xyz  geocentric X, Y, Z in metres
   blh  latitude, longitude, height in metres
   xyh  Gauss-Krüger northing x, easting y (zone number in its millions), height
@@ -146,6 +143,10 @@ character is # are copied to the output unchanged, so the lines stay aligned.
 Latitudes and longitudes come out in [0, 360): 30 S is 330 degrees.
 
 Options:
+  --parameters gost2017|window
+                           GOST 32453-2017: every datum through PZ-90.11 by its
+                           published seven parameters, exact conversions (default);
+                           or the window's: its constants and chains, its digits
   --angles packed|degrees  angles as DDDMMSS.sss, like the window (default),
                            or as decimal degrees
   --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
@@ -155,10 +156,12 @@ Options:
   -h, --help               this text
   --version                the version
 
-A pair the window offers runs its one conversion and prints what the window
-shows; any other pair runs the shortest chain of them at full precision. Values
-below 0.0001 (in degrees: below 0.0001") are written as 0. With TO sk42-xyh a
-fourth column gives the zone used.
+With --parameters window a pair the window offers runs its one conversion and
+prints what the window shows; any other pair of its seven runs the shortest chain
+of them at full precision. The window's WGS-84 <-> SK-42 differs from GOST
+32453-2017 by 2 to 5 m (its WGS-84 <-> PZ-90 set matches no published one).
+Values below 0.0001 (in degrees: below 0.0001") are written as 0. With TO a
+plane (-xyh) system a fourth column gives the zone used.
 
 Exit status: 0 done, 64 bad command line, 65 bad input line, 74 input or output
 failed.

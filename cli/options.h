@@ -5,15 +5,20 @@
 #include <string>
 #include <string_view>
 
-#include "controller/catalogue.h"
+#include "cli/systems.h"
 #include "controller/number_text.h"
 #include "controller/routes.h"
 
 namespace cli {
 
+// GOST 32453-2017's sets through PZ-90.11 with exact arithmetic, or the window's own
+// constants and chains.
+enum class Parameters { Gost2017, Window };
+
 struct Options {
-    controller::CoordinateSystem from = controller::CoordinateSystem::Wgs84Xyz;
-    controller::CoordinateSystem to = controller::CoordinateSystem::Wgs84Blh;
+    SystemId from = SystemId::Wgs84Xyz;
+    SystemId to = SystemId::Wgs84Blh;
+    Parameters parameters = Parameters::Gost2017;
     controller::AngleForm angles = controller::AngleForm::Display;
     int zone = 0;
     int precision = controller::ResultDigits;
@@ -24,12 +29,6 @@ enum class Command { Convert, Help, Version, UsageError };
 
 // Reads the arguments after the program name. On a usage error, error says what is wrong.
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error);
-
-// wgs84-xyz … sk42-xyh in any case, or a display string exactly as the dialog shows it.
-std::optional<controller::CoordinateSystem> SystemFromName(std::string_view name);
-
-// The short name of a system: "wgs84-xyz" … "sk42-xyh".
-std::string_view ShortName(controller::CoordinateSystem system);
 
 std::string HelpText();
 std::string UsageText();

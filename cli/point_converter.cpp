@@ -7,15 +7,20 @@ namespace cli {
 using controller::AngleForm;
 using controller::CoordinateForm;
 
-PointConverter::PointConverter(const Options& options)
-    : options_(options), route_(controller::ShortestRoute(options.from, options.to)) {}
+PointConverter::PointConverter(const Options& options) : options_(options) {
+    const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
+    if (options.parameters == Parameters::Window && from && to) {
+        windowRoute_ = controller::ShortestRoute(*from, *to);
+    } else {
+        officialRoute_.emplace(options.from, options.to);
+    }
+}
 
-void PointConverter::DropSmallValues(controller::CoordinateSystem system,
-                                     std::array<double, 3>& values) const {
+void PointConverter::DropSmallValues(SystemId system, std::array<double, 3>& values) const {
     // 0.0001 of display form is 0.0001"; in decimal degrees the same angle is the limit,
     // not 0.0001° (11 m).
-    const bool degrees = options_.angles == AngleForm::Degrees &&
-                         controller::FormOf(system) == CoordinateForm::Geodetic;
+    const bool degrees =
+        options_.angles == AngleForm::Degrees && Info(system).form == CoordinateForm::Geodetic;
     for (int i = 0; i < 3; ++i) {
         if (degrees && i < 2) {
             if (std::fabs(values[i]) < controller::SmallValue / 3600) values[i] = 0;
@@ -30,14 +35,16 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
     zone = options_.zone;
     // Between the ends the angles travel in decimal degrees, at full precision; the
     // conversions from and to the user's form are those of the window's own chain.
-    if (controller::FormOf(options_.from) == CoordinateForm::Geodetic) {
+    if (Info(options_.from).form == CoordinateForm::Geodetic) {
         values[0] = controller::AngleToDegrees(values[0], options_.angles);
         values[1] = controller::AngleToDegrees(values[1], options_.angles);
     }
-    for (std::size_t i = 1; i < route_.size(); ++i) {
-        controller::ConvertPoint(route_[i - 1], route_[i], values, zone, AngleForm::Degrees);
+    if (officialRoute_) officialRoute_->Convert(values, zone);
+    for (std::size_t i = 1; i < windowRoute_.size(); ++i) {
+        controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values, zone,
+                                 AngleForm::Degrees);
     }
-    if (controller::FormOf(options_.to) == CoordinateForm::Geodetic) {
+    if (Info(options_.to).form == CoordinateForm::Geodetic) {
         values[0] = controller::DegreesToAngle(values[0], options_.angles);
         values[1] = controller::DegreesToAngle(values[1], options_.angles);
     }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/angles.h"
+#include "engine/zones.h"
 
 namespace engine {
 
@@ -20,19 +21,6 @@ constexpr double kRadianPerMeridianArc = 1.5704606412372143e-7;
 // Polar radius of curvature of the Krasovsky ellipsoid, metres.
 constexpr double kPolarRadius = 6399698.902;
 
-// Zone numbers are ints; an easting beyond this many zones has none.
-constexpr double kLargestZone = INT_MAX - 1;
-
-// Easting of the axial meridian of zone n: (10n + 5)·100 000, wide enough for any int.
-double AxialEasting(std::int64_t zone) {
-    return static_cast<double>((10 * zone + 5) * 100000);
-}
-
-// Longitude of the axial meridian of zone n, degrees.
-double AxialLongitude(std::int64_t zone) {
-    return static_cast<double>(6 * zone - 3);
-}
-
 }  // namespace
 
 void GeodeticToPlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone) {
@@ -41,36 +29,13 @@ void GeodeticToPlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone
     const double latitude = geodetic.B > 180 ? geodetic.B - 360 : geodetic.B;
     plane.H = geodetic.H;
 
-    // A longitude outside [0°, 360°) counts modulo 360 before the zone is chosen, so a
-    // western longitude finds its zone (−15° is 345°, zone 58) and 360° is zone 1, not 61.
-    double longitude = std::fmod(geodetic.L, 360.0);
-    if (longitude < 0) longitude += 360;
-    if (longitude >= 360) longitude = 0;  // a tiny negative longitude rounds up to 360
-    if (std::isnan(longitude)) {
+    double longitude = 0;
+    const int used = ChooseZone(geodetic.L, zone, longitude);
+    zone = used;
+    if (used == 0) {  // a longitude that is not finite
         plane.x = plane.y = kNaN;
-        zone = 0;
         return;
     }
-
-    // The zone that contains L: whole degrees, then whole sixths, plus one.
-    const double containing = std::trunc(std::trunc(longitude) / 6) + 1;
-    const std::int64_t computed = static_cast<std::int64_t>(containing);
-    const std::int64_t requested = zone;
-    std::int64_t used = computed;
-    if (requested != 0) {
-        if (requested - computed == 1 || requested - computed == -1) {
-            used = requested;
-        }
-        if (requested - used == 59) {  // zone 60 for a point of zone 1
-            used = requested;
-            longitude += 360;
-        }
-        if (requested - used == -59) {  // zone 1 for a point of zone 60
-            used = requested;
-            longitude -= 360;
-        }
-    }
-    zone = static_cast<int>(used);
 
     const double rho = DegreesPerRadian();
     const double B = latitude / rho;
@@ -99,12 +64,11 @@ void GeodeticToPlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone
 void PlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, const int& zone) {
     geodetic.H = plane.H;
 
-    const double prefix = std::trunc(plane.y * 1e-6);
-    if (zone == 0 && !(std::fabs(prefix) <= kLargestZone)) {
+    const auto used = ZoneOfEasting(plane.y, zone);
+    if (!used) {
         geodetic.B = geodetic.L = kNaN;
         return;
     }
-    const std::int64_t used = zone != 0 ? zone : static_cast<std::int64_t>(prefix);
 
     // Footpoint latitude: the latitude whose meridian arc is x.
     const double beta = plane.x * kRadianPerMeridianArc;
@@ -116,7 +80,7 @@ void PlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, const int
     const double cosBx = std::cos(Bx);
     const double cx = cosBx * cosBx;
     const double N = kPolarRadius - cx * (21562.267 - cx * (108.973 - 0.612 * cx));
-    const double z = (plane.y - AxialEasting(used)) / N / cosBx;
+    const double z = (plane.y - AxialEasting(*used)) / N / cosBx;
     const double z2 = z * z;
 
     const double a2 = sinBx * cosBx * (0.5 + 0.0033692 * cx);
@@ -127,7 +91,7 @@ void PlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, const int
     const double rho = DegreesPerRadian();
     const double B = Bx - a2 * z2 * (1 - z2 * (a4 - 0.12 * z2));
     const double l = z * (1 - z2 * (a3 - a5 * z2));
-    const double L = l + AxialLongitude(used) / rho;
+    const double L = l + AxialLongitude(*used) / rho;
 
     geodetic.B = NormalizeAngle(B) * rho;
     geodetic.L = NormalizeAngle(L) * rho;

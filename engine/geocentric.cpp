@@ -95,4 +95,39 @@ double VectorAngle(const double& y, const double& x) {
     return t;  // NaN
 }
 
+void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
+                               const Ellipsoid& ellipsoid) {
+    const double a = ellipsoid.a, f = 1 / ellipsoid.invF;
+    const double e2 = f * (2 - f), b = a * (1 - f), ep2b = e2 / (1 - e2) * b;
+    const double X = geocentric.X, Y = geocentric.Y, Z = geocentric.Z;
+    const double p = std::hypot(X, Y);
+    const double rho = DegreesPerRadian();
+    const double L = std::atan2(Y, X) * rho;
+    geodetic.L = L == -180 ? 180 : L;
+    if (p == 0 || Z == 0) {  // the axis (and the centre), or the equatorial plane
+        geodetic.B = p == 0 ? (Z < 0 ? -90 : 90) : 0;
+        geodetic.H = p == 0 ? std::fabs(Z) - b : p - a;
+        return;
+    }
+    // Bowring: tan B = (Z + e′²b sin³β)/(p − e²a cos³β), then tan β = (1 − f) tan B. Within
+    // about 43 km of the centre the denominator can vanish: B is then ±90°.
+    double sinBeta = Z, cosBeta = (1 - f) * p;
+    double r = std::hypot(sinBeta, cosBeta);
+    sinBeta /= r, cosBeta /= r;
+    double num = Z, den = p, tanB = 0;
+    for (int pass = 0; pass < 10; ++pass) {
+        num = Z + ep2b * sinBeta * sinBeta * sinBeta;
+        den = std::max(p - e2 * a * cosBeta * cosBeta * cosBeta, 0.0);
+        const double previous = tanB;
+        tanB = num / den;
+        if (std::fabs(tanB - previous) <= 1e-16 * std::fabs(tanB)) break;
+        r = std::hypot((1 - f) * num, den);
+        sinBeta = (1 - f) * num / r, cosBeta = den / r;
+    }
+    r = std::hypot(num, den);
+    const double sinB = num / r, cosB = den / r;
+    geodetic.B = std::atan2(num, den) * rho;
+    geodetic.H = p * cosB + Z * sinB - a * std::sqrt(1 - e2 * sinB * sinB);
+}
+
 }  // namespace engine

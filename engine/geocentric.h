@@ -19,6 +19,14 @@ void GeodeticToGeocentric(const GeodeticPoint& geodetic, GeocentricPoint& geocen
 void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
                           const Ellipsoid& ellipsoid, const double& tolerance);
 
+// Geocentric to geodetic coordinates exactly, for the official routes: Bowring's formula
+// (Survey Review 23, 1976) iterated to convergence, on the parametric latitude β with
+// tan β = (1 − f) tan B and no trigonometry inside the loop; the height from
+// H = p cos B + Z sin B − a√(1 − e² sin² B). B in [−90°, 90°], L in (−180°, 180°]. On the
+// axis B = ±90° (the centre 90°) and H = |Z| − b; in the equatorial plane B = 0 and H = p − a.
+void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
+                               const Ellipsoid& ellipsoid);
+
 // The angle of the vector (x, y) from the first axis towards the second, in [0, 2π]:
 // y is the component along the second axis. (0, 0) gives 0; NaN in, NaN out.
 double VectorAngle(const double& y, const double& x);

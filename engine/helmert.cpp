@@ -16,4 +16,16 @@ void ShiftGeocentric(const GeocentricPoint& from, GeocentricPoint& to, const Dat
     to.Z = k * (shift.wY * X / rho - shift.wX * Y / rho + Z) + shift.dZ;
 }
 
+void UnshiftGeocentric(const GeocentricPoint& to, GeocentricPoint& from, const DatumShift& shift) {
+    const double rho = 648000 / Pi();
+    // W·u = w × u with w = −(ωx, ωy, ωz)/ρ, as the rows of ShiftGeocentric's matrix show.
+    const double wx = -shift.wX / rho, wy = -shift.wY / rho, wz = -shift.wZ / rho;
+    const double k = 1 / ((1 + shift.m) * (1 + wx * wx + wy * wy + wz * wz));
+    const double X = to.X - shift.dX, Y = to.Y - shift.dY, Z = to.Z - shift.dZ;
+    const double wv = wx * X + wy * Y + wz * Z;  // (wwᵀ)v = w (w·v)
+    from.X = k * (X - (wy * Z - wz * Y) + wx * wv);
+    from.Y = k * (Y - (wz * X - wx * Z) + wy * wv);
+    from.Z = k * (Z - (wx * Y - wy * X) + wz * wv);
+}
+
 }  // namespace engine

@@ -62,16 +62,16 @@ TEST(CoordconvCli, EveryRunOfTheTable) {
     }
 }
 
-// A pair the window offers prints exactly the window's result texts (and the zone used
-// for plane coordinates), for every row of the dialog's table whose texts and zone a
+// With the window's parameters, a pair the window offers prints exactly its result texts (and the
+// zone used for plane coordinates), for every row of the dialog's table whose texts and zone a
 // command line takes (the window also reads "12.5.3", "" and "75").
 TEST(CoordconvCli, PrintsWhatTheWindowShows) {
     const std::string file = COORDCONV_TEST_DATA "/dialog.cases";
     int compared = 0;
     for (const auto& c : testing_support::ReadCases(file)) {
-        const CliRun run = RunCli(
-            "-k --zone '" + c.fields.at(3) + "' '" + c.fields.at(0) + "' '" + c.fields.at(1) + "'",
-            c.fields.at(2) + "\n");
+        const CliRun run = RunCli("--parameters window -k --zone '" + c.fields.at(3) + "' '" +
+                                      c.fields.at(0) + "' '" + c.fields.at(1) + "'",
+                                  c.fields.at(2) + "\n");
         if (run.status == 64 || run.output.rfind("# error", 0) == 0) continue;
         const bool plane = c.fields.at(1) == "СК-42  (XYH)";
         EXPECT_EQ(run.output, c.fields.at(4) + (plane ? " " + c.fields.at(5) : "") + "\n")

@@ -66,8 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cli::Options options;
     options.keepGoing = true;
     if (size > 0) {
-        options.from = static_cast<controller::CoordinateSystem>(data[0] % 7);
-        options.to = static_cast<controller::CoordinateSystem>((data[0] / 7) % 7);
+        options.from = static_cast<cli::SystemId>(data[0] % cli::SystemCount);
+        options.to = static_cast<cli::SystemId>((data[0] / 3) % cli::SystemCount);
+        options.parameters = data[0] & 0x40 ? cli::Parameters::Window : cli::Parameters::Gost2017;
         options.angles =
             data[0] & 0x80 ? controller::AngleForm::Degrees : controller::AngleForm::Display;
     }

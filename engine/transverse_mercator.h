@@ -1,0 +1,43 @@
+// The transverse Mercator projection of an ellipsoid, exact to a few nanometres within
+// the zones of a map: Krüger's series in the third flattening n to sixth order, as
+// published by C. F. F. Karney, "Transverse Mercator with an accuracy of a few
+// nanometers", J. Geodesy 85 (2011) 475–485, eqs. (9)–(11), (35)–(36).
+#pragma once
+
+#include <array>
+
+#include "engine/records.h"
+
+namespace engine {
+
+class TransverseMercator {
+  public:
+    // The projection of this ellipsoid with scale 1 on the central meridian.
+    explicit TransverseMercator(const Ellipsoid& ellipsoid);
+
+    // Latitude and longitude east of the central meridian in degrees (|longitude| below
+    // 90°) to northing x from the equator and easting y from the central meridian, metres.
+    void Forward(double latitude, double longitude, double& x, double& y) const;
+    // The inverse: latitude in [−90°, 90°] and longitude from the central meridian.
+    void Reverse(double x, double y, double& latitude, double& longitude) const;
+
+  private:
+    double e_;       // eccentricity
+    double e2m_;     // 1 − e²
+    double radius_;  // A, the radius of the rectifying sphere: a/(1 + n)·(1 + n²/4 + …)
+    std::array<double, 6> alpha_;  // Krüger's α₁…α₆, conformal to rectifying
+    std::array<double, 6> beta_;   // β₁…β₆, rectifying to conformal
+};
+
+// Plane coordinates in six-degree zones (easting = zone·1 000 000 + 500 000 + y, scale 1)
+// through the exact projection, with the zones of zones.h. zone in: 0 or the requested
+// zone; out: the zone used (0 and NaN for a longitude that is not finite). Latitudes above
+// 180° count as southern (330° is −30°). H passes through.
+void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone,
+                         const TransverseMercator& projection);
+// The inverse: zone 0 reads the zone from the millions of the easting. B in [−90°, 90°],
+// L in (−180°, 180°]; H passes through.
+void ZonePlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, int zone,
+                         const TransverseMercator& projection);
+
+}  // namespace engine
