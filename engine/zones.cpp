@@ -20,11 +20,11 @@ int ChooseZone(double longitude, int requested, double& longitudeInZone) {
     std::int64_t used = computed;
     if (wanted != 0) {
         if (wanted - computed == 1 || wanted - computed == -1) used = wanted;
-        if (wanted - used == 59) {  // zone 60 for a point of zone 1
+        if (wanted == 60 && computed == 1) {  // zone 60 for a point of zone 1
             used = wanted;
             longitudeInZone += 360;
         }
-        if (wanted - used == -59) {  // zone 1 for a point of zone 60
+        if (wanted == 1 && computed == 60) {  // zone 1 for a point of zone 60
             used = wanted;
             longitudeInZone -= 360;
         }

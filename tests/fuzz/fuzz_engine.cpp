@@ -29,6 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* const ellipsoids[] = {"wgs84", "pz90", "krass"};
     const char* const shifts[] = {"wgs84>pz90", "pz90>wgs84", "pz90>sk42", "sk42>pz90"};
     const std::string ellipsoid = ellipsoids[choice % 3], shift = shifts[(choice / 3) % 4];
+    const char* const official[] = {"wgs84-defined", "pz9011", "gsk2011", "krass"};
+    const char* const officialShifts[] = {"sk42>pz9011", "sk95>pz9011", "gsk2011>pz9011",
+                                          "wgs84>pz9011", "pz90>pz9011"};
     const Values in = {v[0], v[1], v[2]};
     const auto within = [&in](double bound) {
         return std::fabs(in[0]) < bound && std::fabs(in[1]) < bound && std::fabs(in[2]) < bound;
@@ -59,6 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::fabs(v[0]) < 1e6 && std::fabs(v[1]) < 1e6 && v[2] > -6.3e6 && v[2] < 1e9) {
         Check(Finite(out));
     }
+
+    // GOST 32453-2017's exact steps: latitudes and longitudes in range, finite for finite
+    // points; the exact transverse Mercator finite within 80° of its meridian and back.
+    out = Apply("to_geodetic_exact", official[choice % 4], in);
+    Check(!(std::fabs(out[0]) > 90) && !(std::fabs(out[1]) > 180) &&
+          (!within(1e150) || Finite(out)));
+    Check(!within(1e300) || Finite(Apply("helmert_reverse", officialShifts[choice % 5], in)));
+    out = Apply("tm", official[choice % 4], in);
+    if (std::fabs(v[0]) <= 90 && std::fabs(v[1]) < 80) Check(std::isfinite(out[0] + out[1]));
+    out = Apply("tm_reverse", official[choice % 4], in);
+    Check(!(std::fabs(out[0]) > 90));
+    if (std::fabs(v[0]) < 2e7 && std::fabs(v[1]) < 5e6) Check(std::isfinite(out[0] + out[1]));
 
     // Gauss–Krüger, both ways; any finite longitude has a zone, modulo 360°.
     out = Apply("to_plane", std::to_string(zone), in);

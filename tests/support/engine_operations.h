@@ -15,12 +15,15 @@ namespace testing_support {
 
 using Values = std::vector<double>;
 
-// Ellipsoids: wgs84 (1/f = 298.257), pz90, krass. Sets: wgs84>pz90, pz90>wgs84, pz90>sk42,
-// sk42>pz90, none, or the seven numbers dX dY dZ wX wY wZ m.
+// Ellipsoids: wgs84 (the window's, 1/f = 298.257), wgs84-defined, pz90, pz9011, gsk2011,
+// krass. Sets: wgs84>pz90, pz90>wgs84, pz90>sk42, sk42>pz90, the official ones to PZ-90.11
+// (sk42>pz9011, sk95>, gsk2011>, wgs84>, pz90>), none, or dX dY dZ wX wY wZ m.
 inline engine::Ellipsoid EllipsoidNamed(const std::string& name) {
-    return name == "wgs84"  ? engine::EllipsoidWgs84
-           : name == "pz90" ? engine::EllipsoidPz90
-                            : engine::EllipsoidKrasovsky;
+    const std::map<std::string, engine::Ellipsoid> named = {
+        {"wgs84", engine::EllipsoidWgs84},     {"wgs84-defined", engine::EllipsoidWgs84Defined},
+        {"pz90", engine::EllipsoidPz90},       {"pz9011", engine::EllipsoidPz9011},
+        {"gsk2011", engine::EllipsoidGsk2011}, {"krass", engine::EllipsoidKrasovsky}};
+    return named.at(name);
 }
 inline engine::DatumShift ShiftNamed(const std::string& name) {
     const std::map<std::string, engine::DatumShift> named = {
@@ -28,6 +31,11 @@ inline engine::DatumShift ShiftNamed(const std::string& name) {
         {"pz90>wgs84", engine::ShiftPz90ToWgs84},
         {"pz90>sk42", engine::ShiftPz90ToSk42},
         {"sk42>pz90", engine::ShiftSk42ToPz90},
+        {"sk42>pz9011", engine::ShiftSk42ToPz9011},
+        {"sk95>pz9011", engine::ShiftSk95ToPz9011},
+        {"gsk2011>pz9011", engine::ShiftGsk2011ToPz9011},
+        {"wgs84>pz9011", engine::ShiftWgs84ToPz9011},
+        {"pz90>pz9011", engine::ShiftPz90ToPz9011},
         {"none", engine::DatumShift{}}};
     if (named.count(name)) return named.at(name);
     const auto v = Numbers(name);
@@ -55,9 +63,23 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
         GeodeticToGeocentric({in.at(0), in.at(1), in.at(2)}, c, EllipsoidNamed(p[0]));
         return {c.X, c.Y, c.Z};
     }
-    if (op == "helmert") {
-        ShiftGeocentric({in.at(0), in.at(1), in.at(2)}, c, ShiftNamed(parameters));
+    if (op == "helmert" || op == "helmert_reverse") {
+        (op == "helmert" ? ShiftGeocentric : UnshiftGeocentric)({in.at(0), in.at(1), in.at(2)}, c,
+                                                                ShiftNamed(parameters));
         return {c.X, c.Y, c.Z};
+    }
+    if (op == "tm" || op == "tm_reverse") {  // the exact projection about meridian 0
+        const TransverseMercator projection(EllipsoidNamed(p[0]));
+        Values out = {0, 0, in.at(2)};
+        if (op == "tm") projection.Forward(in.at(0), in.at(1), out[0], out[1]);
+        if (op != "tm") projection.Reverse(in.at(0), in.at(1), out[0], out[1]);
+        return out;
+    }
+    if (op == "to_zone_plane") {
+        zone = std::atoi(p[1].c_str());
+        GeodeticToZonePlane({in.at(0), in.at(1), in.at(2)}, plane, zone,
+                            TransverseMercator(EllipsoidNamed(p[0])));
+        return {plane.x, plane.y, plane.H, double(zone)};
     }
     if (op == "to_plane") {
         GeodeticToPlane({in.at(0), in.at(1), in.at(2)}, plane, zone);
@@ -66,6 +88,11 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
     if (op == "to_geodetic") {
         GeocentricToGeodetic({in.at(0), in.at(1), in.at(2)}, g, EllipsoidNamed(p[0]),
                              LatitudeTolerance);
+    } else if (op == "to_geodetic_exact") {
+        GeocentricToGeodeticExact({in.at(0), in.at(1), in.at(2)}, g, EllipsoidNamed(p[0]));
+    } else if (op == "from_zone_plane") {
+        ZonePlaneToGeodetic({in.at(0), in.at(1), in.at(2)}, g, std::atoi(p[1].c_str()),
+                            TransverseMercator(EllipsoidNamed(p[0])));
     } else if (op == "molodensky") {
         ShiftGeodetic({in.at(0), in.at(1), in.at(2)}, EllipsoidNamed(p[0]), g, EllipsoidNamed(p[1]),
                       ShiftNamed(p[2]));
