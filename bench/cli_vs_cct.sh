@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # coordconv-cli against PROJ's cct on the same 1 000 000 points, in the same run:
 # geodetic → geocentric on the Krasovsky ellipsoid, the PZ-90 → SK-42 Helmert shift, and
-# SK-42 geodetic → Gauss–Krüger zone 7. Prints points per second of both and the ratio.
+# SK-42 geodetic → Gauss–Krüger zone 7 with the window's parameters; and WGS-84 geodetic →
+# SK-42 plane coordinates of zone 7 under GOST 32453-2017 (through PZ-90.11, the exact
+# projection). Prints points per second of both and the ratio.
 #   bench/cli_vs_cct.sh [POINTS] [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +26,7 @@ awk -v n="$points" -v seed=42 'BEGIN {
         printf "%.9f %.9f %.3f\n", L7, B, H > "'"$work"'/lbh7.txt"
     }
 }'
-"$cli" --angles degrees sk42-blh pz90-xyz <"$work/blh.txt" >"$work/xyz.txt"
+"$cli" --parameters window --angles degrees sk42-blh pz90-xyz <"$work/blh.txt" >"$work/xyz.txt"
 
 # Best of several runs, in seconds.
 best_time() {
@@ -55,11 +57,20 @@ compare() {  # name, coordconv command, cct command (each reading its own file)
 echo "| pipeline | coordconv-cli (M points/s) | cct (M points/s) | ratio |"
 echo "|---|---:|---:|---:|"
 compare "geodetic → geocentric (Krasovsky)" \
-    "$cli --angles degrees sk42-blh sk42-xyz <$work/blh.txt" \
+    "$cli --parameters window --angles degrees sk42-blh sk42-xyz <$work/blh.txt" \
     "cct +proj=cart +ellps=krass <$work/lbh.txt"
 compare "PZ-90 → SK-42 Helmert" \
-    "$cli pz90-xyz sk42-xyz <$work/xyz.txt" \
+    "$cli --parameters window pz90-xyz sk42-xyz <$work/xyz.txt" \
     "cct +proj=helmert +convention=coordinate_frame +x=-25 +y=141 +z=80 +rx=0 +ry=0.35 +rz=0.66 +s=0 <$work/xyz.txt"
 compare "SK-42 geodetic → Gauss–Krüger zone 7" \
-    "$cli --angles degrees --zone 7 sk42-blh sk42-xyh <$work/blh7.txt" \
+    "$cli --parameters window --angles degrees --zone 7 sk42-blh sk42-xyh <$work/blh7.txt" \
     "cct +proj=tmerc +ellps=krass +k=1 +lon_0=39 +x_0=7500000 +y_0=0 <$work/lbh7.txt"
+compare "GOST 32453-2017: WGS-84 geodetic → SK-42 plane, zone 7" \
+    "$cli --angles degrees --zone 7 wgs84-blh sk42-xyh <$work/blh7.txt" \
+    "cct +proj=pipeline +step +proj=cart +ellps=WGS84 \
+        +step +proj=helmert +convention=coordinate_frame +x=-0.013 +y=0.106 +z=0.022 \
+              +rx=-0.0023 +ry=0.00354 +rz=-0.00421 +s=-0.008 \
+        +step +inv +proj=helmert +convention=coordinate_frame +x=23.557 +y=-140.844 \
+              +z=-79.778 +rx=-0.0023 +ry=-0.34646 +rz=-0.79421 +s=-0.228 \
+        +step +inv +proj=cart +ellps=krass \
+        +step +proj=tmerc +ellps=krass +k=1 +lon_0=39 +x_0=7500000 +y_0=0 <$work/lbh7.txt"

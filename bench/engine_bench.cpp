@@ -135,6 +135,38 @@ void Ours_PlaneToGeodetic(benchmark::State& state) {
     ForEachPoint(state, [&](std::size_t i) { PlaneToGeodetic(Points().plane[i], out[i], 0); });
 }
 
+void Ours_GeocentricToGeodeticExact(benchmark::State& state) {
+    std::vector<GeodeticPoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) {
+        GeocentricToGeodeticExact(Points().geocentric[i], out[i], EllipsoidKrasovsky);
+    });
+}
+
+void Ours_UnshiftGeocentric(benchmark::State& state) {
+    std::vector<GeocentricPoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) {
+        UnshiftGeocentric(Points().geocentric[i], out[i], ShiftSk42ToPz9011);
+    });
+}
+
+void Ours_TransverseMercator(benchmark::State& state) {
+    const TransverseMercator projection(EllipsoidKrasovsky);
+    std::vector<PlanePoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) {
+        const auto& g = Points().zone7[i];
+        projection.Forward(g.B, g.L - 39, out[i].x, out[i].y);
+    });
+}
+
+void Ours_TransverseMercatorReverse(benchmark::State& state) {
+    const TransverseMercator projection(EllipsoidKrasovsky);
+    std::vector<GeodeticPoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) {
+        const auto& p = Points().plane[i];
+        projection.Reverse(p.x, p.y - 7500000, out[i].B, out[i].L);
+    });
+}
+
 // ---------------------------------------------------------------- PROJ
 
 // One PROJ operation over arrays of the same points, in place, as cct would run it.
@@ -237,6 +269,24 @@ void Proj_PlaneToGeodetic(benchmark::State& state) {
             in.y, in.z);
 }
 
+// The same PROJ operations, named after the exact ones they are measured against.
+void Proj_GeocentricToGeodeticExact(benchmark::State& state) {
+    Proj_GeocentricToGeodetic(state);
+}
+void Proj_UnshiftGeocentric(benchmark::State& state) {
+    static const Columns in = Cartesian(Points().geocentric);
+    RunProj(state,
+            "+proj=helmert +convention=coordinate_frame +x=23.557 +y=-140.844 +z=-79.778 "
+            "+rx=-0.0023 +ry=-0.34646 +rz=-0.79421 +s=-0.228",
+            PJ_INV, in.x, in.y, in.z);
+}
+void Proj_TransverseMercator(benchmark::State& state) {
+    Proj_GeodeticToPlane(state);
+}
+void Proj_TransverseMercatorReverse(benchmark::State& state) {
+    Proj_PlaneToGeodetic(state);
+}
+
 }  // namespace
 
 BENCHMARK(Ours_PackedToDegrees)->Unit(benchmark::kMillisecond);
@@ -255,5 +305,13 @@ BENCHMARK(Ours_GeodeticToPlane)->Unit(benchmark::kMillisecond);
 BENCHMARK(Proj_GeodeticToPlane)->Unit(benchmark::kMillisecond);
 BENCHMARK(Ours_PlaneToGeodetic)->Unit(benchmark::kMillisecond);
 BENCHMARK(Proj_PlaneToGeodetic)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_GeocentricToGeodeticExact)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_GeocentricToGeodeticExact)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_UnshiftGeocentric)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_UnshiftGeocentric)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_TransverseMercator)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_TransverseMercator)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_TransverseMercatorReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_TransverseMercatorReverse)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
