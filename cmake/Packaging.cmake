@@ -15,15 +15,17 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME coordconv)
 set(CPACK_PACKAGE_VENDOR "coordconv developers")
 set(CPACK_PACKAGE_CONTACT "${COORDCONV_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recompute coordinates between WGS-84, PZ-90 and SK-42")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recompute coordinates between the Russian and global datums")
 # One string (several would be joined into a list with ";"), one line of the control
 # file's description per line here.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "coordconv recomputes the coordinates of a point between the geodetic datums\n"
-    "WGS-84, PZ-90 and SK-42 (Krasovsky ellipsoid): geocentric X, Y, Z, geodetic\n"
-    "latitude, longitude and height, and Gauss-Krüger plane coordinates in\n"
-    "six-degree zones. It comes as a desktop window, as coordconv-cli for whole\n"
-    "files of points, and as a C++ library with its headers and CMake package.")
+    "coordconv recomputes the coordinates of points between the geodetic datums\n"
+    "WGS-84, PZ-90 and SK-42 (Krasovsky ellipsoid), and in coordconv-cli also\n"
+    "PZ-90.11, GSK-2011 and SK-95 with the parameters of GOST 32453-2017:\n"
+    "geocentric X, Y, Z, geodetic latitude, longitude and height, and Gauss-Krüger\n"
+    "plane coordinates in six-degree zones. It comes as a desktop window, as\n"
+    "coordconv-cli for whole files of points, and as a C++ library with its\n"
+    "headers and CMake package.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
