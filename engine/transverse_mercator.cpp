@@ -1,5 +1,6 @@
 #include "engine/transverse_mercator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <limits>
