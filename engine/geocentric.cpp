@@ -95,12 +95,23 @@ double VectorAngle(const double& y, const double& x) {
     return t;  // NaN
 }
 
+namespace {
+
+// √(x² + y²): hypot's result, without its cost where the squares neither overflow nor
+// underflow.
+double Norm(double x, double y) {
+    const double r = std::sqrt(x * x + y * y);
+    return r > 1e-150 && r < 1e150 ? r : std::hypot(x, y);
+}
+
+}  // namespace
+
 void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
                                const Ellipsoid& ellipsoid) {
     const double a = ellipsoid.a, f = 1 / ellipsoid.invF;
     const double e2 = f * (2 - f), b = a * (1 - f), ep2b = e2 / (1 - e2) * b;
     const double X = geocentric.X, Y = geocentric.Y, Z = geocentric.Z;
-    const double p = std::hypot(X, Y);
+    const double p = Norm(X, Y);
     const double rho = DegreesPerRadian();
     const double L = std::atan2(Y, X) * rho;
     geodetic.L = L == -180 ? 180 : L;
@@ -112,7 +123,7 @@ void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint&
     // Bowring: tan B = (Z + e′²b sin³β)/(p − e²a cos³β), then tan β = (1 − f) tan B. Within
     // about 43 km of the centre the denominator can vanish: B is then ±90°.
     double sinBeta = Z, cosBeta = (1 - f) * p;
-    double r = std::hypot(sinBeta, cosBeta);
+    double r = Norm(sinBeta, cosBeta);
     sinBeta /= r, cosBeta /= r;
     double num = Z, den = p, tanB = 0;
     for (int pass = 0; pass < 10; ++pass) {
@@ -121,10 +132,10 @@ void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint&
         const double previous = tanB;
         tanB = num / den;
         if (std::fabs(tanB - previous) <= 1e-16 * std::fabs(tanB)) break;
-        r = std::hypot((1 - f) * num, den);
+        r = Norm((1 - f) * num, den);
         sinBeta = (1 - f) * num / r, cosBeta = den / r;
     }
-    r = std::hypot(num, den);
+    r = Norm(num, den);
     const double sinB = num / r, cosB = den / r;
     geodetic.B = std::atan2(num, den) * rho;
     geodetic.H = p * cosB + Z * sinB - a * std::sqrt(1 - e2 * sinB * sinB);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <limits>
 
 #include "engine/angles.h"
@@ -12,25 +11,30 @@ namespace engine {
 
 namespace {
 
-using Complex = std::complex<double>;
-
-// Σ c_j sin(2jζ), j = 1…6, for a complex ζ, by Clenshaw's recurrence in 2 cos 2ζ.
-Complex SineSeries(const std::array<double, 6>& c, Complex zeta) {
-    const Complex twoCos = 2.0 * std::cos(2.0 * zeta);
-    Complex next(0), after(0);
+// Σ c_j sin(2jζ), j = 1…6, for ζ = ξ + iη, by Clenshaw's recurrence in 2 cos 2ζ, the
+// complex numbers written out: from sin 2ξ, cos 2ξ, sinh 2η and cosh 2η alone.
+struct Sum {
+    double real, imag;
+};
+Sum SineSeries(const std::array<double, 6>& c, double sin2Xi, double cos2Xi, double sinh2Eta,
+               double cosh2Eta) {
+    const double ar = 2 * cos2Xi * cosh2Eta, ai = -2 * sin2Xi * sinh2Eta;  // 2 cos 2ζ
+    double yr = 0, yi = 0, zr = 0, zi = 0;                                 // y_{k+1}, y_{k+2}
     for (int j = 5; j >= 0; --j) {
-        const Complex current = c[j] + twoCos * next - after;
-        after = next;
-        next = current;
+        const double tr = c[j] + ar * yr - ai * yi - zr;
+        const double ti = ar * yi + ai * yr - zi;
+        zr = yr, zi = yi, yr = tr, yi = ti;
     }
-    return next * std::sin(2.0 * zeta);
+    const double sr = sin2Xi * cosh2Eta, si = cos2Xi * sinh2Eta;  // sin 2ζ
+    return {yr * sr - yi * si, yr * si + yi * sr};
 }
 
-// tan χ of the conformal latitude χ from τ = tan φ (Karney 2011, eqs. 7–9):
-// τ′ = τ√(1 + σ²) − σ√(1 + τ²), σ = sinh(e·atanh(e τ/√(1 + τ²))).
-double ConformalTangent(double tau, double e) {
-    const double sigma = std::sinh(e * std::atanh(e * tau / std::hypot(1.0, tau)));
-    return tau * std::hypot(1.0, sigma) - sigma * std::hypot(1.0, tau);
+// tan χ of the conformal latitude χ from sin φ and cos φ (Karney 2011, eqs. 7–9):
+// τ′ = τ√(1 + σ²) − σ√(1 + τ²) with σ = sinh(e atanh(e sin φ)) = (q − 1/q)/2,
+// q = exp(e atanh(e sin φ)) = ((1 + e sin φ)/(1 − e sin φ))^(e/2).
+double ConformalTangent(double sinPhi, double cosPhi, double e) {
+    const double q = std::exp(e / 2 * std::log1p(2 * e * sinPhi / (1 - e * sinPhi)));
+    return (sinPhi * (q + 1 / q) - (q - 1 / q)) / (2 * cosPhi);
 }
 
 }  // namespace
@@ -61,32 +65,36 @@ TransverseMercator::TransverseMercator(const Ellipsoid& ellipsoid) {
 void TransverseMercator::Forward(double latitude, double longitude, double& x, double& y) const {
     const double rho = DegreesPerRadian();
     const double phi = latitude / rho, lambda = longitude / rho;
-    // The conformal sphere: ξ′ = atan(τ′/cos λ), η′ = asinh(sin λ/√(τ′² + cos² λ)).
-    const double tauPrime = ConformalTangent(std::tan(phi), e_);
-    const double cosLambda = std::cos(lambda);
-    const Complex zetaPrime(std::atan2(tauPrime, cosLambda),
-                            std::asinh(std::sin(lambda) / std::hypot(tauPrime, cosLambda)));
+    const double cosLambda = std::cos(lambda), sinLambda = std::sin(lambda);
+    // The conformal sphere: ξ′ = atan(τ′/cos λ), sinh η′ = sin λ/√(τ′² + cos² λ).
+    const double tauPrime = ConformalTangent(std::sin(phi), std::cos(phi), e_);
+    const double r2 = tauPrime * tauPrime + cosLambda * cosLambda;
+    const double sinhEta = sinLambda / std::sqrt(r2), coshEta2 = 1 + sinhEta * sinhEta;
     // The rectifying plane: ζ = ζ′ + Σ α_j sin 2jζ′.
-    const Complex zeta = zetaPrime + SineSeries(alpha_, zetaPrime);
-    x = radius_ * zeta.real();
-    y = radius_ * zeta.imag();
+    const Sum sum = SineSeries(alpha_, 2 * tauPrime * cosLambda / r2,
+                               (cosLambda * cosLambda - tauPrime * tauPrime) / r2,
+                               2 * sinhEta * std::sqrt(coshEta2), coshEta2 + sinhEta * sinhEta);
+    x = radius_ * (std::atan2(tauPrime, cosLambda) + sum.real);
+    y = radius_ * (std::asinh(sinhEta) + sum.imag);
 }
 
 void TransverseMercator::Reverse(double x, double y, double& latitude, double& longitude) const {
-    const Complex zeta(x / radius_, y / radius_);
-    const Complex zetaPrime = zeta - SineSeries(beta_, zeta);
-    const double xi = zetaPrime.real(), sinhEta = std::sinh(zetaPrime.imag());
-    const double cosXi = std::cos(xi);
-    const double tauPrime = std::sin(xi) / std::hypot(sinhEta, cosXi);
-    // τ from τ′ by Newton's method (Karney 2011, eqs. 19–21): dτ′/dτ =
-    // (1 − e²)√(1 + τ′²)√(1 + τ²)/(1 + (1 − e²)τ²); three steps reach the last bit.
+    const double xi = x / radius_, eta = y / radius_;
+    const double t = std::expm1(2 * eta);  // e^2η − 1: sinh 2η without cancellation
+    const double sinh2Eta = t * (t + 2) / (2 * (t + 1)), cosh2Eta = sinh2Eta + 1 / (t + 1);
+    const Sum sum = SineSeries(beta_, std::sin(2 * xi), std::cos(2 * xi), sinh2Eta, cosh2Eta);
+    const double xiPrime = xi - sum.real, sinhEta = std::sinh(eta - sum.imag);
+    const double cosXi = std::cos(xiPrime);
+    const double tauPrime = std::sin(xiPrime) / std::hypot(sinhEta, cosXi);
+    // τ = tan φ from τ′ by Newton's method (Karney 2011, eqs. 19–21), from τ′/(1 − e²),
+    // which is off by e⁴: two steps reach the last bit. dτ′/dτ = (1 − e²)√(1 + τ′²)√(1 + τ²)
+    // /(1 + (1 − e²)τ²).
     double tau = tauPrime / e2m_;
-    for (int step = 0; step < 5 && std::isfinite(tau); ++step) {
-        const double guess = ConformalTangent(tau, e_);
-        const double change = (tauPrime - guess) * (1 + e2m_ * tau * tau) /
-                              (e2m_ * std::hypot(1.0, guess) * std::hypot(1.0, tau));
-        tau += change;
-        if (!(std::fabs(change) >= 1e-15 * std::max(1.0, std::fabs(tau)))) break;
+    for (int step = 0; step < 2; ++step) {
+        const double secant = std::hypot(1.0, tau);
+        const double guess = ConformalTangent(tau / secant, 1 / secant, e_);
+        tau +=
+            (tauPrime - guess) * (1 + e2m_ * tau * tau) / (e2m_ * std::hypot(1.0, guess) * secant);
     }
     const double rho = DegreesPerRadian();
     latitude = std::atan(tau) * rho;
