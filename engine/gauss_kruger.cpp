@@ -1,8 +1,6 @@
 #include "engine/gauss_kruger.h"
 
-#include <climits>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 #include "engine/angles.h"
