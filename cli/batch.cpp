@@ -212,7 +212,9 @@ void Message(int fd, const std::string& text) {
 
 }  // namespace
 
-int ConvertStream(const Options& options, int input, int output, int messages) {
+int ConvertStream(const Options& options, int input, int output, int messages,
+                  std::string_view name) {
+    const std::string where = name.empty() ? "" : std::string(name) + ": ";
     const PointConverter converter(options);
     const auto previousHandler = engine::SetMathErrorHandler(&CountMathError);
     struct RestoreHandler {
@@ -239,7 +241,9 @@ int ConvertStream(const Options& options, int input, int output, int messages) {
         const std::string_view lineEnd = crlf ? "\r\n" : "\n";
 
         LineKind kind = LineKind::Error;
-        if (tooLong) {
+        if (lineNumber <= static_cast<std::uint64_t>(options.skip) && !tooLong) {
+            kind = LineKind::PassThrough;  // a header
+        } else if (tooLong) {
             error = "longer than " + std::to_string(MaxLineLength) + " bytes";
         } else {
             kind = ReadPointLine(line, values, error);
@@ -251,7 +255,7 @@ int ConvertStream(const Options& options, int input, int output, int messages) {
                 kind = LineKind::Error;
                 error = "the result is not a finite number";
             } else if (mathErrors > 0) {
-                Message(messages, "line " + std::to_string(lineNumber) +
+                Message(messages, where + "line " + std::to_string(lineNumber) +
                                       ": warning: asin: DOMAIN error (a point within about 21 km "
                                       "of the centre of the Earth)");
             }
@@ -263,13 +267,18 @@ int ConvertStream(const Options& options, int input, int output, int messages) {
                 out.Write(lineEnd);
                 break;
             case LineKind::Point: {
-                constexpr std::size_t kLongestResult = 4 * (controller::MaxGeneralLength + 1);
+                constexpr std::size_t kLongestResult = 4 * (controller::MaxFixedLength + 1);
                 char* at = out.Reserve(kLongestResult + 2);
+                const bool fixed = options.decimals >= 0;
+                const int digits = fixed ? options.decimals : options.precision;
                 for (int i = 0; i < 3; ++i) {
                     if (i > 0) *at++ = ' ';
-                    at = i < 2 && converter.WritesPackedAngles()
-                             ? controller::WritePackedAngle(at, values[i], options.precision)
-                             : controller::WriteGeneral(at, values[i], options.precision);
+                    if (i < 2 && converter.WritesPackedAngles()) {
+                        at = controller::WritePackedAngle(at, values[i], digits, fixed);
+                    } else {
+                        at = fixed ? controller::WriteFixed(at, values[i], digits)
+                                   : controller::WriteGeneral(at, values[i], digits);
+                    }
                 }
                 if (converter.WritesZone()) {
                     *at++ = ' ';
@@ -281,14 +290,14 @@ int ConvertStream(const Options& options, int input, int output, int messages) {
                 break;
             }
             case LineKind::Error: {
-                const std::string where = "line " + std::to_string(lineNumber) + ": " + error;
+                const std::string what = "line " + std::to_string(lineNumber) + ": " + error;
                 if (!options.keepGoing) {
                     out.Flush();
-                    Message(messages, where);
+                    Message(messages, where + what);
                     return out.failed() ? ExitIoError : ExitBadInput;
                 }
                 ++badLines;
-                out.Write("# error: " + where);
+                out.Write("# error: " + what);
                 out.Write(lineEnd);
                 break;
             }
@@ -300,12 +309,12 @@ int ConvertStream(const Options& options, int input, int output, int messages) {
         return ExitIoError;
     }
     if (reader.failed()) {
-        Message(messages, std::string("cannot read the points: ") + std::strerror(errno));
+        Message(messages, where + "cannot read the points: " + std::strerror(errno));
         return ExitIoError;
     }
     if (badLines > 0) {
-        Message(messages,
-                std::to_string(badLines) + (badLines == 1 ? " line" : " lines") + " with errors");
+        Message(messages, where + std::to_string(badLines) + (badLines == 1 ? " line" : " lines") +
+                              " with errors");
         return ExitBadInput;
     }
     return ExitOk;

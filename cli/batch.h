@@ -10,11 +10,14 @@ namespace cli {
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitBadInput = 65;
+inline constexpr int ExitNoInput = 66;
 inline constexpr int ExitIoError = 74;
 
 // Reads points from the file descriptor input and writes the results to output;
-// messages and the progress line go to messages. Returns the exit status.
-int ConvertStream(const Options& options, int input, int output, int messages);
+// messages and the progress line go to messages, naming the input when it has a name.
+// Returns the exit status.
+int ConvertStream(const Options& options, int input, int output, int messages,
+                  std::string_view name = {});
 
 // Longest line taken whole, in bytes; a longer line is an error of its own.
 inline constexpr std::size_t MaxLineLength = 64 * 1024;

@@ -1,7 +1,11 @@
 // coordconv-cli: batch conversion of whole files of points.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/batch.h"
@@ -10,6 +14,65 @@
 #ifndef COORDCONV_VERSION
 #define COORDCONV_VERSION "unknown"
 #endif
+
+namespace {
+
+void Complain(const std::string& text) {
+    std::fprintf(stderr, "coordconv-cli: %s\n", text.c_str());
+}
+
+// Each input in order into output; the first status that is not success ends the run,
+// except that --keep-going goes on through every file and reports 65 at the end.
+int ConvertFiles(const cli::Options& options, int output) {
+    if (options.files.empty()) {
+        return cli::ConvertStream(options, STDIN_FILENO, output, STDERR_FILENO);
+    }
+    int status = cli::ExitOk;
+    for (const std::string& name : options.files) {
+        const bool standardInput = name == "-";
+        const int input = standardInput ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat about {};
+        if (input < 0 || fstat(input, &about) != 0 || S_ISDIR(about.st_mode)) {
+            Complain(name + ": cannot open: " +
+                     std::strerror(input < 0                ? errno
+                                   : S_ISDIR(about.st_mode) ? EISDIR
+                                                            : errno));
+            if (input >= 0) close(input);
+            return cli::ExitNoInput;
+        }
+        const int result =
+            cli::ConvertStream(options, input, output, STDERR_FILENO, standardInput ? "" : name);
+        if (!standardInput) close(input);
+        if (result != cli::ExitOk && result != cli::ExitBadInput) return result;
+        if (result == cli::ExitBadInput && !options.keepGoing) return result;
+        if (result == cli::ExitBadInput) status = result;
+    }
+    return status;
+}
+
+// -o FILE: the results go to a new file beside it, renamed over FILE only when the whole
+// run succeeded, so that a failed run leaves no partial FILE.
+int ConvertToFile(const cli::Options& options) {
+    const std::string partial = options.output + ".partial-" + std::to_string(getpid());
+    const int output = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (output < 0) {
+        Complain(options.output + ": cannot write: " + std::strerror(errno));
+        return cli::ExitIoError;
+    }
+    int status = ConvertFiles(options, output);
+    if (close(output) != 0 && status == cli::ExitOk) {
+        Complain(options.output + ": cannot write: " + std::strerror(errno));
+        status = cli::ExitIoError;
+    }
+    if (status == cli::ExitOk && std::rename(partial.c_str(), options.output.c_str()) != 0) {
+        Complain(options.output + ": cannot write: " + std::strerror(errno));
+        status = cli::ExitIoError;
+    }
+    if (status != cli::ExitOk) unlink(partial.c_str());
+    return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     cli::Options options;
@@ -27,5 +90,5 @@ int main(int argc, char** argv) {
         case cli::Command::Convert:
             break;
     }
-    return cli::ConvertStream(options, STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO);
+    return options.output.empty() ? ConvertFiles(options, STDOUT_FILENO) : ConvertToFile(options);
 }

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <charconv>
+#include <climits>
 
 namespace cli {
 
@@ -31,6 +32,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 continue;
             }
             if (argument == "--help" || argument == "-h") return Command::Help;
+            if (argument == "-o") argument = "--output";
             if (argument == "--version") return Command::Version;
             if (argument == "--keep-going" || argument == "-k") {
                 options.keepGoing = true;
@@ -46,7 +48,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 hasValue = true;
             }
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
-                name != "--parameters") {
+                name != "--parameters" && name != "--output" && name != "--skip" &&
+                name != "--decimals") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -65,6 +68,15 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
             }
+            if (name == "--skip" && !ReadInteger(value, 0, INT_MAX, options.skip)) {
+                error = "--skip takes a number of lines, not \"" + std::string(value) + "\"";
+                return Command::UsageError;
+            }
+            if (name == "--decimals" && !ReadInteger(value, 0, 12, options.decimals)) {
+                error = "--decimals takes 0 to 12 digits, not \"" + std::string(value) + "\"";
+                return Command::UsageError;
+            }
+            if (name == "--output") options.output = value;
             if (name == "--parameters") {
                 if (value == "gost2017") {
                     options.parameters = Parameters::Gost2017;
@@ -89,8 +101,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             continue;
         }
         if (systemCount == 2) {
-            error = "one system too many: \"" + std::string(argument) + "\"";
-            return Command::UsageError;
+            options.files.emplace_back(argument);
+            continue;
         }
         systems[systemCount++] = argument;
     }
@@ -115,7 +127,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
 }
 
 std::string UsageText() {
-    return "usage: coordconv-cli [options] FROM TO < points > results\n"
+    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n"
            "systems: wgs84-xyz wgs84-blh pz90-xyz pz90-blh sk42-xyz sk42-blh sk42-xyh\n"
            "         pz9011-xyz pz9011-blh gsk2011-xyz gsk2011-blh gsk2011-xyh\n"
            "         sk95-xyz sk95-blh sk95-xyh\n"
@@ -123,7 +135,7 @@ std::string UsageText() {
 }
 
 std::string HelpText() {
-    return R"help(Usage: coordconv-cli [options] FROM TO < points > results
+    return R"help(Usage: coordconv-cli [options] FROM TO [FILE...] > results
 
 Recomputes points between the datums WGS-84, PZ-90, PZ-90.11, GSK-2011, SK-95 and
 SK-42, one point a line: by default with the parameters of GOST 32453-2017 and exact
@@ -137,7 +149,8 @@ Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"
   blh  latitude, longitude, height in metres
   xyh  Gauss-Krüger northing x, easting y (zone number in its millions), height
 
-Input: three numbers a line, separated by blanks, tabs, commas or semicolons, with
+Input: the FILEs in order, or standard input (no FILE, or "-").
+Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator. Empty lines and lines whose first non-blank
 character is # are copied to the output unchanged, so the lines stay aligned.
 Latitudes and longitudes come out in [0, 360): 30 S is 330 degrees.
@@ -152,6 +165,9 @@ Options:
   --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
                            the longitude, or the millions of the easting)
   --precision N            significant digits of the results, 1 to 17 (default 12)
+  --decimals N             N digits after the point instead, 0 to 12
+  --skip N                 copy the first N lines of each input unchanged (headers)
+  -o, --output FILE        write to FILE, only when the whole run succeeds
   -k, --keep-going         write "# error: ..." in place of a bad line and go on
   -h, --help               this text
   --version                the version
@@ -163,8 +179,8 @@ of them at full precision. The window's WGS-84 <-> SK-42 differs from GOST
 Values below 0.0001 (in degrees: below 0.0001") are written as 0. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
-Exit status: 0 done, 64 bad command line, 65 bad input line, 74 input or output
-failed.
+Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file
+cannot be opened, 74 input or output failed.
 )help";
 }
 

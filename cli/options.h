@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/systems.h"
 #include "controller/number_text.h"
@@ -23,6 +24,10 @@ struct Options {
     int zone = 0;
     int precision = controller::ResultDigits;
     bool keepGoing = false;
+    int skip = 0;       // header lines copied unchanged at the top of each input
+    int decimals = -1;  // digits after the point for every value; −1: significant digits
+    std::vector<std::string> files;  // inputs in order; none, or "-": standard input
+    std::string output;              // "" for standard output
 };
 
 enum class Command { Convert, Help, Version, UsageError };

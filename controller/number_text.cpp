@@ -301,14 +301,29 @@ std::string FormatGeneral(double value, int significantDigits) {
     return std::string(text, WriteGeneral(text, value, significantDigits));
 }
 
-char* WritePackedAngle(char* out, double display, int significantDigits) {
-    char* end = WriteGeneral(out, display, significantDigits);
+char* WriteFixed(char* out, double value, int decimals) {
+    if (!std::isfinite(value)) return WriteGeneral(out, value, 1);
+    char* end = std::to_chars(out, out + MaxFixedLength, value, std::chars_format::fixed,
+                              std::clamp(decimals, 0, 12))
+                    .ptr;
+    if (*out == '-' && std::find_if(out + 1, end, [](char c) { return c > '0'; }) == end) {
+        std::copy(out + 1, end, out);  // "-0.00" is "0.00"
+        --end;
+    }
+    return end;
+}
+
+char* WritePackedAngle(char* out, double display, int digits, bool fixed) {
+    const auto write = [fixed, digits](char* at, double value) {
+        return fixed ? WriteFixed(at, value, digits) : WriteGeneral(at, value, digits);
+    };
+    char* end = write(out, display);
     double shown = std::fabs(ReadLeadingReal(std::string_view(out, end - out)).value);
     const auto minutes = [&shown] { return std::fmod(std::floor(shown / 100), 100); };
     if (!std::isfinite(shown) || (std::fmod(shown, 100) < 60 && minutes() < 60)) return end;
     if (std::fmod(shown, 100) >= 60) shown += 40;  // 60″ are one minute: −60 + 100
     if (minutes() >= 60) shown += 4000;            // 60′ are one degree: −6000 + 10 000
-    return WriteGeneral(out, std::copysign(shown, display), significantDigits);
+    return write(out, std::copysign(shown, display));
 }
 
 std::string FormatPackedAngle(double display, int significantDigits) {

@@ -55,12 +55,19 @@ std::string FormatGeneral(double value, int significantDigits);
 inline constexpr int MaxGeneralLength = 32;
 char* WriteGeneral(char* out, double value, int significantDigits);
 
-// A latitude or longitude in display form (DDDMMSS.sss) in the general format, never
-// showing 60 seconds or 60 minutes: when the digits shown round the seconds up to 60, the
-// text carries into the minutes, and 60 minutes into the degrees (373659.9999999 at twelve
-// digits is "373700", not "373660"; a carry may reach "3600000"). The value is unchanged.
+// Fixed notation with the given digits after the point (taken into 0 to 12) at out, which
+// has room for MaxFixedLength characters; a value that shows only zeros has no minus.
+// Non-finite values as FormatGeneral writes them.
+inline constexpr int MaxFixedLength = 330;  // "-", 309 digits, ".", 12 decimals, to spare
+char* WriteFixed(char* out, double value, int decimals);
+
+// A latitude or longitude in display form (DDDMMSS.sss) in the general format, or with
+// `fixed` in fixed notation with `digits` decimals, never showing 60 seconds or 60 minutes:
+// when the digits shown round the seconds up to 60, the text carries into the minutes, and
+// 60 minutes into the degrees (373659.9999999 at twelve digits is "373700", not "373660";
+// a carry may reach "3600000"). The value is unchanged.
 std::string FormatPackedAngle(double display, int significantDigits);
-char* WritePackedAngle(char* out, double display, int significantDigits);
+char* WritePackedAngle(char* out, double display, int digits, bool fixed = false);
 
 std::string FormatZone(int zone);
 char* WriteZone(char* out, int zone);  // room for 12 characters

@@ -32,7 +32,8 @@ CliRun RunCli(const std::string& arguments, const std::string& input) {
                      ("coordconv-cli-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "in", std::ios::binary) << input;
-    const std::string command = std::string(COORDCONV_CLI) + " " + arguments + " <" +
+    const std::string command = "DATA=" COORDCONV_TEST_DATA "; export DATA; " +
+                                std::string(COORDCONV_CLI) + " " + arguments + " <" +
                                 (dir / "in").string() + " >" + (dir / "out").string() + " 2>" +
                                 (dir / "err").string();
     const int raw = std::system(command.c_str());
@@ -79,6 +80,28 @@ TEST(CoordconvCli, PrintsWhatTheWindowShows) {
         ++compared;
     }
     EXPECT_GE(compared, 85);
+}
+
+// -o FILE gets the whole output of a run that succeeds, and nothing of one that fails.
+TEST(CoordconvCli, OutputFileOnlyForAWholeRun) {
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("coordconv-cli-output-" + std::to_string(::getpid()));
+    const std::string data = COORDCONV_TEST_DATA "/points/";
+    EXPECT_EQ(RunCli("--parameters window -o " + file.string() + " wgs84-blh wgs84-xyz " + data +
+                         "two.txt",
+                     "")
+                  .output,
+              "");
+    EXPECT_EQ(ReadFile(file), ReadFile(data + "two.txt").substr(0, 13) +
+                                  "2849972.61724 2196095.35833 5248909.51103\n"
+                                  "2850017.1977 2196129.71057 5248992.17\n");
+    std::filesystem::remove(file);
+    const CliRun failed =
+        RunCli("-o " + file.string() + " wgs84-blh wgs84-xyz " + data + "bad.txt", "");
+    EXPECT_EQ(failed.status, 65);
+    EXPECT_FALSE(std::filesystem::exists(file)) << "a failed run left " << file;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+        EXPECT_NE(entry.path().string().rfind(file.string() + ".partial", 0), 0u) << entry.path();
 }
 
 }  // namespace

@@ -69,6 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.from = static_cast<cli::SystemId>(data[0] % cli::SystemCount);
         options.to = static_cast<cli::SystemId>((data[0] / 3) % cli::SystemCount);
         options.parameters = data[0] & 0x40 ? cli::Parameters::Window : cli::Parameters::Gost2017;
+        options.skip = data[0] % 3;
+        options.decimals = data[0] & 0x20 ? data[0] % 13 : -1;
         options.angles =
             data[0] & 0x80 ? controller::AngleForm::Degrees : controller::AngleForm::Display;
     }
