@@ -249,11 +249,18 @@ int ConvertStream(const Options& options, int input, int output, int messages,
             kind = ReadPointLine(line, values, error);
         }
         int zone = 0;
+        if (kind == LineKind::Point && !(error = converter.AngleProblem(values)).empty()) {
+            kind = LineKind::Error;
+        }
         if (kind == LineKind::Point) {
             mathErrors = 0;
             if (!converter.Convert(values, zone)) {
                 kind = LineKind::Error;
                 error = "the result is not a finite number";
+            } else if (options.zone != 0 && converter.WritesZone() && zone != options.zone) {
+                kind = LineKind::Error;
+                error = "zone " + std::to_string(options.zone) +
+                        " was asked for, the point is in zone " + std::to_string(zone);
             } else if (mathErrors > 0) {
                 Message(messages, where + "line " + std::to_string(lineNumber) +
                                       ": warning: asin: DOMAIN error (a point within about 21 km "

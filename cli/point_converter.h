@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "cli/official_route.h"
@@ -22,6 +23,10 @@ class PointConverter {
         return options_.angles == controller::AngleForm::Display &&
                Info(options_.to).form == controller::CoordinateForm::Geodetic;
     }
+    // What is wrong with the latitude and longitude of a geodetic FROM ("" when nothing):
+    // minutes or seconds of a packed angle of 60 or more, a latitude beyond 90° (the window's
+    // southern form, 270° to 360°, is a latitude too).
+    std::string AngleProblem(const std::array<double, 3>& values) const;
     // Replaces the values by the results; zone becomes the zone used on a route to plane
     // coordinates. False when a result is not finite.
     bool Convert(std::array<double, 3>& values, int& zone) const;
