@@ -153,7 +153,9 @@ Input: the FILEs in order, or standard input (no FILE, or "-").
 Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator. Empty lines and lines whose first non-blank
 character is # are copied to the output unchanged, so the lines stay aligned.
-Latitudes and longitudes come out in [0, 360): 30 S is 330 degrees.
+Packed angles with 60 minutes or seconds, and latitudes beyond 90 degrees (the
+window's 270 to 360 for southern ones excepted), are errors. Latitudes and
+longitudes come out in [0, 360): 30 S is 330 degrees.
 
 Options:
   --parameters gost2017|window
@@ -163,7 +165,8 @@ Options:
   --angles packed|degrees  angles as DDDMMSS.sss, like the window (default),
                            or as decimal degrees
   --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
-                           the longitude, or the millions of the easting)
+                           the longitude, or the millions of the easting); a zone
+                           the point cannot be projected into is an error
   --precision N            significant digits of the results, 1 to 17 (default 12)
   --decimals N             N digits after the point instead, 0 to 12
   --skip N                 copy the first N lines of each input unchanged (headers)
