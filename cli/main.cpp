@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/batch.h"
+#include "cli/describe.h"
 #include "cli/options.h"
 
 #ifndef COORDCONV_VERSION
@@ -90,5 +91,6 @@ int main(int argc, char** argv) {
         case cli::Command::Convert:
             break;
     }
+    if (options.describe) return std::fputs(cli::DescribeRoute(options).c_str(), stdout) < 0;
     return options.output.empty() ? ConvertFiles(options, STDOUT_FILENO) : ConvertToFile(options);
 }

@@ -34,6 +34,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (argument == "--help" || argument == "-h") return Command::Help;
             if (argument == "-o") argument = "--output";
             if (argument == "--version") return Command::Version;
+            if (argument == "--describe") {
+                options.describe = true;
+                continue;
+            }
             if (argument == "--keep-going" || argument == "-k") {
                 options.keepGoing = true;
                 continue;
@@ -171,6 +175,8 @@ Options:
   --decimals N             N digits after the point instead, 0 to 12
   --skip N                 copy the first N lines of each input unchanged (headers)
   -o, --output FILE        write to FILE, only when the whole run succeeds
+  --describe               print the route from FROM to TO (its steps, the published
+                           parameters and their stated accuracy) and stop
   -k, --keep-going         write "# error: ..." in place of a bad line and go on
   -h, --help               this text
   --version                the version

@@ -24,8 +24,9 @@ struct Options {
     int zone = 0;
     int precision = controller::ResultDigits;
     bool keepGoing = false;
-    int skip = 0;       // header lines copied unchanged at the top of each input
-    int decimals = -1;  // digits after the point for every value; −1: significant digits
+    bool describe = false;  // print the route and stop
+    int skip = 0;           // header lines copied unchanged at the top of each input
+    int decimals = -1;      // digits after the point for every value; −1: significant digits
     std::vector<std::string> files;  // inputs in order; none, or "-": standard input
     std::string output;              // "" for standard output
 };

@@ -51,7 +51,8 @@ TEST(CoordconvCli, EveryRunOfTheTable) {
         SCOPED_TRACE(c.Where(file) + ": coordconv-cli " + c.fields.at(0));
         const CliRun run = RunCli(c.fields.at(0), c.fields.at(1));
         EXPECT_EQ(run.status, std::stoi(c.fields.at(4))) << run.messages;
-        if (c.fields.at(0).find("--help") == 0 || c.fields.at(0) == "--version") {
+        if (c.fields.at(0).find("--help") == 0 || c.fields.at(0).find("--describe") == 0 ||
+            c.fields.at(0) == "--version") {  // texts: their beginning
             EXPECT_EQ(run.output.find(c.fields.at(2)), 0u);
         } else if (run.output != c.fields.at(2)) {  // megabytes of output: no full diff
             const auto [at, _] = std::mismatch(run.output.begin(), run.output.end(),
