@@ -158,8 +158,10 @@ Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator. Empty lines and lines whose first non-blank
 character is # are copied to the output unchanged, so the lines stay aligned.
 Packed angles with 60 minutes or seconds, and latitudes beyond 90 degrees (the
-window's 270 to 360 for southern ones excepted), are errors. Latitudes and
-longitudes come out in [0, 360): 30 S is 330 degrees.
+window's 270 to 360 for southern ones excepted), are errors. Packed latitudes and
+longitudes come out in [0, 360) as the window writes them (30 S is 330 degrees);
+in decimal degrees they are signed: latitudes in [-90, 90], longitudes in
+(-180, 180].
 
 Options:
   --parameters gost2017|window

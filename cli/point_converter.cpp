@@ -1,6 +1,7 @@
 #include "cli/point_converter.h"
 
 #include <cmath>
+#include <functional>
 
 namespace cli {
 
@@ -64,6 +65,13 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
                                  AngleForm::Degrees);
     }
     if (Info(options_.to).form == CoordinateForm::Geodetic) {
+        // In decimal degrees, as every other tool writes them: the latitude signed in
+        // [−90°, 90°], the longitude in (−180°, 180°]; packed angles keep the window's turn.
+        if (options_.angles == AngleForm::Degrees) {
+            for (double& angle : {std::ref(values[0]), std::ref(values[1])}) {
+                if (angle > 180) angle -= 360;
+            }
+        }
         values[0] = controller::DegreesToAngle(values[0], options_.angles);
         values[1] = controller::DegreesToAngle(values[1], options_.angles);
     }
