@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/dms.h"
 #include "cli/point_converter.h"
 #include "cli/point_line.h"
 #include "controller/number_text.h"
@@ -215,6 +216,10 @@ void Message(int fd, const std::string& text) {
 int ConvertStream(const Options& options, int input, int output, int messages,
                   std::string_view name) {
     const std::string where = name.empty() ? "" : std::string(name) + ": ";
+    const bool readsDms =
+        options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic;
+    const bool writesDms =
+        options.dms && Info(options.to).form == controller::CoordinateForm::Geodetic;
     const PointConverter converter(options);
     const auto previousHandler = engine::SetMathErrorHandler(&CountMathError);
     struct RestoreHandler {
@@ -246,7 +251,7 @@ int ConvertStream(const Options& options, int input, int output, int messages,
         } else if (tooLong) {
             error = "longer than " + std::to_string(MaxLineLength) + " bytes";
         } else {
-            kind = ReadPointLine(line, values, error);
+            kind = ReadPointLine(line, values, error, readsDms);
         }
         int zone = 0;
         if (kind == LineKind::Point && !(error = converter.AngleProblem(values)).empty()) {
@@ -280,7 +285,9 @@ int ConvertStream(const Options& options, int input, int output, int messages,
                 const int digits = fixed ? options.decimals : options.precision;
                 for (int i = 0; i < 3; ++i) {
                     if (i > 0) *at++ = ' ';
-                    if (i < 2 && converter.WritesPackedAngles()) {
+                    if (i < 2 && writesDms) {
+                        at = WriteDms(at, values[i]);
+                    } else if (i < 2 && converter.WritesPackedAngles()) {
                         at = controller::WritePackedAngle(at, values[i], digits, fixed);
                     } else {
                         at = fixed ? controller::WriteFixed(at, values[i], digits)

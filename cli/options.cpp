@@ -95,10 +95,12 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (name == "--angles") {
                 if (value == "packed") {
                     options.angles = controller::AngleForm::Display;
-                } else if (value == "degrees") {
+                } else if (value == "degrees" || value == "dms") {
                     options.angles = controller::AngleForm::Degrees;
+                    options.dms = value == "dms";
                 } else {
-                    error = "--angles takes packed or degrees, not \"" + std::string(value) + "\"";
+                    error =
+                        "--angles takes packed, degrees or dms, not \"" + std::string(value) + "\"";
                     return Command::UsageError;
                 }
             }
@@ -168,8 +170,11 @@ Options:
                            GOST 32453-2017: every datum through PZ-90.11 by its
                            published seven parameters, exact conversions (default);
                            or the window's: its constants and chains, its digits
-  --angles packed|degrees  angles as DDDMMSS.sss, like the window (default),
-                           or as decimal degrees
+  --angles packed|degrees|dms
+                           angles as DDDMMSS.sss, like the window (default), as
+                           decimal degrees, or as 55:45:30.5 (also 55°45'30.5",
+                           55d45'30.5", a sign or N S E W / С Ю В З before or after;
+                           written 55:45:30.50000)
   --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
                            the longitude, or the millions of the easting); a zone
                            the point cannot be projected into is an error

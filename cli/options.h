@@ -25,6 +25,7 @@ struct Options {
     int precision = controller::ResultDigits;
     bool keepGoing = false;
     bool describe = false;  // print the route and stop
+    bool dms = false;       // angles as D:M:S (travelling as decimal degrees inside)
     int skip = 0;           // header lines copied unchanged at the top of each input
     int decimals = -1;      // digits after the point for every value; −1: significant digits
     std::vector<std::string> files;  // inputs in order; none, or "-": standard input

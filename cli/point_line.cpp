@@ -1,5 +1,6 @@
 #include "cli/point_line.h"
 
+#include "cli/dms.h"
 #include "controller/number_text.h"
 
 namespace cli {
@@ -32,7 +33,8 @@ std::string Quoted(std::string_view field) {
 
 }  // namespace
 
-LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error) {
+LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
+                       bool dms) {
     std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
 
@@ -63,6 +65,12 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
         return LineKind::Error;
     }
     for (int i = 0; i < kFields; ++i) {
+        std::string why;
+        if (dms && i < 2) {
+            if (ReadDms(fields[i], i == 0, values[i], why)) continue;
+            error = "field " + std::to_string(i + 1) + " " + Quoted(fields[i]) + " " + why;
+            return LineKind::Error;
+        }
         switch (controller::ReadStrictReal(fields[i], values[i])) {
             case controller::StrictReal::Number:
                 break;

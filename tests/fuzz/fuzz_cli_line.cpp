@@ -71,8 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.parameters = data[0] & 0x40 ? cli::Parameters::Window : cli::Parameters::Gost2017;
         options.skip = data[0] % 3;
         options.decimals = data[0] & 0x20 ? data[0] % 13 : -1;
+        options.dms = (data[0] & 0x10) != 0;
         options.angles =
-            data[0] & 0x80 ? controller::AngleForm::Degrees : controller::AngleForm::Display;
+            data[0] & 0x90 ? controller::AngleForm::Degrees : controller::AngleForm::Display;
     }
     const int in = MemoryFile(input), out = MemoryFile(""), messages = MemoryFile("");
     const int status = cli::ConvertStream(options, in, out, messages);

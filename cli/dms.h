@@ -1,0 +1,19 @@
+// Angles as degrees, minutes and seconds: 55:45:30.5, 55°45'30.5", 55°45′30.5″ or
+// 55d45'30.5", each with an optional sign or a hemisphere letter (N S E W, or Russian
+// С Ю В З) before or after.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+// Reads one angle into signed decimal degrees; false with why set when the text is no
+// angle (a latitude takes N S С Ю, a longitude E W В З; minutes and seconds below 60).
+bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string& why);
+
+// Writes signed degrees as D:MM:SS.sssss (seconds to five decimals, rounded with carry);
+// room for 32 characters at out.
+char* WriteDms(char* out, double degrees);
+
+}  // namespace cli
