@@ -27,13 +27,15 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The program with arguments as a shell reads them, input on its standard input.
+// The program with arguments as a shell reads them, input on its standard input. Its files are
+// capped at 1 GiB (2097152 blocks of 512 bytes, as sh counts them): a run that writes without end
+// is stopped there instead of filling the disk before the test is killed.
 CliRun RunCli(const std::string& arguments, const std::string& input) {
     const auto dir = std::filesystem::temp_directory_path() /
                      ("coordconv-cli-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "in", std::ios::binary) << input;
-    const std::string command = "DATA=" COORDCONV_TEST_DATA "; export DATA; " +
+    const std::string command = "ulimit -f 2097152; DATA=" COORDCONV_TEST_DATA "; export DATA; " +
                                 std::string(COORDCONV_CLI) + " " + arguments + " <" +
                                 (dir / "in").string() + " >" + (dir / "out").string() + " 2>" +
                                 (dir / "err").string();
