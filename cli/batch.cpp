@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -232,6 +233,8 @@ int ConvertStream(const Options& options, int input, int output, int messages,
     Progress progress(messages);
     std::string error;
     std::array<double, 3> values;
+    std::array<FieldSpan, 3> spans;
+    const bool picked = options.columns[0] != 0;
     std::uint64_t lineNumber = 0;
     std::uint64_t points = 0;
     std::uint64_t badLines = 0;
@@ -251,7 +254,7 @@ int ConvertStream(const Options& options, int input, int output, int messages,
         } else if (tooLong) {
             error = "longer than " + std::to_string(MaxLineLength) + " bytes";
         } else {
-            kind = ReadPointLine(line, values, error, readsDms);
+            kind = ReadPointLine(line, values, error, readsDms, options.columns, &spans);
         }
         int zone = 0;
         if (kind == LineKind::Point && !(error = converter.AngleProblem(values)).empty()) {
@@ -280,23 +283,39 @@ int ConvertStream(const Options& options, int input, int output, int messages,
                 break;
             case LineKind::Point: {
                 constexpr std::size_t kLongestResult = 4 * (controller::MaxFixedLength + 1);
-                char* at = out.Reserve(kLongestResult + 2);
+                char* at = out.Reserve(line.size() + kLongestResult + 40);
                 const bool fixed = options.decimals >= 0;
                 const int digits = fixed ? options.decimals : options.precision;
-                for (int i = 0; i < 3; ++i) {
-                    if (i > 0) *at++ = ' ';
-                    if (i < 2 && writesDms) {
-                        at = WriteDms(at, values[i]);
-                    } else if (i < 2 && converter.WritesPackedAngles()) {
-                        at = controller::WritePackedAngle(at, values[i], digits, fixed);
-                    } else {
-                        at = fixed ? controller::WriteFixed(at, values[i], digits)
-                                   : controller::WriteGeneral(at, values[i], digits);
+                const auto writeValue = [&](char* to, int i) {
+                    if (i < 2 && writesDms) return WriteDms(to, values[i]);
+                    if (i < 2 && converter.WritesPackedAngles())
+                        return controller::WritePackedAngle(to, values[i], digits, fixed);
+                    return fixed ? controller::WriteFixed(to, values[i], digits)
+                                 : controller::WriteGeneral(to, values[i], digits);
+                };
+                const auto writeZone = [&](char* to, std::string_view separator) {
+                    if (!converter.WritesZone()) return to;
+                    to = std::copy(separator.begin(), separator.end(), to);
+                    return controller::WriteZone(to, zone);
+                };
+                if (picked) {  // the line as it stands, its three coordinates replaced
+                    std::array<int, 3> order{0, 1, 2};
+                    std::sort(order.begin(), order.end(),
+                              [&](int a, int b) { return spans[a].start < spans[b].start; });
+                    std::size_t copied = 0;
+                    for (const int i : order) {
+                        at = std::copy(line.begin() + copied, line.begin() + spans[i].start, at);
+                        at = writeValue(at, i);
+                        if (i == 2) at = writeZone(at, spans[2].separator);
+                        copied = spans[i].end;
                     }
-                }
-                if (converter.WritesZone()) {
-                    *at++ = ' ';
-                    at = controller::WriteZone(at, zone);
+                    at = std::copy(line.begin() + copied, line.end(), at);
+                } else {
+                    for (int i = 0; i < 3; ++i) {
+                        if (i > 0) *at++ = ' ';
+                        at = writeValue(at, i);
+                    }
+                    at = writeZone(at, " ");
                 }
                 at = std::copy(lineEnd.begin(), lineEnd.end(), at);
                 out.Commit(at);

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 
@@ -15,6 +16,22 @@ bool ReadInteger(std::string_view text, int low, int high, int& value) {
         return false;
     }
     value = read;
+    return true;
+}
+
+// "I,J,K": three different fields, 1-based; a line cannot hold more than half its bytes.
+bool ReadColumns(std::string_view text, std::array<int, 3>& columns) {
+    constexpr int kLastField = 32 * 1024;
+    std::array<int, 3> read{};
+    for (int c = 0; c < 3; ++c) {
+        const auto comma = c < 2 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos ||
+            !ReadInteger(text.substr(0, comma), 1, kLastField, read[c]))
+            return false;
+        text.remove_prefix(std::min(comma + 1, text.size()));
+    }
+    if (read[0] == read[1] || read[0] == read[2] || read[1] == read[2]) return false;
+    columns = read;
     return true;
 }
 
@@ -53,7 +70,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             }
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
                 name != "--parameters" && name != "--output" && name != "--skip" &&
-                name != "--decimals") {
+                name != "--decimals" && name != "--columns") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -78,6 +95,11 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             }
             if (name == "--decimals" && !ReadInteger(value, 0, 12, options.decimals)) {
                 error = "--decimals takes 0 to 12 digits, not \"" + std::string(value) + "\"";
+                return Command::UsageError;
+            }
+            if (name == "--columns" && !ReadColumns(value, options.columns)) {
+                error = "--columns takes three different field numbers such as 2,3,4, not \"" +
+                        std::string(value) + "\"";
                 return Command::UsageError;
             }
             if (name == "--output") options.output = value;
@@ -181,6 +203,9 @@ Options:
   --precision N            significant digits of the results, 1 to 17 (default 12)
   --decimals N             N digits after the point instead, 0 to 12
   --skip N                 copy the first N lines of each input unchanged (headers)
+  --columns I,J,K          the fields (from 1) that hold the three coordinates; the
+                           other fields are copied with their separators, a zone goes
+                           in a new field after the third coordinate
   -o, --output FILE        write to FILE, only when the whole run succeeds
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop

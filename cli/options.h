@@ -1,6 +1,7 @@
 // The command line of coordconv-cli.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,10 +25,11 @@ struct Options {
     int zone = 0;
     int precision = controller::ResultDigits;
     bool keepGoing = false;
-    bool describe = false;  // print the route and stop
-    bool dms = false;       // angles as D:M:S (travelling as decimal degrees inside)
-    int skip = 0;           // header lines copied unchanged at the top of each input
-    int decimals = -1;      // digits after the point for every value; −1: significant digits
+    bool describe = false;         // print the route and stop
+    bool dms = false;              // angles as D:M:S (travelling as decimal degrees inside)
+    int skip = 0;                  // header lines copied unchanged at the top of each input
+    std::array<int, 3> columns{};  // 1-based fields of the coordinates; zeros: the whole line
+    int decimals = -1;  // digits after the point for every value; −1: significant digits
     std::vector<std::string> files;  // inputs in order; none, or "-": standard input
     std::string output;              // "" for standard output
 };

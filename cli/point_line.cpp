@@ -1,5 +1,7 @@
 #include "cli/point_line.h"
 
+#include <algorithm>
+
 #include "cli/dms.h"
 #include "controller/number_text.h"
 
@@ -12,6 +14,10 @@ bool IsBlank(char c) {
 }
 bool IsMark(char c) {
     return c == ',' || c == ';';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 std::size_t SkipBlanks(std::string_view line, std::size_t at) {
@@ -31,56 +37,98 @@ std::string Quoted(std::string_view field) {
     return text + "\"";
 }
 
+// The separator a new field takes: the gap beside its neighbour, unless empty or long.
+std::string_view SeparatorFrom(std::string_view gap) {
+    constexpr std::size_t kLongest = 32;
+    return gap.empty() || gap.size() > kLongest ? std::string_view(" ") : gap;
+}
+
 }  // namespace
 
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
-                       bool dms) {
+                       bool dms, const Columns& columns, std::array<FieldSpan, 3>* spans) {
     std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
 
     constexpr int kFields = 3;
+    const bool picked = columns[0] != 0;
+    const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
     std::string_view fields[kFields];
     int count = 0;
     bool sawMark = false;
+    bool bareComma = false;    // "37,5": a comma between two digits
+    bool blanksAlone = false;  // fields apart by blanks without a comma or semicolon
+    bool semicolon = false;
+    std::size_t previousEnd = 0;
     while (true) {
         const std::size_t start = at;
         while (at < line.size() && !IsBlank(line[at]) && !IsMark(line[at]))
             ++at;
-        if (at == start) {  // nothing between two separators, or after the last one
-            error = "field " + std::to_string(count + 1) + " is empty";
+        const std::size_t end = at;
+        ++count;
+        if (end == start && !picked) {  // nothing between two separators, or after the last one
+            error = "field " + std::to_string(count) + " is empty";
             return LineKind::Error;
         }
-        if (count < kFields) fields[count] = line.substr(start, at - start);
-        ++count;
         at = SkipBlanks(line, at);
-        if (at == line.size()) break;
-        if (IsMark(line[at])) {
+        const bool last = at == line.size();
+        if (!last && IsMark(line[at])) {
             sawMark = true;
+            semicolon |= line[at] == ';';
+            bareComma |= at == end && line[at] == ',' && end > start && IsDigit(line[end - 1]) &&
+                         at + 1 < line.size() && IsDigit(line[at + 1]);
             at = SkipBlanks(line, at + 1);
+        } else if (!last) {
+            blanksAlone = true;
         }
+        for (int c = 0; c < kFields; ++c) {
+            if ((picked ? columns[c] : c + 1) != count) continue;
+            fields[c] = line.substr(start, end - start);
+            if (spans != nullptr) {
+                const auto gap = count == 1 ? line.substr(end, at - end)
+                                            : line.substr(previousEnd, start - previousEnd);
+                (*spans)[c] = {start, end, SeparatorFrom(gap)};
+            }
+        }
+        previousEnd = end;
+        if (last || (picked && count == needed)) break;  // the rest of the line is copied
     }
-    if (count != kFields) {
+    if (picked && bareComma && (blanksAlone || semicolon)) {  // "P1 554500 37,5 100"
+        error =
+            "a comma between digits among fields apart by blanks or semicolons (the decimal "
+            "separator is the point)";
+        return LineKind::Error;
+    }
+    if (picked && count < needed) {
+        error = std::to_string(count) + (count == 1 ? " field" : " fields") +
+                ", the coordinates are asked for in field " + std::to_string(needed);
+        return LineKind::Error;
+    }
+    if (!picked && count != kFields) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") + ", expected 3";
         if (count > kFields && sawMark) error += " (the decimal separator is the point)";
         return LineKind::Error;
     }
     for (int i = 0; i < kFields; ++i) {
+        const std::string field = "field " + std::to_string(picked ? columns[i] : i + 1);
         std::string why;
+        if (fields[i].empty()) {
+            error = field + " is empty";
+            return LineKind::Error;
+        }
         if (dms && i < 2) {
             if (ReadDms(fields[i], i == 0, values[i], why)) continue;
-            error = "field " + std::to_string(i + 1) + " " + Quoted(fields[i]) + " " + why;
+            error = field + " " + Quoted(fields[i]) + " " + why;
             return LineKind::Error;
         }
         switch (controller::ReadStrictReal(fields[i], values[i])) {
             case controller::StrictReal::Number:
                 break;
             case controller::StrictReal::NotANumber:
-                error =
-                    "field " + std::to_string(i + 1) + " " + Quoted(fields[i]) + " is not a number";
+                error = field + " " + Quoted(fields[i]) + " is not a number";
                 return LineKind::Error;
             case controller::StrictReal::OutOfRange:
-                error =
-                    "field " + std::to_string(i + 1) + " " + Quoted(fields[i]) + " is out of range";
+                error = field + " " + Quoted(fields[i]) + " is out of range";
                 return LineKind::Error;
         }
     }

@@ -9,12 +9,24 @@ namespace cli {
 
 enum class LineKind { Point, PassThrough, Error };
 
+// The 1-based fields that hold the three coordinates; all zero: the line is the three of them.
+using Columns = std::array<int, 3>;
+
+// Where a coordinate stood in its line, and the separator a new field after it takes: the one
+// before it (or after it, for the first field), one blank when that is empty or over 32 bytes.
+struct FieldSpan {
+    std::size_t start = 0, end = 0;
+    std::string_view separator = " ";
+};
+
 // Empty lines and lines whose first non-blank character is '#' pass through. A point is
 // three fields separated by blanks, tabs, commas or semicolons, each one finite decimal
 // number read strictly; with `dms` the first two are a latitude and a longitude in degrees,
 // minutes and seconds (dms.h), read into decimal degrees. On an error, error says what is
-// wrong with which field.
+// wrong with which field. With columns, a line has any number of fields, empty ones too, and
+// spans gets where the three coordinates stand.
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
-                       bool dms = false);
+                       bool dms = false, const Columns& columns = {},
+                       std::array<FieldSpan, 3>* spans = nullptr);
 
 }  // namespace cli

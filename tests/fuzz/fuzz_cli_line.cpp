@@ -75,6 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.angles =
             data[0] & 0x90 ? controller::AngleForm::Degrees : controller::AngleForm::Display;
     }
+    if (size > 1 && (data[1] & 0x80) != 0) {  // coordinates picked out of longer lines
+        const int first = data[1] % 5 + 2;
+        options.columns = {first, 1, first + 1};
+    }
     const int in = MemoryFile(input), out = MemoryFile(""), messages = MemoryFile("");
     const int status = cli::ConvertStream(options, in, out, messages);
     Check(status == cli::ExitOk || status == cli::ExitBadInput);
