@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -52,9 +53,27 @@ int ConvertFiles(const cli::Options& options, int output) {
 }
 
 // -o FILE: the results go to a new file beside it, renamed over FILE only when the whole
-// run succeeded, so that a failed run leaves no partial FILE.
+// run succeeded, so that a failed run leaves no partial FILE. A FILE that exists and is
+// not a regular file (/dev/null, a pipe, a terminal) is written in place: renaming over it
+// would replace the device with a file. A symbolic link keeps pointing at its file.
 int ConvertToFile(const cli::Options& options) {
-    const std::string partial = options.output + ".partial-" + std::to_string(getpid());
+    struct stat about {};
+    if (stat(options.output.c_str(), &about) == 0 && !S_ISREG(about.st_mode)) {
+        const int output = open(options.output.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (output < 0) {
+            Complain(options.output + ": cannot write: " + std::strerror(errno));
+            return cli::ExitIoError;
+        }
+        const int status = ConvertFiles(options, output);
+        close(output);
+        return status;
+    }
+    std::string target = options.output;
+    if (char* resolved = realpath(options.output.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    const std::string partial = target + ".partial-" + std::to_string(getpid());
     const int output = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (output < 0) {
         Complain(options.output + ": cannot write: " + std::strerror(errno));
@@ -65,7 +84,7 @@ int ConvertToFile(const cli::Options& options) {
         Complain(options.output + ": cannot write: " + std::strerror(errno));
         status = cli::ExitIoError;
     }
-    if (status == cli::ExitOk && std::rename(partial.c_str(), options.output.c_str()) != 0) {
+    if (status == cli::ExitOk && std::rename(partial.c_str(), target.c_str()) != 0) {
         Complain(options.output + ": cannot write: " + std::strerror(errno));
         status = cli::ExitIoError;
     }

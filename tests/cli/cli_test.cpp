@@ -1,5 +1,7 @@
 // coordconv-cli run as a program: the runs of the command-line table, and every
 // conversion of the dialog's table printed as the dialog shows it.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +113,24 @@ TEST(CoordconvCli, OutputFileOnlyForAWholeRun) {
     EXPECT_FALSE(std::filesystem::exists(file)) << "a failed run left " << file;
     for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
         EXPECT_NE(entry.path().string().rfind(file.string() + ".partial", 0), 0u) << entry.path();
+}
+
+// A FILE that is no regular file is written in place, never replaced by one: a pipe keeps
+// being a pipe and gets the results.
+TEST(CoordconvCli, OutputToAPipeInPlace) {
+    const auto pipe = std::filesystem::temp_directory_path() /
+                      ("coordconv-cli-pipe-" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    const CliRun run = RunCli("--parameters window -o " + pipe.string() + " wgs84-blh wgs84-xyz",
+                              "554500 373700 100\n");
+    char bytes[128] = {};
+    const auto got = ::read(reader, bytes, sizeof bytes - 1);
+    ::close(reader);
+    EXPECT_EQ(run.status, 0) << run.messages;
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_EQ(std::string(bytes, got > 0 ? got : 0), "2849972.61724 2196095.35833 5248909.51103\n");
+    std::filesystem::remove(pipe);
 }
 
 }  // namespace
