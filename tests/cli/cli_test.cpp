@@ -115,6 +115,13 @@ TEST(CoordconvCli, OutputFileOnlyForAWholeRun) {
         EXPECT_NE(entry.path().string().rfind(file.string() + ".partial", 0), 0u) << entry.path();
 }
 
+// Results that cannot be written fail the run.
+TEST(CoordconvCli, FullDeviceFailsTheRun) {
+    const int raw = std::system("echo 554500 373700 100 | " COORDCONV_CLI
+                                " wgs84-blh wgs84-xyz >/dev/full 2>/dev/null");
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 74);
+}
+
 // A FILE that is no regular file is written in place, never replaced by one: a pipe keeps
 // being a pipe and gets the results.
 TEST(CoordconvCli, OutputToAPipeInPlace) {
