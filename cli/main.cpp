@@ -57,13 +57,14 @@ int ConvertFiles(const cli::Options& options, int output) {
 // not a regular file (/dev/null, a pipe, a terminal) is written in place: renaming over it
 // would replace the device with a file. A symbolic link keeps pointing at its file.
 int ConvertToFile(const cli::Options& options) {
+    const auto cannotWrite = [&options] {
+        Complain(options.output + ": cannot write: " + std::strerror(errno));
+        return cli::ExitIoError;
+    };
     struct stat about {};
     if (stat(options.output.c_str(), &about) == 0 && !S_ISREG(about.st_mode)) {
         const int output = open(options.output.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (output < 0) {
-            Complain(options.output + ": cannot write: " + std::strerror(errno));
-            return cli::ExitIoError;
-        }
+        if (output < 0) return cannotWrite();
         const int status = ConvertFiles(options, output);
         close(output);
         return status;
@@ -75,18 +76,11 @@ int ConvertToFile(const cli::Options& options) {
     }
     const std::string partial = target + ".partial-" + std::to_string(getpid());
     const int output = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (output < 0) {
-        Complain(options.output + ": cannot write: " + std::strerror(errno));
-        return cli::ExitIoError;
-    }
+    if (output < 0) return cannotWrite();
     int status = ConvertFiles(options, output);
-    if (close(output) != 0 && status == cli::ExitOk) {
-        Complain(options.output + ": cannot write: " + std::strerror(errno));
-        status = cli::ExitIoError;
-    }
+    if (close(output) != 0 && status == cli::ExitOk) status = cannotWrite();
     if (status == cli::ExitOk && std::rename(partial.c_str(), target.c_str()) != 0) {
-        Complain(options.output + ": cannot write: " + std::strerror(errno));
-        status = cli::ExitIoError;
+        status = cannotWrite();
     }
     if (status != cli::ExitOk) unlink(partial.c_str());
     return status;
