@@ -3,7 +3,8 @@
 # geodetic → geocentric on the Krasovsky ellipsoid, the PZ-90 → SK-42 Helmert shift, and
 # SK-42 geodetic → Gauss–Krüger zone 7 with the window's parameters; and WGS-84 geodetic →
 # SK-42 plane coordinates of zone 7 under GOST 32453-2017 (through PZ-90.11, the exact
-# projection). Prints points per second of both and the ratio.
+# projection). Prints points per second of coordconv-cli with one and with two blocks
+# converted at once (--jobs) and of cct, and the ratios.
 #   bench/cli_vs_cct.sh [POINTS] [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,16 +47,18 @@ best_time() {
 }
 
 compare() {  # name, coordconv command, cct command (each reading its own file)
-    local name=$1 ours theirs
-    ours=$(best_time bash -c "$2")
+    local name=$1 one two theirs
+    one=$(best_time bash -c "${2/$cli/$cli --jobs 1}")
+    two=$(best_time bash -c "${2/$cli/$cli --jobs 2}")
     theirs=$(best_time bash -c "$3")
-    awk -v name="$name" -v n="$points" -v a="$ours" -v b="$theirs" 'BEGIN {
-        printf "| %s | %.2f | %.2f | %.1f |\n", name, n / a / 1e6, n / b / 1e6, b / a
+    awk -v name="$name" -v n="$points" -v a="$one" -v b="$two" -v c="$theirs" 'BEGIN {
+        printf "| %s | %.2f | %.2f | %.2f | %.1f | %.2f |\n", name, n / a / 1e6, n / b / 1e6,
+            n / c / 1e6, c / a, a / b
     }'
 }
 
-echo "| pipeline | coordconv-cli (M points/s) | cct (M points/s) | ratio |"
-echo "|---|---:|---:|---:|"
+echo "| pipeline | --jobs 1 (M points/s) | --jobs 2 | cct | --jobs 1 / cct | --jobs 2 / --jobs 1 |"
+echo "|---|---:|---:|---:|---:|---:|"
 compare "geodetic → geocentric (Krasovsky)" \
     "$cli --parameters window --angles degrees sk42-blh sk42-xyz <$work/blh.txt" \
     "cct +proj=cart +ellps=krass <$work/lbh.txt"

@@ -1,7 +1,9 @@
 // The streaming conversion of a whole file of points: constant memory, large reads and
-// writes, one output line for every input line.
+// writes, one output line for every input line; blocks of lines converted in parallel and
+// written in input order.
 #pragma once
 
+#include "cli/line_blocks.h"
 #include "cli/options.h"
 
 namespace cli {
@@ -19,7 +21,7 @@ inline constexpr int ExitIoError = 74;
 int ConvertStream(const Options& options, int input, int output, int messages,
                   std::string_view name = {});
 
-// Longest line taken whole, in bytes; a longer line is an error of its own.
-inline constexpr std::size_t MaxLineLength = 64 * 1024;
+// The number of cores: blocks converted at once when --jobs does not say.
+unsigned DefaultJobs();
 
 }  // namespace cli

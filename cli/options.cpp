@@ -35,6 +35,9 @@ bool ReadColumns(std::string_view text, std::array<int, 3>& columns) {
     return true;
 }
 
+// Each job holds two blocks of a few megabytes.
+constexpr int kMostJobs = 256;
+
 }  // namespace
 
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
@@ -50,6 +53,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             }
             if (argument == "--help" || argument == "-h") return Command::Help;
             if (argument == "-o") argument = "--output";
+            if (argument == "-j") argument = "--jobs";
             if (argument == "--version") return Command::Version;
             if (argument == "--describe") {
                 options.describe = true;
@@ -70,7 +74,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             }
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
                 name != "--parameters" && name != "--output" && name != "--skip" &&
-                name != "--decimals" && name != "--columns") {
+                name != "--decimals" && name != "--columns" && name != "--jobs") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -96,6 +100,15 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (name == "--decimals" && !ReadInteger(value, 0, 12, options.decimals)) {
                 error = "--decimals takes 0 to 12 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
+            }
+            if (name == "--jobs") {
+                int jobs = 0;
+                if (!ReadInteger(value, 1, kMostJobs, jobs)) {
+                    error = "--jobs takes 1 to " + std::to_string(kMostJobs) +
+                            " blocks at once, not \"" + std::string(value) + "\"";
+                    return Command::UsageError;
+                }
+                options.jobs = static_cast<unsigned>(jobs);
             }
             if (name == "--columns" && !ReadColumns(value, options.columns)) {
                 error = "--columns takes three different field numbers such as 2,3,4, not \"" +
@@ -206,6 +219,8 @@ Options:
   --columns I,J,K          the fields (from 1) that hold the three coordinates; the
                            other fields are copied with their separators, a zone goes
                            in a new field after the third coordinate
+  -j, --jobs N             convert N blocks of lines at once (default: one for each
+                           core); the output is the same whatever N
   -o, --output FILE        write to FILE, only when the whole run succeeds
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop

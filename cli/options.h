@@ -29,6 +29,7 @@ struct Options {
     bool dms = false;              // angles as D:M:S (travelling as decimal degrees inside)
     int skip = 0;                  // header lines copied unchanged at the top of each input
     std::array<int, 3> columns{};  // 1-based fields of the coordinates; zeros: the whole line
+    unsigned jobs = 0;             // blocks converted at once; 0: one for each core
     int decimals = -1;  // digits after the point for every value; −1: significant digits
     std::vector<std::string> files;  // inputs in order; none, or "-": standard input
     std::string output;              // "" for standard output

@@ -34,17 +34,19 @@ void PointConverter::DropSmallValues(SystemId system, std::array<double, 3>& val
 std::string PointConverter::AngleProblem(const std::array<double, 3>& values) const {
     if (Info(options_.from).form != CoordinateForm::Geodetic) return "";
     for (int i = 0; i < 2; ++i) {
-        const std::string field = "field " + std::to_string(i + 1) + " ";
+        const auto problem = [i](const char* what) {
+            return "field " + std::to_string(i + 1) + " " + what;
+        };
         if (options_.angles == AngleForm::Display) {
             const double magnitude = std::fabs(values[i]);
-            if (std::fmod(magnitude, 100) >= 60) return field + "has 60 seconds or more";
+            if (std::fmod(magnitude, 100) >= 60) return problem("has 60 seconds or more");
             if (std::fmod(std::floor(magnitude / 100), 100) >= 60) {
-                return field + "has 60 minutes or more";
+                return problem("has 60 minutes or more");
             }
         }
         const double degrees = controller::AngleToDegrees(values[i], options_.angles);
         if (i == 0 && !(std::fabs(degrees) <= 90 || (degrees >= 270 && degrees <= 360))) {
-            return field + "is no latitude: beyond 90 degrees";
+            return problem("is no latitude: beyond 90 degrees");
         }
     }
     return "";

@@ -140,4 +140,36 @@ TEST(CoordconvCli, OutputToAPipeInPlace) {
     std::filesystem::remove(pipe);
 }
 
+// Blocks converted in parallel are written as one converter writes them: the same bytes and the
+// same messages in the same order, whether the run goes on after bad lines or stops at the first.
+// The input mixes points, warnings, bad, blank, comment, CRLF and overlong lines over several
+// megabytes, so every worker gets blocks, some cut by their count of lines.
+TEST(CoordconvCli, EveryJobsCountWritesTheSameBytes) {
+    const std::string kinds[] = {"2849972.61724 2196095.35833 5248909.51103\n", "\n",
+                                 "1000 0 1000\n", "# a comment\r\n",
+                                 "2922429.24809,2251928.05993,5185452.6771\r\n"};
+    std::string input;
+    for (unsigned i = 0; input.size() < 6'000'000; i = i * 1103515245 + 12345) {
+        const unsigned kind = (i >> 16) % 64;
+        input += kind < 40 ? kinds[0] : kind < 58 ? kinds[1] : kinds[kind % 3 + 2];
+        if (input.size() > 2'500'000 && input.size() % 1'500'000 < 40)
+            input += std::string(70'000, '7') + "\n";
+        if (input.size() % 2'000'000 < 40) input += std::string(200'000, '\n');
+        if (input.size() > 3'000'000 && input.size() % 700'000 < 40) input += "x 1 2\n";
+    }
+    for (const std::string keepGoing : {"-k ", ""}) {
+        const std::string arguments = keepGoing + "--parameters window wgs84-xyz wgs84-blh";
+        const CliRun one = RunCli("--jobs 1 " + arguments, input);
+        EXPECT_EQ(one.status, 65);
+        EXPECT_NE(one.messages.find("warning"), std::string::npos);
+        for (const char* jobs : {"2", "3", "8"}) {
+            SCOPED_TRACE(keepGoing + "--jobs " + jobs);
+            const CliRun many = RunCli(std::string("--jobs ") + jobs + " " + arguments, input);
+            EXPECT_EQ(many.status, one.status);
+            EXPECT_TRUE(many.output == one.output) << "the outputs differ";
+            EXPECT_EQ(many.messages, one.messages);
+        }
+    }
+}
+
 }  // namespace

@@ -1,0 +1,86 @@
+#include "cli/line_blocks.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace cli {
+
+namespace {
+
+// A block's bytes: a full block plus the partial line that may have to wait for the next.
+constexpr std::size_t kCapacity = BlockBytes + MaxLineLength + 1;
+
+}  // namespace
+
+LineBlock::LineBlock() : input(kCapacity) {}
+
+BlockReader::BlockReader(int fd) : fd_(fd), carry_(kCapacity) {}
+
+bool BlockReader::Next(LineBlock& block) {
+    char* data = block.input.data();
+    std::size_t size = carried_;
+    std::memcpy(data, carry_.data(), carried_);
+    carried_ = 0;
+    while (size < BlockBytes && !ended_)
+        size += Read(data + size, kCapacity - size);
+
+    // Cut after the last whole line (at the end of the input the last line needs no '\n'),
+    // or after BlockLines lines; what follows waits for the next block.
+    std::uint64_t lines = 0;
+    const char* cut = data;
+    for (const char* end = data + size; lines < BlockLines; ++lines) {
+        const char* newline = static_cast<const char*>(std::memchr(cut, '\n', end - cut));
+        if (!newline) break;
+        cut = newline + 1;
+    }
+    block.endsWithOverlongLine = false;
+    const std::size_t partial = data + size - cut;  // bytes of a line not ended yet
+    if (lines < BlockLines && partial > 0) {
+        if (ended_) {  // the last line, without its '\n'
+            cut += partial;
+            ++lines;
+        } else if (partial > MaxLineLength) {  // too long already: dropped
+            block.endsWithOverlongLine = true;
+            ++lines;
+            size = cut - data;
+            SkipRestOfLine();
+        }
+    }
+    std::memcpy(carry_.data() + carried_, cut, data + size - cut);
+    carried_ += data + size - cut;
+
+    block.text = std::string_view(data, cut - data);
+    block.firstLine = nextLine_;
+    block.lines = lines;
+    nextLine_ += lines;
+    return lines > 0;
+}
+
+std::size_t BlockReader::Read(char* to, std::size_t room) {
+    while (true) {
+        const ssize_t got = read(fd_, to, room);
+        if (got > 0) return static_cast<std::size_t>(got);
+        if (got < 0 && errno == EINTR) continue;
+        ended_ = true;
+        if (got < 0) error_ = errno;
+        return 0;
+    }
+}
+
+// Drops the rest of an overlong line, up to and including its '\n'; what follows is carried.
+void BlockReader::SkipRestOfLine() {
+    while (!ended_) {
+        const std::size_t got = Read(carry_.data(), kCapacity);
+        if (const void* newline = std::memchr(carry_.data(), '\n', got)) {
+            const std::size_t after = static_cast<const char*>(newline) - carry_.data() + 1;
+            std::memmove(carry_.data(), carry_.data() + after, got - after);
+            carried_ = got - after;
+            return;
+        }
+    }
+}
+
+}  // namespace cli

@@ -1,0 +1,72 @@
+// An input cut into blocks of whole, numbered lines, so that each block can be converted on
+// its own (in parallel with the others) and the results written in input order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace cli {
+
+// Longest line taken whole, in bytes; a longer line is an error of its own.
+inline constexpr std::size_t MaxLineLength = 64 * 1024;
+
+// A block holds about this many bytes of input, and at most BlockLines lines, which bounds
+// what its conversion writes whatever the lines are.
+inline constexpr std::size_t BlockBytes = 1 << 20;
+inline constexpr std::uint64_t BlockLines = 1 << 17;
+
+// Bytes left uninitialised: always written before they are read.
+class Bytes {
+  public:
+    explicit Bytes(std::size_t size) : bytes_(new char[size]), size_(size) {}
+    char* data() { return bytes_.get(); }
+    const char* data() const { return bytes_.get(); }
+    std::size_t size() const { return size_; }
+
+  private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
+
+struct LineBlock {
+    LineBlock();
+
+    // Whole lines; the last one lacks its '\n' only at the end of the input.
+    std::string_view text;
+    std::uint64_t firstLine = 1;  // the number of the first line of text
+    std::uint64_t lines = 0;      // lines in the block, the overlong one included
+    // A line longer than MaxLineLength follows text (its bytes were dropped).
+    bool endsWithOverlongLine = false;
+
+    Bytes input;
+};
+
+// Reads a file descriptor a block at a time.
+class BlockReader {
+  public:
+    explicit BlockReader(int fd);
+
+    // Fills block with the lines that follow the previous block's; false at the end.
+    bool Next(LineBlock& block);
+    // True once the input has ended (the block just read is the last one when nothing is
+    // left over).
+    bool AtEnd() const { return ended_ && carried_ == 0; }
+    // The read failed (errno as it was then); the input counts as ended.
+    bool failed() const { return error_ != 0; }
+    int error() const { return error_; }
+
+  private:
+    std::size_t Read(char* to, std::size_t room);
+    void SkipRestOfLine();
+
+    int fd_;
+    Bytes carry_;  // bytes read past the previous block
+    std::size_t carried_ = 0;
+    std::uint64_t nextLine_ = 1;
+    bool ended_ = false;
+    int error_ = 0;
+};
+
+}  // namespace cli
