@@ -1,6 +1,7 @@
 #include "cli/point_line.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "cli/dms.h"
 #include "controller/number_text.h"
@@ -43,6 +44,25 @@ std::string_view SeparatorFrom(std::string_view gap) {
     return gap.empty() || gap.size() > kLongest ? std::string_view(" ") : gap;
 }
 
+// The common line, three numbers apart by blanks or one comma or semicolon each, read in one
+// pass without cutting it into fields first. False for anything else (a field that is no
+// number, one field too many or too few...), which the general reading names.
+bool ReadThreeNumbers(std::string_view line, std::size_t at, std::array<double, 3>& values) {
+    for (int i = 0; i < 3; ++i) {
+        if (at == line.size() ||
+            !(IsDigit(line[at]) || line[at] == '-' || line[at] == '+' || line[at] == '.'))
+            return false;
+        const controller::LeadingReal read = controller::ReadLeadingReal(line.substr(at));
+        at += read.length;
+        if (read.length == 0 || !std::isfinite(read.value)) return false;
+        if (at < line.size() && !IsBlank(line[at]) && !IsMark(line[at])) return false;
+        values[i] = read.value;
+        at = SkipBlanks(line, at);
+        if (i < 2 && at < line.size() && IsMark(line[at])) at = SkipBlanks(line, at + 1);
+    }
+    return at == line.size();
+}
+
 }  // namespace
 
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
@@ -52,6 +72,7 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
 
     constexpr int kFields = 3;
     const bool picked = columns[0] != 0;
+    if (!picked && !dms && ReadThreeNumbers(line, at, values)) return LineKind::Point;
     const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
     std::string_view fields[kFields];
     int count = 0;
