@@ -9,9 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "cli/batch.h"
-#include "cli/describe.h"
+#include "batch/describe.h"
+#include "batch/stream.h"
 #include "cli/options.h"
+#include "cli/report.h"
 
 #ifndef COORDCONV_VERSION
 #define COORDCONV_VERSION "unknown"
@@ -26,9 +27,11 @@ void Complain(const std::string& text) {
 // Each input in order into output; the first status that is not success ends the run,
 // except that --keep-going goes on through every file and reports 65 at the end.
 int ConvertFiles(const cli::Options& options, int output) {
-    if (options.files.empty()) {
-        return cli::ConvertStream(options, STDIN_FILENO, output, STDERR_FILENO);
-    }
+    const auto convert = [&](int input, std::string_view name) {
+        cli::Reporter reporter(STDERR_FILENO, name);
+        return reporter.Finish(batch::ConvertStream(options, input, output, reporter));
+    };
+    if (options.files.empty()) return convert(STDIN_FILENO, "");
     int status = cli::ExitOk;
     for (const std::string& name : options.files) {
         const bool standardInput = name == "-";
@@ -42,8 +45,7 @@ int ConvertFiles(const cli::Options& options, int output) {
             if (input >= 0) close(input);
             return cli::ExitNoInput;
         }
-        const int result =
-            cli::ConvertStream(options, input, output, STDERR_FILENO, standardInput ? "" : name);
+        const int result = convert(input, standardInput ? "" : name);
         if (!standardInput) close(input);
         if (result != cli::ExitOk && result != cli::ExitBadInput) return result;
         if (result == cli::ExitBadInput && !options.keepGoing) return result;
@@ -104,6 +106,6 @@ int main(int argc, char** argv) {
         case cli::Command::Convert:
             break;
     }
-    if (options.describe) return std::fputs(cli::DescribeRoute(options).c_str(), stdout) < 0;
+    if (options.describe) return std::fputs(batch::DescribeRoute(options).c_str(), stdout) < 0;
     return options.output.empty() ? ConvertFiles(options, STDOUT_FILENO) : ConvertToFile(options);
 }

@@ -151,15 +151,16 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
         return Command::UsageError;
     }
-    const auto from = FindSystem(systems[0]);
-    const auto to = FindSystem(systems[1]);
+    const auto from = batch::FindSystem(systems[0]);
+    const auto to = batch::FindSystem(systems[1]);
     if (!from || !to) {
         error = "unknown system \"" + std::string(from ? systems[1] : systems[0]) + "\"";
         return Command::UsageError;
     }
-    if (options.parameters == Parameters::Window && (!WindowSystem(*from) || !WindowSystem(*to))) {
+    if (options.parameters == Parameters::Window &&
+        (!batch::WindowSystem(*from) || !batch::WindowSystem(*to))) {
         error = "the window's parameters know only its seven systems, not \"" +
-                std::string(WindowSystem(*from) ? systems[1] : systems[0]) + "\"";
+                std::string(batch::WindowSystem(*from) ? systems[1] : systems[0]) + "\"";
         return Command::UsageError;
     }
     options.from = *from;

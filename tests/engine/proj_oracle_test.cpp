@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/official_route.h"
+#include "batch/official_route.h"
 #include "engine_operations.h"
 
 namespace {
@@ -42,7 +42,7 @@ Values Apply(const std::string& op, const std::string& parameters, const Values&
     names >> from >> to;
     std::array<double, 3> values{in.at(0), in.at(1), in.at(2)};
     int zone = 0;
-    cli::OfficialRoute(*cli::FindSystem(from), *cli::FindSystem(to)).Convert(values, zone);
+    batch::OfficialRoute(*batch::FindSystem(from), *batch::FindSystem(to)).Convert(values, zone);
     return {values[0], values[1], values[2]};
 }
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/batch.h"
-#include "cli/point_line.h"
+#include "batch/point_line.h"
+#include "batch/stream.h"
 #include "properties.h"
 
 using testing_support::Check;
@@ -53,22 +53,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string_view line = input.substr(start, end - start);
         std::array<double, 3> values{};
         std::string error;
-        const cli::LineKind kind = cli::ReadPointLine(line, values, error);
-        if (kind == cli::LineKind::Point) {
+        const batch::LineKind kind = batch::ReadPointLine(line, values, error);
+        if (kind == batch::LineKind::Point) {
             Check(std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]));
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             Check(LooksLikeThreeNumbers(std::string(line)));
         }
-        Check(kind != cli::LineKind::Error || !error.empty());
+        Check(kind != batch::LineKind::Error || !error.empty());
     }
 
     // The whole stream, going on after bad lines: the output keeps the lines aligned.
-    cli::Options options;
+    batch::Options options;
     options.keepGoing = true;
     if (size > 0) {
-        options.from = static_cast<cli::SystemId>(data[0] % cli::SystemCount);
-        options.to = static_cast<cli::SystemId>((data[0] / 3) % cli::SystemCount);
-        options.parameters = data[0] & 0x40 ? cli::Parameters::Window : cli::Parameters::Gost2017;
+        options.from = static_cast<batch::SystemId>(data[0] % batch::SystemCount);
+        options.to = static_cast<batch::SystemId>((data[0] / 3) % batch::SystemCount);
+        options.parameters =
+            data[0] & 0x40 ? batch::Parameters::Window : batch::Parameters::Gost2017;
         options.skip = data[0] % 3;
         options.decimals = data[0] & 0x20 ? data[0] % 13 : -1;
         options.dms = (data[0] & 0x10) != 0;
@@ -79,15 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int first = data[1] % 5 + 2;
         options.columns = {first, 1, first + 1};
     }
-    const int in = MemoryFile(input), out = MemoryFile(""), messages = MemoryFile("");
-    const int status = cli::ConvertStream(options, in, out, messages);
-    Check(status == cli::ExitOk || status == cli::ExitBadInput);
+    const int in = MemoryFile(input), out = MemoryFile("");
+    batch::Observer observer;
+    const batch::StreamResult result = batch::ConvertStream(options, in, out, observer);
+    Check(result.outcome == batch::Outcome::Done);
     std::string output(lseek(out, 0, SEEK_END), '\0');
     Check(pread(out, output.data(), output.size(), 0) == ssize_t(output.size()));
     Check(output.empty() || output.back() == '\n');
     Check(std::size_t(std::count(output.begin(), output.end(), '\n')) == lines);
     close(in);
     close(out);
-    close(messages);
     return 0;
 }

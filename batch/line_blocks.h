@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-namespace cli {
+namespace batch {
 
 // Longest line taken whole, in bytes; a longer line is an error of its own.
 inline constexpr std::size_t MaxLineLength = 64 * 1024;
@@ -56,6 +56,7 @@ class BlockReader {
     // The read failed (errno as it was then); the input counts as ended.
     bool failed() const { return error_ != 0; }
     int error() const { return error_; }
+    std::uint64_t bytesRead() const { return bytesRead_; }
 
   private:
     std::size_t Read(char* to, std::size_t room);
@@ -65,8 +66,9 @@ class BlockReader {
     Bytes carry_;  // bytes read past the previous block
     std::size_t carried_ = 0;
     std::uint64_t nextLine_ = 1;
+    std::uint64_t bytesRead_ = 0;
     bool ended_ = false;
     int error_ = 0;
 };
 
-}  // namespace cli
+}  // namespace batch

@@ -1,11 +1,11 @@
-#include "cli/official_route.h"
+#include "batch/official_route.h"
 
 #include <cmath>
 
 #include "engine/geocentric.h"
 #include "engine/helmert.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -61,4 +61,4 @@ void OfficialRoute::Convert(std::array<double, 3>& values, int& zone) const {
     values = {InTurn(geodetic.B), InTurn(geodetic.L), geodetic.H};
 }
 
-}  // namespace cli
+}  // namespace batch

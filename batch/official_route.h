@@ -9,10 +9,10 @@
 #include <array>
 #include <optional>
 
-#include "cli/systems.h"
+#include "batch/systems.h"
 #include "engine/transverse_mercator.h"
 
-namespace cli {
+namespace batch {
 
 class OfficialRoute {
   public:
@@ -31,4 +31,4 @@ class OfficialRoute {
     engine::TransverseMercator fromProjection_, toProjection_;
 };
 
-}  // namespace cli
+}  // namespace batch

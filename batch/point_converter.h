@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/official_route.h"
-#include "cli/options.h"
+#include "batch/official_route.h"
+#include "batch/options.h"
 
-namespace cli {
+namespace batch {
 
 class PointConverter {
   public:
@@ -40,4 +40,4 @@ class PointConverter {
     std::optional<OfficialRoute> officialRoute_;             // with GOST 32453-2017's
 };
 
-}  // namespace cli
+}  // namespace batch

@@ -8,7 +8,7 @@
 #include "controller/catalogue.h"
 #include "engine/records.h"
 
-namespace cli {
+namespace batch {
 
 enum class Datum { Wgs84, Pz90, Sk42, Pz9011, Gsk2011, Sk95 };
 
@@ -50,4 +50,4 @@ std::optional<controller::CoordinateSystem> WindowSystem(SystemId system);
 engine::Ellipsoid EllipsoidOf(Datum datum);
 std::optional<engine::DatumShift> ShiftToPz9011(Datum datum);
 
-}  // namespace cli
+}  // namespace batch

@@ -1,8 +1,8 @@
-#include "cli/describe.h"
+#include "batch/describe.h"
 
 #include "controller/routes.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -124,4 +124,4 @@ std::string DescribeRoute(const Options& options) {
     return options.parameters == Parameters::Window ? Window(options) : Official(options);
 }
 
-}  // namespace cli
+}  // namespace batch

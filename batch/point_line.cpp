@@ -1,12 +1,12 @@
-#include "cli/point_line.h"
+#include "batch/point_line.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "cli/dms.h"
+#include "batch/dms.h"
 #include "controller/number_text.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -154,4 +154,4 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     return LineKind::Point;
 }
 
-}  // namespace cli
+}  // namespace batch

@@ -1,9 +1,9 @@
-#include "cli/systems.h"
+#include "batch/systems.h"
 
 #include "engine/constants.h"
 #include "engine/datums.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -88,4 +88,4 @@ std::optional<engine::DatumShift> ShiftToPz9011(Datum datum) {
     }
 }
 
-}  // namespace cli
+}  // namespace batch

@@ -1,4 +1,4 @@
-#include "cli/dms.h"
+#include "batch/dms.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "controller/number_text.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -109,4 +109,4 @@ char* WriteDms(char* out, double degrees) {
     return out + n;
 }
 
-}  // namespace cli
+}  // namespace batch

@@ -1,4 +1,4 @@
-#include "cli/line_blocks.h"
+#include "batch/line_blocks.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -62,7 +62,10 @@ bool BlockReader::Next(LineBlock& block) {
 std::size_t BlockReader::Read(char* to, std::size_t room) {
     while (true) {
         const ssize_t got = read(fd_, to, room);
-        if (got > 0) return static_cast<std::size_t>(got);
+        if (got > 0) {
+            bytesRead_ += static_cast<std::size_t>(got);
+            return static_cast<std::size_t>(got);
+        }
         if (got < 0 && errno == EINTR) continue;
         ended_ = true;
         if (got < 0) error_ = errno;
@@ -83,4 +86,4 @@ void BlockReader::SkipRestOfLine() {
     }
 }
 
-}  // namespace cli
+}  // namespace batch

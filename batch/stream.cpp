@@ -1,12 +1,10 @@
-#include "cli/batch.h"
+#include "batch/stream.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -14,14 +12,14 @@
 #include <thread>
 #include <vector>
 
-#include "cli/dms.h"
-#include "cli/line_blocks.h"
-#include "cli/point_converter.h"
-#include "cli/point_line.h"
+#include "batch/dms.h"
+#include "batch/line_blocks.h"
+#include "batch/point_converter.h"
+#include "batch/point_line.h"
 #include "controller/number_text.h"
 #include "engine/math_error.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -54,11 +52,11 @@ class OutputBytes {
 struct Block {
     LineBlock lines;
     OutputBytes output;
-    std::vector<std::string> warnings;
-    std::string error;           // the bad line that ends the run; "" when none
-    std::uint64_t points = 0;    // lines converted
-    std::uint64_t badLines = 0;  // "# error: …" lines written (--keep-going)
-    bool converted = false;      // guarded by the workers' mutex
+    std::vector<LineNote> notes;  // warnings, and bad lines written as "# error: ..."
+    LineNote stop;                // the bad line that ends the run; line 0 when none
+    std::uint64_t points = 0;     // lines converted
+    std::uint64_t badLines = 0;   // "# error: …" lines written (--keep-going)
+    bool converted = false;       // guarded by the workers' mutex
 };
 
 // Reports of the mathematics library during one point, counted by the thread converting it.
@@ -78,11 +76,11 @@ class BlockConverter {
           picked_(options.columns[0] != 0) {}
 
     // Converts the lines of block into its output, one output line for each; without
-    // --keep-going the first bad line ends the block, its message in block.error.
+    // keepGoing the first bad line ends the block, and is its stop.
     void Convert(Block& block) const {
         block.output.Clear();
-        block.warnings.clear();
-        block.error.clear();
+        block.notes.clear();
+        block.stop = {};
         block.points = block.badLines = 0;
         std::string_view text = block.lines.text;
         std::uint64_t lineNumber = block.lines.firstLine;
@@ -137,9 +135,10 @@ class BlockConverter {
                 error = "zone " + std::to_string(options_.zone) +
                         " was asked for, the point is in zone " + std::to_string(zone);
             } else if (mathErrors > 0) {
-                block.warnings.push_back("line " + std::to_string(lineNumber) +
-                                         ": warning: asin: DOMAIN error (a point within about "
-                                         "21 km of the centre of the Earth)");
+                block.notes.push_back({lineNumber,
+                                       "asin: DOMAIN error (a point within about 21 km of the "
+                                       "centre of the Earth)",
+                                       true});
             }
         }
         switch (kind) {
@@ -157,16 +156,16 @@ class BlockConverter {
         return true;
     }
 
-    // The error of a line: in the output with --keep-going (true: go on), else the run's end.
+    // The error of a line: in the output with keepGoing (true: go on), else the run's end.
     bool Fail(std::uint64_t lineNumber, const std::string& error, std::string_view lineEnd,
               Block& block) const {
-        const std::string what = "line " + std::to_string(lineNumber) + ": " + error;
         if (!options_.keepGoing) {
-            block.error = what;
+            block.stop = {lineNumber, error};
             return false;
         }
         ++block.badLines;
-        block.output.Append("# error: " + what);
+        block.notes.push_back({lineNumber, error});
+        block.output.Append("# error: line " + std::to_string(lineNumber) + ": " + error);
         block.output.Append(lineEnd);
         return true;
     }
@@ -291,55 +290,13 @@ bool WriteAll(int fd, std::string_view text) {
     return true;
 }
 
-// "12345 points, 2.5 M points/s" on a terminal, at most four times a second, once the
-// run has lasted a second.
-class Progress {
-  public:
-    explicit Progress(int fd) : fd_(fd), enabled_(isatty(fd) == 1) {}
-    void Update(std::uint64_t points) {
-        if (!enabled_) return;
-        const auto now = Clock::now();
-        if (now - start_ < std::chrono::seconds(1) ||
-            now - shown_ < std::chrono::milliseconds(250)) {
-            return;
-        }
-        shown_ = now;
-        const double seconds = std::chrono::duration<double>(now - start_).count();
-        char text[96];
-        const int n =
-            std::snprintf(text, sizeof text, "\r%llu points, %.2f M points/s ",
-                          static_cast<unsigned long long>(points), points / seconds / 1e6);
-        Show(text, n);
-        shownOnce_ = true;
-    }
-    ~Progress() {
-        if (shownOnce_) Show("\r\033[K", 4);
-    }
-
-  private:
-    using Clock = std::chrono::steady_clock;
-    void Show(const char* text, int n) { [[maybe_unused]] auto ignored = write(fd_, text, n); }
-    int fd_;
-    bool enabled_;
-    bool shownOnce_ = false;
-    Clock::time_point start_ = Clock::now();
-    Clock::time_point shown_{};
-};
-
-void Message(int fd, const std::string& text) {
-    const std::string line = "coordconv-cli: " + text + "\n";
-    [[maybe_unused]] auto ignored = write(fd, line.data(), line.size());
-}
-
 }  // namespace
 
 unsigned DefaultJobs() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-int ConvertStream(const Options& options, int input, int output, int messages,
-                  std::string_view name) {
-    const std::string where = name.empty() ? "" : std::string(name) + ": ";
+StreamResult ConvertStream(const Options& options, int input, int output, Observer& observer) {
     const auto previousHandler = engine::SetMathErrorHandler(&CountMathError);
     struct RestoreHandler {
         engine::MathErrorHandler handler;
@@ -353,10 +310,14 @@ int ConvertStream(const Options& options, int input, int output, int messages,
     std::vector<Block> ring(jobs == 1 ? 1 : 2 * jobs);
     Workers workers(converter, jobs);
     BlockReader reader(input);
-    Progress progress(messages);
-    std::uint64_t read = 0, written = 0, points = 0, badLines = 0;
+    StreamResult result;
+    std::uint64_t read = 0, written = 0;
     while (true) {
         while (read - written < ring.size()) {
+            if (observer.Cancelled()) {
+                result.outcome = Outcome::Cancelled;
+                return result;
+            }
             Block& block = ring[read % ring.size()];
             if (!reader.Next(block.lines)) break;
             ++read;
@@ -371,30 +332,27 @@ int ConvertStream(const Options& options, int input, int output, int messages,
         if (written == read) break;
         Block& block = ring[written++ % ring.size()];
         workers.WaitFor(block);
-        for (const std::string& warning : block.warnings)
-            Message(messages, where + warning);
+        for (const LineNote& note : block.notes)
+            observer.Note(note);
         if (!WriteAll(output, block.output.view())) {
-            Message(messages, std::string("cannot write the results: ") + std::strerror(errno));
-            return ExitIoError;
+            result.outcome = Outcome::WriteFailed;
+            result.systemError = errno;
+            return result;
         }
-        points += block.points;
-        badLines += block.badLines;
-        progress.Update(points);
-        if (!block.error.empty()) {
-            Message(messages, where + block.error);
-            return ExitBadInput;
+        result.points += block.points;
+        result.badLines += block.badLines;
+        observer.Progress(result.points, reader.bytesRead());
+        if (block.stop.line != 0) {
+            result.outcome = Outcome::BadLine;
+            result.stop = block.stop;
+            return result;
         }
     }
     if (reader.failed()) {
-        Message(messages, where + "cannot read the points: " + std::strerror(reader.error()));
-        return ExitIoError;
+        result.outcome = Outcome::ReadFailed;
+        result.systemError = reader.error();
     }
-    if (badLines > 0) {
-        Message(messages, where + std::to_string(badLines) + (badLines == 1 ? " line" : " lines") +
-                              " with errors");
-        return ExitBadInput;
-    }
-    return ExitOk;
+    return result;
 }
 
-}  // namespace cli
+}  // namespace batch

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace cli {
+namespace batch {
 
 enum class LineKind { Point, PassThrough, Error };
 
@@ -29,4 +29,4 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
                        bool dms = false, const Columns& columns = {},
                        std::array<FieldSpan, 3>* spans = nullptr);
 
-}  // namespace cli
+}  // namespace batch

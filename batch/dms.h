@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace cli {
+namespace batch {
 
 // Reads one angle into signed decimal degrees; false with why set when the text is no
 // angle (a latitude takes N S С Ю, a longitude E W В З; minutes and seconds below 60).
@@ -16,4 +16,4 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
 // room for 32 characters at out.
 char* WriteDms(char* out, double degrees);
 
-}  // namespace cli
+}  // namespace batch

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "cli/options.h"
+#include "batch/options.h"
 
-namespace cli {
+namespace batch {
 
 std::string DescribeRoute(const Options& options);
 
-}  // namespace cli
+}  // namespace batch

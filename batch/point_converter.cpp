@@ -1,9 +1,9 @@
-#include "cli/point_converter.h"
+#include "batch/point_converter.h"
 
 #include <cmath>
 #include <functional>
 
-namespace cli {
+namespace batch {
 
 using controller::AngleForm;
 using controller::CoordinateForm;
@@ -81,4 +81,4 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
     return std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]);
 }
 
-}  // namespace cli
+}  // namespace batch

@@ -1,0 +1,32 @@
+// What a conversion of lines of points is asked to do: the systems, the parameter set, the
+// forms of angles and numbers, which fields hold the coordinates.
+#pragma once
+
+#include <array>
+
+#include "batch/systems.h"
+#include "controller/number_text.h"
+#include "controller/routes.h"
+
+namespace batch {
+
+// GOST 32453-2017's sets through PZ-90.11 with exact arithmetic, or the window's own
+// constants and chains.
+enum class Parameters { Gost2017, Window };
+
+struct Options {
+    SystemId from = SystemId::Wgs84Xyz;
+    SystemId to = SystemId::Wgs84Blh;
+    Parameters parameters = Parameters::Gost2017;
+    controller::AngleForm angles = controller::AngleForm::Display;
+    int zone = 0;
+    int precision = controller::ResultDigits;
+    bool keepGoing = false;
+    bool dms = false;              // angles as D:M:S (travelling as decimal degrees inside)
+    int skip = 0;                  // header lines copied unchanged at the top of each input
+    std::array<int, 3> columns{};  // 1-based fields of the coordinates; zeros: the whole line
+    unsigned jobs = 0;             // blocks converted at once; 0: one for each core
+    int decimals = -1;  // digits after the point for every value; −1: significant digits
+};
+
+}  // namespace batch

@@ -1,0 +1,83 @@
+#include "cli/report.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+void Message(int fd, const std::string& text) {
+    const std::string line = "coordconv-cli: " + text + "\n";
+    [[maybe_unused]] auto ignored = write(fd, line.data(), line.size());
+}
+
+Reporter::Reporter(int messages, std::string_view name)
+    : fd_(messages),
+      where_(name.empty() ? "" : std::string(name) + ": "),
+      terminal_(isatty(messages) == 1) {}
+
+Reporter::~Reporter() {
+    ClearProgress();
+}
+
+void Reporter::ClearProgress() const {
+    if (shownProgress_) Show("\r\033[K");
+    shownProgress_ = false;
+}
+
+void Reporter::Say(const std::string& text) const {
+    ClearProgress();
+    Message(fd_, text);
+}
+
+// Bad lines are in the output as "# error: ..." already; only warnings are said here.
+void Reporter::Note(const batch::LineNote& note) {
+    if (note.warning) {
+        Say(where_ + "line " + std::to_string(note.line) + ": warning: " + note.text);
+    }
+}
+
+void Reporter::Progress(std::uint64_t points, std::uint64_t) {
+    if (!terminal_) return;
+    const auto now = Clock::now();
+    if (now - start_ < std::chrono::seconds(1) || now - shown_ < std::chrono::milliseconds(250)) {
+        return;
+    }
+    shown_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    char text[96];
+    const int n = std::snprintf(text, sizeof text, "\r%llu points, %.2f M points/s ",
+                                static_cast<unsigned long long>(points), points / seconds / 1e6);
+    Show(std::string_view(text, n));
+    shownProgress_ = true;
+}
+
+void Reporter::Show(std::string_view text) const {
+    [[maybe_unused]] auto ignored = write(fd_, text.data(), text.size());
+}
+
+int Reporter::Finish(const batch::StreamResult& result) const {
+    switch (result.outcome) {
+        case batch::Outcome::BadLine:
+            Say(where_ + "line " + std::to_string(result.stop.line) + ": " + result.stop.text);
+            return ExitBadInput;
+        case batch::Outcome::WriteFailed:
+            Say(std::string("cannot write the results: ") + std::strerror(result.systemError));
+            return ExitIoError;
+        case batch::Outcome::ReadFailed:
+            Say(where_ + "cannot read the points: " + std::strerror(result.systemError));
+            return ExitIoError;
+        case batch::Outcome::Cancelled:  // the command line never cancels
+        case batch::Outcome::Done:
+            break;
+    }
+    if (result.badLines > 0) {
+        Say(where_ + std::to_string(result.badLines) + (result.badLines == 1 ? " line" : " lines") +
+            " with errors");
+        return ExitBadInput;
+    }
+    return ExitOk;
+}
+
+}  // namespace cli

@@ -1,0 +1,51 @@
+// How coordconv-cli reports a conversion on standard error: warnings as they come, a
+// progress line on a terminal, the message that ends a run and its exit status.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "batch/stream.h"
+
+namespace cli {
+
+// Exit statuses.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitUsage = 64;
+inline constexpr int ExitBadInput = 65;
+inline constexpr int ExitNoInput = 66;
+inline constexpr int ExitIoError = 74;
+
+// "coordconv-cli: TEXT" on a line of its own.
+void Message(int fd, const std::string& text);
+
+// Warnings named by the input and the line; "12345 points, 2.5 M points/s" when messages go
+// to a terminal, at most four times a second, once the run has lasted a second.
+class Reporter : public batch::Observer {
+  public:
+    // name: the input as messages name it ("" for standard input).
+    Reporter(int messages, std::string_view name);
+    ~Reporter() override;
+
+    void Note(const batch::LineNote& note) override;
+    void Progress(std::uint64_t points, std::uint64_t bytes) override;
+
+    // Says how the run ended, and returns the exit status.
+    int Finish(const batch::StreamResult& result) const;
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    void Show(std::string_view text) const;
+    void ClearProgress() const;
+    void Say(const std::string& text) const;  // a message, the progress line cleared first
+
+    int fd_;
+    std::string where_;  // "name: ", or ""
+    bool terminal_;
+    mutable bool shownProgress_ = false;
+    Clock::time_point start_ = Clock::now();
+    Clock::time_point shown_{};
+};
+
+}  // namespace cli
