@@ -12,12 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "batch/dms.h"
 #include "batch/line_blocks.h"
-#include "batch/point_converter.h"
-#include "batch/point_line.h"
-#include "controller/number_text.h"
-#include "engine/math_error.h"
+#include "batch/line_converter.h"
 
 namespace batch {
 
@@ -59,21 +55,11 @@ struct Block {
     bool converted = false;       // guarded by the workers' mutex
 };
 
-// Reports of the mathematics library during one point, counted by the thread converting it.
-thread_local int mathErrors = 0;
-void CountMathError(const char*, const char*) {
-    ++mathErrors;
-}
-
 // Converts blocks of lines; one converter serves every worker (it holds no state of a run).
 class BlockConverter {
   public:
     explicit BlockConverter(const Options& options)
-        : options_(options),
-          converter_(options),
-          readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
-          writesDms_(options.dms && Info(options.to).form == controller::CoordinateForm::Geodetic),
-          picked_(options.columns[0] != 0) {}
+        : keepGoing_(options.keepGoing), lines_(options) {}
 
     // Converts the lines of block into its output, one output line for each; without
     // keepGoing the first bad line ends the block, and is its stop.
@@ -84,138 +70,56 @@ class BlockConverter {
         block.points = block.badLines = 0;
         std::string_view text = block.lines.text;
         std::uint64_t lineNumber = block.lines.firstLine;
-        std::string error;
+        ConvertedLine line;
         for (; !text.empty(); ++lineNumber) {
             const std::size_t newline = std::min(text.find('\n'), text.size());
-            const std::string_view line = text.substr(0, newline);
+            lines_.Convert(text.substr(0, newline), lineNumber, line);
             text.remove_prefix(std::min(newline + 1, text.size()));
-            if (!ConvertLine(line, lineNumber, block, error)) return;
+            if (!Write(line, lineNumber, block)) return;
         }
         if (block.lines.endsWithOverlongLine) {
-            error = TooLong();
-            Fail(lineNumber, error, "\n", block);
+            LineConverter::Overlong(line);
+            Write(line, lineNumber, block);
         }
     }
 
   private:
-    static std::string TooLong() {
-        return "longer than " + std::to_string(MaxLineLength) + " bytes";
-    }
-
-    // False when the line ends the block.
-    bool ConvertLine(std::string_view line, std::uint64_t lineNumber, Block& block,
-                     std::string& error) const {
-        const bool tooLong = line.size() > MaxLineLength;
-        if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-        const bool crlf = !line.empty() && line.back() == '\r';
-        if (crlf) line.remove_suffix(1);
-        const std::string_view lineEnd = crlf ? "\r\n" : "\n";
-
-        std::array<double, 3> values;
-        std::array<FieldSpan, 3> spans;
-        LineKind kind = LineKind::Error;
-        if (lineNumber <= static_cast<std::uint64_t>(options_.skip) && !tooLong) {
-            kind = LineKind::PassThrough;  // a header
-        } else if (tooLong) {
-            error = TooLong();
-        } else {
-            kind = ReadPointLine(line, values, error, readsDms_, options_.columns, &spans);
-        }
-        int zone = 0;
-        if (kind == LineKind::Point && !(error = converter_.AngleProblem(values)).empty()) {
-            kind = LineKind::Error;
-        }
-        if (kind == LineKind::Point) {
-            mathErrors = 0;
-            if (!converter_.Convert(values, zone)) {
-                kind = LineKind::Error;
-                error = "the result is not a finite number";
-            } else if (options_.zone != 0 && converter_.WritesZone() && zone != options_.zone) {
-                kind = LineKind::Error;
-                error = "zone " + std::to_string(options_.zone) +
-                        " was asked for, the point is in zone " + std::to_string(zone);
-            } else if (mathErrors > 0) {
-                block.notes.push_back({lineNumber,
-                                       "asin: DOMAIN error (a point within about 21 km of the "
-                                       "centre of the Earth)",
-                                       true});
-            }
-        }
-        switch (kind) {
+    // The output line of a converted line; false when it ends the block.
+    bool Write(const ConvertedLine& line, std::uint64_t lineNumber, Block& block) const {
+        const std::string_view lineEnd = line.crlf ? "\r\n" : "\n";
+        switch (line.kind) {
             case LineKind::PassThrough:
-                block.output.Append(line);
-                block.output.Append(lineEnd);
-                return true;
-            case LineKind::Point:
-                WritePoint(line, values, spans, zone, lineEnd, block.output);
+                block.output.Append(line.text);
+                break;
+            case LineKind::Point: {
+                char* at = block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
+                block.output.Commit(lines_.WritePoint(at, line));
                 ++block.points;
-                return true;
+                if (line.nearCentre) {
+                    block.notes.push_back({lineNumber,
+                                           "asin: DOMAIN error (a point within about 21 km of "
+                                           "the centre of the Earth)",
+                                           true});
+                }
+                break;
+            }
             case LineKind::Error:
-                return Fail(lineNumber, error, lineEnd, block);
+                if (!keepGoing_) {
+                    block.stop = {lineNumber, line.error};
+                    return false;
+                }
+                ++block.badLines;
+                block.notes.push_back({lineNumber, line.error});
+                block.output.Append("# error: line " + std::to_string(lineNumber) + ": " +
+                                    line.error);
+                break;
         }
-        return true;
-    }
-
-    // The error of a line: in the output with keepGoing (true: go on), else the run's end.
-    bool Fail(std::uint64_t lineNumber, const std::string& error, std::string_view lineEnd,
-              Block& block) const {
-        if (!options_.keepGoing) {
-            block.stop = {lineNumber, error};
-            return false;
-        }
-        ++block.badLines;
-        block.notes.push_back({lineNumber, error});
-        block.output.Append("# error: line " + std::to_string(lineNumber) + ": " + error);
         block.output.Append(lineEnd);
         return true;
     }
 
-    void WritePoint(std::string_view line, const std::array<double, 3>& values,
-                    const std::array<FieldSpan, 3>& spans, int zone, std::string_view lineEnd,
-                    OutputBytes& output) const {
-        constexpr std::size_t kLongestResult = 4 * (controller::MaxFixedLength + 1);
-        char* at = output.Reserve(line.size() + kLongestResult + 40);
-        const bool fixed = options_.decimals >= 0;
-        const int digits = fixed ? options_.decimals : options_.precision;
-        const auto writeValue = [&](char* to, int i) {
-            if (i < 2 && writesDms_) return WriteDms(to, values[i]);
-            if (i < 2 && converter_.WritesPackedAngles())
-                return controller::WritePackedAngle(to, values[i], digits, fixed);
-            return fixed ? controller::WriteFixed(to, values[i], digits)
-                         : controller::WriteGeneral(to, values[i], digits);
-        };
-        const auto writeZone = [&](char* to, std::string_view separator) {
-            if (!converter_.WritesZone()) return to;
-            to = std::copy(separator.begin(), separator.end(), to);
-            return controller::WriteZone(to, zone);
-        };
-        if (picked_) {  // the line as it stands, its three coordinates replaced
-            std::array<int, 3> order{0, 1, 2};
-            std::sort(order.begin(), order.end(),
-                      [&](int a, int b) { return spans[a].start < spans[b].start; });
-            std::size_t copied = 0;
-            for (const int i : order) {
-                at = std::copy(line.begin() + copied, line.begin() + spans[i].start, at);
-                at = writeValue(at, i);
-                if (i == 2) at = writeZone(at, spans[2].separator);
-                copied = spans[i].end;
-            }
-            at = std::copy(line.begin() + copied, line.end(), at);
-        } else {
-            for (int i = 0; i < 3; ++i) {
-                if (i > 0) *at++ = ' ';
-                at = writeValue(at, i);
-            }
-            at = writeZone(at, " ");
-        }
-        output.Commit(std::copy(lineEnd.begin(), lineEnd.end(), at));
-    }
-
-    const Options& options_;
-    const PointConverter converter_;
-    const bool readsDms_;
-    const bool writesDms_;
-    const bool picked_;
+    const bool keepGoing_;
+    const LineConverter lines_;
 };
 
 // Threads that convert the blocks handed to them, in any order; started at the first block
@@ -297,11 +201,7 @@ unsigned DefaultJobs() {
 }
 
 StreamResult ConvertStream(const Options& options, int input, int output, Observer& observer) {
-    const auto previousHandler = engine::SetMathErrorHandler(&CountMathError);
-    struct RestoreHandler {
-        engine::MathErrorHandler handler;
-        ~RestoreHandler() { engine::SetMathErrorHandler(handler); }
-    } restore{previousHandler};
+    CountMathErrors();
 
     // Blocks go round a ring: read, handed to a worker, written in order, read again. With
     // twice as many blocks as workers, each has one to convert while the next waits.

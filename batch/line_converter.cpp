@@ -1,0 +1,113 @@
+#include "batch/line_converter.h"
+
+#include <algorithm>
+
+#include "batch/dms.h"
+#include "batch/line_blocks.h"
+#include "controller/number_text.h"
+#include "engine/math_error.h"
+
+namespace batch {
+
+namespace {
+
+// Reports of the mathematics library during one point, counted by the thread converting it.
+thread_local int mathErrors = 0;
+void CountMathError(const char*, const char*) {
+    ++mathErrors;
+}
+
+}  // namespace
+
+void CountMathErrors() {
+    engine::SetMathErrorHandler(&CountMathError);
+}
+
+LineConverter::LineConverter(const Options& options)
+    : options_(options),
+      converter_(options),
+      readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
+      writesDms_(options.dms && Info(options.to).form == controller::CoordinateForm::Geodetic),
+      picked_(options.columns[0] != 0) {}
+
+void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
+                            ConvertedLine& result) const {
+    if (line.size() > MaxLineLength) {
+        Overlong(result);
+        result.crlf = line.back() == '\r';
+        return;
+    }
+    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    result.crlf = !line.empty() && line.back() == '\r';
+    if (result.crlf) line.remove_suffix(1);
+    result.text = line;
+    result.nearCentre = false;
+    result.error.clear();
+    if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
+        result.kind = LineKind::PassThrough;  // a header
+        return;
+    }
+    result.kind = ReadPointLine(line, result.values, result.error, readsDms_, options_.columns,
+                                &result.spans);
+    if (result.kind != LineKind::Point) return;
+    result.kind = LineKind::Error;
+    if (!(result.error = converter_.AngleProblem(result.values)).empty()) return;
+    mathErrors = 0;
+    if (!converter_.Convert(result.values, result.zone)) {
+        result.error = "the result is not a finite number";
+    } else if (options_.zone != 0 && converter_.WritesZone() && result.zone != options_.zone) {
+        result.error = "zone " + std::to_string(options_.zone) +
+                       " was asked for, the point is in zone " + std::to_string(result.zone);
+    } else {
+        result.kind = LineKind::Point;
+        result.nearCentre = mathErrors > 0;
+    }
+}
+
+void LineConverter::Overlong(ConvertedLine& result) {
+    result = {};
+    result.error = "longer than " + std::to_string(MaxLineLength) + " bytes";
+}
+
+char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) const {
+    const bool fixed = options_.decimals >= 0;
+    const int digits = fixed ? options_.decimals : options_.precision;
+    const double value = point.values[i];
+    if (i < 2 && writesDms_) return WriteDms(to, value);
+    if (i < 2 && converter_.WritesPackedAngles()) {
+        return controller::WritePackedAngle(to, value, digits, fixed);
+    }
+    return fixed ? controller::WriteFixed(to, value, digits)
+                 : controller::WriteGeneral(to, value, digits);
+}
+
+char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
+    const auto writeZone = [&](char* at, std::string_view separator) {
+        if (!converter_.WritesZone()) return at;
+        at = std::copy(separator.begin(), separator.end(), at);
+        return controller::WriteZone(at, point.zone);
+    };
+    if (!picked_) {
+        for (int i = 0; i < 3; ++i) {
+            if (i > 0) *to++ = ' ';
+            to = WriteValue(to, point, i);
+        }
+        return writeZone(to, " ");
+    }
+    // The line as it stands, its three coordinates replaced.
+    const std::string_view line = point.text;
+    const auto& spans = point.spans;
+    std::array<int, 3> order{0, 1, 2};
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return spans[a].start < spans[b].start; });
+    std::size_t copied = 0;
+    for (const int i : order) {
+        to = std::copy(line.begin() + copied, line.begin() + spans[i].start, to);
+        to = WriteValue(to, point, i);
+        if (i == 2) to = writeZone(to, spans[2].separator);
+        copied = spans[i].end;
+    }
+    return std::copy(line.begin() + copied, line.end(), to);
+}
+
+}  // namespace batch
