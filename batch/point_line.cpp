@@ -1,9 +1,11 @@
 #include "batch/point_line.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "batch/dms.h"
+#include "batch/line_blocks.h"
 #include "controller/number_text.h"
 
 namespace batch {
@@ -64,6 +66,25 @@ bool ReadThreeNumbers(std::string_view line, std::size_t at, std::array<double, 
 }
 
 }  // namespace
+
+bool ReadColumns(std::string_view text, Columns& columns) {
+    constexpr int kLastField = static_cast<int>(MaxLineLength / 2);
+    Columns read{};
+    for (int c = 0; c < 3; ++c) {
+        const auto comma = c < 2 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos) return false;
+        const std::string_view number = text.substr(0, comma);
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), read[c]);
+        if (error != std::errc() || end != number.data() + number.size() || read[c] < 1 ||
+            read[c] > kLastField)
+            return false;
+        text.remove_prefix(std::min(comma + 1, text.size()));
+    }
+    if (read[0] == read[1] || read[0] == read[2] || read[1] == read[2]) return false;
+    columns = read;
+    return true;
+}
 
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
                        bool dms, const Columns& columns, std::array<FieldSpan, 3>* spans) {

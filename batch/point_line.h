@@ -12,6 +12,10 @@ enum class LineKind { Point, PassThrough, Error };
 // The 1-based fields that hold the three coordinates; all zero: the line is the three of them.
 using Columns = std::array<int, 3>;
 
+// "I,J,K": three different fields from 1 (a line cannot hold more than half its bytes as
+// fields); false, columns untouched, for anything else.
+bool ReadColumns(std::string_view text, Columns& columns);
+
 // Where a coordinate stood in its line, and the separator a new field after it takes: the one
 // before it (or after it, for the first field), one blank when that is empty or over 32 bytes.
 struct FieldSpan {

@@ -42,6 +42,26 @@ const SystemInfo& Info(SystemId system) {
     return kSystems[static_cast<int>(system)];
 }
 
+std::string ChoiceName(SystemId system) {
+    static constexpr std::string_view kDatums[] = {"WGS-84",   "ПЗ-90",    "СК-42",
+                                                   "ПЗ-90.11", "ГСК-2011", "СК-95"};
+    const SystemInfo& info = Info(system);
+    std::string name(kDatums[static_cast<int>(info.datum)]);
+    switch (info.form) {
+        case Geocentric:
+            name += " — геоцентрические X, Y, Z";
+            break;
+        case Geodetic:
+            name += " — геодезические B, L, H";
+            break;
+        case Plane:
+            name += " — плоские x, y, H (Гаусс–Крюгер)";
+            break;
+    }
+    if (!WindowSystem(system)) name += " (ГОСТ 32453-2017)";
+    return name;
+}
+
 std::optional<SystemId> FindSystem(std::string_view name) {
     for (int i = 0; i < SystemCount; ++i) {
         if (EqualIgnoringCase(name, kSystems[i].shortName) || name == kSystems[i].displayName)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "controller/catalogue.h"
@@ -40,6 +41,9 @@ struct SystemInfo {
 };
 
 const SystemInfo& Info(SystemId system);
+// The name a list of choices shows: the datum, the form and, for the systems beyond the
+// window's seven, the standard ("ПЗ-90.11 — геодезические B, L, H (ГОСТ 32453-2017)").
+std::string ChoiceName(SystemId system);
 // A short name in any case, or a display name exactly.
 std::optional<SystemId> FindSystem(std::string_view name);
 // The window's system, for one of its seven.

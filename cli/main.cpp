@@ -5,11 +5,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "batch/describe.h"
+#include "batch/output_file.h"
 #include "batch/stream.h"
 #include "cli/options.h"
 #include "cli/report.h"
@@ -54,37 +54,16 @@ int ConvertFiles(const cli::Options& options, int output) {
     return status;
 }
 
-// -o FILE: the results go to a new file beside it, renamed over FILE only when the whole
-// run succeeded, so that a failed run leaves no partial FILE. A FILE that exists and is
-// not a regular file (/dev/null, a pipe, a terminal) is written in place: renaming over it
-// would replace the device with a file. A symbolic link keeps pointing at its file.
+// -o FILE: written only by a whole run.
 int ConvertToFile(const cli::Options& options) {
     const auto cannotWrite = [&options] {
         Complain(options.output + ": cannot write: " + std::strerror(errno));
         return cli::ExitIoError;
     };
-    struct stat about {};
-    if (stat(options.output.c_str(), &about) == 0 && !S_ISREG(about.st_mode)) {
-        const int output = open(options.output.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (output < 0) return cannotWrite();
-        const int status = ConvertFiles(options, output);
-        close(output);
-        return status;
-    }
-    std::string target = options.output;
-    if (char* resolved = realpath(options.output.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    const std::string partial = target + ".partial-" + std::to_string(getpid());
-    const int output = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (output < 0) return cannotWrite();
-    int status = ConvertFiles(options, output);
-    if (close(output) != 0 && status == cli::ExitOk) status = cannotWrite();
-    if (status == cli::ExitOk && std::rename(partial.c_str(), target.c_str()) != 0) {
-        status = cannotWrite();
-    }
-    if (status != cli::ExitOk) unlink(partial.c_str());
+    batch::OutputFile file(options.output);
+    if (file.fd() < 0) return cannotWrite();
+    const int status = ConvertFiles(options, file.fd());
+    if (status == cli::ExitOk && !file.Commit()) return cannotWrite();
     return status;
 }
 

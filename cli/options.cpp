@@ -19,22 +19,6 @@ bool ReadInteger(std::string_view text, int low, int high, int& value) {
     return true;
 }
 
-// "I,J,K": three different fields, 1-based; a line cannot hold more than half its bytes.
-bool ReadColumns(std::string_view text, std::array<int, 3>& columns) {
-    constexpr int kLastField = 32 * 1024;
-    std::array<int, 3> read{};
-    for (int c = 0; c < 3; ++c) {
-        const auto comma = c < 2 ? text.find(',') : text.size();
-        if (comma == std::string_view::npos ||
-            !ReadInteger(text.substr(0, comma), 1, kLastField, read[c]))
-            return false;
-        text.remove_prefix(std::min(comma + 1, text.size()));
-    }
-    if (read[0] == read[1] || read[0] == read[2] || read[1] == read[2]) return false;
-    columns = read;
-    return true;
-}
-
 // Each job holds two blocks of a few megabytes.
 constexpr int kMostJobs = 256;
 
@@ -110,7 +94,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 }
                 options.jobs = static_cast<unsigned>(jobs);
             }
-            if (name == "--columns" && !ReadColumns(value, options.columns)) {
+            if (name == "--columns" && !batch::ReadColumns(value, options.columns)) {
                 error = "--columns takes three different field numbers such as 2,3,4, not \"" +
                         std::string(value) + "\"";
                 return Command::UsageError;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/options.h"
+#include "batch/point_line.h"
 
 namespace cli {
 
