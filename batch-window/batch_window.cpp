@@ -1,0 +1,550 @@
+#include "batch-window/batch_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableWidget>
+#include <QThread>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "batch-window/conversion_job.h"
+#include "batch/describe.h"
+#include "batch/line_blocks.h"
+#include "batch/line_converter.h"
+
+namespace batch_window {
+
+namespace {
+
+using batch::SystemId;
+using controller::CoordinateForm;
+
+// The headers of the result columns, by the form of the target.
+QStringList ResultHeaders(CoordinateForm form) {
+    switch (form) {
+        case CoordinateForm::Geocentric:
+            return {"X, м", "Y, м", "Z, м"};
+        case CoordinateForm::Geodetic:
+            return {"B", "L", "H, м"};
+        case CoordinateForm::Plane:
+            break;
+    }
+    return {"x, м", "y, м", "H, м", "Зона"};
+}
+
+// Lines of text without their '\n' (a '\r' stays: the conversion sees the line end), at
+// most `count`; an overlong line is cut just past the longest a line may be.
+std::vector<std::string> FirstLines(QIODevice& device, int count) {
+    std::vector<std::string> lines;
+    while (static_cast<int>(lines.size()) < count && !device.atEnd()) {
+        QByteArray line = device.readLine(batch::MaxLineLength + 2);
+        if (line.endsWith('\n')) {
+            line.chop(1);
+        } else {
+            while (!device.atEnd() && !device.readLine(1 << 16).endsWith('\n')) {
+            }
+        }
+        lines.emplace_back(line.constData(), line.size());
+    }
+    return lines;
+}
+
+}  // namespace
+
+BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(tr("Пакетный пересчёт координат"));
+    setAcceptDrops(true);
+    batch::CountMathErrors();
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    auto* choices = new QGroupBox(tr("Пересчёт"));
+    BuildChoices(choices);
+    layout->addWidget(choices);
+    route_ = new QLabel;
+    route_->setWordWrap(true);
+    QFont small = route_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    route_->setFont(small);
+    route_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(route_);
+
+    inputName_ =
+        new QLabel(tr("Откройте файл точек, перетащите его сюда или вставьте точки "
+                      "из буфера обмена."));
+    layout->addWidget(inputName_);
+    preview_ = new QTableWidget;
+    preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    preview_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    preview_->horizontalHeader()->setStretchLastSection(false);
+
+    auto* problems = new QGroupBox(tr("Ошибочные строки"));
+    auto* problemsLayout = new QVBoxLayout(problems);
+    badLines_ = new QListWidget;
+    badLines_->setMaximumHeight(fontMetrics().height() * 8);
+    badLineText_ = new QLabel;
+    badLineText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    badLineText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    problemsLayout->addWidget(badLines_);
+    problemsLayout->addWidget(badLineText_);
+    route_->setObjectName("route");
+    preview_->setObjectName("preview");
+    badLines_->setObjectName("badLines");
+    badLineText_->setObjectName("badLineText");
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(preview_);
+    splitter->addWidget(problems);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    progress_ = new QProgressBar;
+    progress_->setRange(0, 1000);
+    progress_->hide();
+    cancel_ = new QPushButton(tr("Отменить"));
+    cancel_->hide();
+    statusBar()->addPermanentWidget(progress_);
+    statusBar()->addPermanentWidget(cancel_);
+    connect(cancel_, &QPushButton::clicked, this, &BatchWindow::Cancel);
+    connect(badLines_, &QListWidget::itemClicked, this, &BatchWindow::ShowBadLine);
+
+    BuildActions();
+    RestoreSettings();
+    for (QComboBox* box : {source_, target_, parameters_, angles_})
+        connect(box, &QComboBox::currentIndexChanged, this, &BatchWindow::UpdatePreview);
+    for (QSpinBox* box : {zone_, skip_})
+        connect(box, &QSpinBox::valueChanged, this, &BatchWindow::UpdatePreview);
+    connect(columns_, &QLineEdit::textChanged, this, &BatchWindow::UpdatePreview);
+    connect(keepGoing_, &QCheckBox::toggled, this, &BatchWindow::UpdatePreview);
+    UpdatePreview();
+    resize(1000, 760);
+}
+
+BatchWindow::~BatchWindow() {
+    Cancel();
+    if (thread_) thread_->wait();
+}
+
+void BatchWindow::BuildChoices(QWidget* panel) {
+    source_ = new QComboBox;
+    target_ = new QComboBox;
+    for (QComboBox* box : {source_, target_}) {  // long names: the window may still be narrow
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(24);
+    }
+    for (int i = 0; i < batch::SystemCount; ++i) {
+        const QString name = QString::fromStdString(batch::ChoiceName(SystemId(i)));
+        source_->addItem(name, i);
+        target_->addItem(name, i);
+    }
+    parameters_ = new QComboBox;
+    parameters_->addItems({tr("ГОСТ 32453-2017"), tr("как в окне пересчёта")});
+    angles_ = new QComboBox;
+    angles_->addItems({tr("ДДДММСС.ссс"), tr("градусы"), tr("Г:М:С")});
+    zone_ = new QSpinBox;
+    zone_->setRange(0, controller::LargestZone);
+    zone_->setSpecialValueText(tr("авто"));
+    columns_ = new QLineEdit;
+    columns_->setPlaceholderText(tr("вся строка — три числа; или номера полей: 2,3,4"));
+    columns_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(R"(\d{0,5}(,\d{0,5}(,\d{0,5})?)?)"), columns_));
+    skip_ = new QSpinBox;
+    skip_->setRange(0, 1'000'000);
+    keepGoing_ = new QCheckBox(tr("продолжать после ошибочной строки (в файле — «# error: …»)"));
+    // Named, so that tests (and accessibility tools) find them.
+    source_->setObjectName("source");
+    target_->setObjectName("target");
+    parameters_->setObjectName("parameters");
+    angles_->setObjectName("angles");
+    zone_->setObjectName("zone");
+    columns_->setObjectName("columns");
+    skip_->setObjectName("skip");
+    keepGoing_->setObjectName("keepGoing");
+    auto* grid = new QGridLayout(panel);
+    const auto add = [grid](int row, int column, const QString& label, QWidget* field) {
+        if (!label.isEmpty()) grid->addWidget(new QLabel(label), row, 2 * column);
+        grid->addWidget(field, row, 2 * column + 1);
+    };
+    add(0, 0, tr("Исходная система:"), source_);
+    add(0, 1, tr("Целевая система:"), target_);
+    add(1, 0, tr("Параметры:"), parameters_);
+    add(1, 1, tr("Углы:"), angles_);
+    add(2, 0, tr("Зона:"), zone_);
+    add(2, 1, tr("Столбцы координат:"), columns_);
+    add(3, 0, tr("Строк заголовка:"), skip_);
+    add(3, 1, QString(), keepGoing_);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+}
+
+void BatchWindow::BuildActions() {
+    QStyle* look = style();
+    openAction_ =
+        new QAction(look->standardIcon(QStyle::SP_DialogOpenButton), tr("&Открыть…"), this);
+    openAction_->setShortcut(QKeySequence::Open);
+    convertAction_ = new QAction(look->standardIcon(QStyle::SP_DialogSaveButton),
+                                 tr("&Пересчитать в файл…"), this);
+    convertAction_->setShortcut(QKeySequence::Save);
+    pasteAction_ = new QAction(tr("&Вставить точки"), this);
+    pasteAction_->setShortcut(QKeySequence::Paste);
+    copyAction_ = new QAction(tr("&Копировать результаты"), this);
+    copyAction_->setShortcut(QKeySequence::Copy);
+    auto* quit = new QAction(tr("В&ыход"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    auto* about = new QAction(tr("&О программе"), this);
+    connect(openAction_, &QAction::triggered, this, &BatchWindow::Open);
+    connect(convertAction_, &QAction::triggered, this, &BatchWindow::Convert);
+    connect(pasteAction_, &QAction::triggered, this, &BatchWindow::PastePoints);
+    connect(copyAction_, &QAction::triggered, this, &BatchWindow::CopyResults);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, tr("О программе"),
+                           tr("coordconv-batch %1\nПересчёт файлов точек между WGS-84, ПЗ-90, "
+                              "ПЗ-90.11, ГСК-2011, СК-95 и СК-42.")
+                               .arg(QApplication::applicationVersion()));
+    });
+
+    QMenu* file = menuBar()->addMenu(tr("&Файл"));
+    file->addActions({openAction_, convertAction_});
+    file->addSeparator();
+    file->addAction(quit);
+    QMenu* edit = menuBar()->addMenu(tr("&Правка"));
+    edit->addActions({pasteAction_, copyAction_});
+    menuBar()->addMenu(tr("&Справка"))->addAction(about);
+    QToolBar* tools = addToolBar(tr("Файл"));
+    tools->setObjectName("tools");
+    tools->addActions({openAction_, convertAction_, pasteAction_, copyAction_});
+}
+
+std::optional<batch::Options> BatchWindow::Choices() const {
+    batch::Options options;
+    options.from = SystemId(source_->currentData().toInt());
+    options.to = SystemId(target_->currentData().toInt());
+    options.parameters =
+        parameters_->currentIndex() == 0 ? batch::Parameters::Gost2017 : batch::Parameters::Window;
+    if (options.parameters == batch::Parameters::Window &&
+        (!batch::WindowSystem(options.from) || !batch::WindowSystem(options.to))) {
+        return std::nullopt;
+    }
+    options.angles = angles_->currentIndex() == 0 ? controller::AngleForm::Display
+                                                  : controller::AngleForm::Degrees;
+    options.dms = angles_->currentIndex() == 2;
+    options.zone = zone_->value();
+    if (!columns_->text().isEmpty() &&
+        !batch::ReadColumns(columns_->text().toStdString(), options.columns)) {
+        return std::nullopt;
+    }
+    options.skip = skip_->value();
+    options.keepGoing = keepGoing_->isChecked();
+    return options;
+}
+
+void BatchWindow::UpdatePreview() {
+    SaveSettings();
+    const auto options = Choices();
+    const bool hasInput = !inputPath_.isEmpty() || !points_.isEmpty();
+    convertAction_->setEnabled(options && hasInput && !thread_);
+    preview_->clearSpans();
+    if (!options) {
+        route_->setText(
+            tr("Такого пересчёта нет: параметры окна пересчёта знают только его "
+               "семь систем, а столбцы координат — это три разных номера полей "
+               "через запятую."));
+        preview_->setRowCount(0);
+        return;
+    }
+    route_->setText(QString::fromStdString(batch::DescribeRoute(*options)).trimmed());
+
+    QStringList headers = ResultHeaders(batch::Info(options->to).form);
+    headers.prepend(tr("Исходная строка"));
+    preview_->setColumnCount(headers.size());
+    preview_->setHorizontalHeaderLabels(headers);
+    preview_->setRowCount(static_cast<int>(head_.size()));
+    const batch::LineConverter converter(*options);
+    batch::ConvertedLine line;
+    char text[batch::LineConverter::MaxValueLength];
+    const QColor quiet = palette().color(QPalette::Disabled, QPalette::Text);
+    for (int row = 0; row < preview_->rowCount(); ++row) {
+        converter.Convert(head_[row], row + 1, line);
+        auto* source = new QTableWidgetItem(
+            QString::fromUtf8(line.text.data(), static_cast<qsizetype>(line.text.size())));
+        preview_->setItem(row, 0, source);
+        preview_->setVerticalHeaderItem(row, new QTableWidgetItem(QString::number(row + 1)));
+        for (int column = 1; column < headers.size(); ++column)
+            preview_->setItem(row, column, new QTableWidgetItem);
+        switch (line.kind) {
+            case batch::LineKind::Point:
+                for (int i = 0; i < 3; ++i) {
+                    const char* end = converter.WriteValue(text, line, i);
+                    preview_->item(row, i + 1)->setText(QString::fromUtf8(text, end - text));
+                }
+                if (converter.WritesZone()) {
+                    const char* end = controller::WriteZone(text, line.zone);
+                    preview_->item(row, 4)->setText(QString::fromUtf8(text, end - text));
+                }
+                break;
+            case batch::LineKind::PassThrough:
+                source->setForeground(quiet);
+                break;
+            case batch::LineKind::Error:
+                preview_->item(row, 1)->setText(QString::fromStdString(line.error));
+                preview_->item(row, 1)->setForeground(Qt::red);
+                preview_->setSpan(row, 1, 1, static_cast<int>(headers.size()) - 1);
+                break;
+        }
+    }
+    preview_->resizeColumnsToContents();
+    preview_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+bool BatchWindow::OpenFile(const QString& path) {
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        statusBar()->showMessage(tr("Не удалось открыть %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    inputPath_ = QFileInfo(path).absoluteFilePath();
+    folder_ = QFileInfo(path).absolutePath();
+    points_.clear();
+    inputSize_ = file.size();
+    head_ = FirstLines(file, PreviewLines);
+    inputName_->setText(tr("Файл %1 (%2 байт); показаны первые строки.")
+                            .arg(QDir::toNativeSeparators(inputPath_))
+                            .arg(inputSize_));
+    badLines_->clear();
+    badLineText_->clear();
+    UpdatePreview();
+    return true;
+}
+
+void BatchWindow::SetPoints(const QByteArray& text) {
+    inputPath_.clear();
+    points_ = text;
+    inputSize_ = text.size();
+    QByteArray copy = text;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    head_ = FirstLines(buffer, PreviewLines);
+    inputName_->setText(
+        tr("Точки из буфера обмена: строк %1.").arg(text.count('\n') + !text.endsWith('\n')));
+    badLines_->clear();
+    badLineText_->clear();
+    UpdatePreview();
+}
+
+void BatchWindow::Open() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Открыть файл точек"), folder_,
+                                     tr("Текстовые файлы (*.txt *.csv *.dat);;Все файлы (*)"));
+    if (!path.isEmpty()) OpenFile(path);
+}
+
+void BatchWindow::Convert() {
+    const QString suggested = inputPath_.isEmpty()
+                                  ? folder_ + "/points.txt"
+                                  : QFileInfo(inputPath_).absolutePath() + "/" +
+                                        QFileInfo(inputPath_).completeBaseName() + "-converted.txt";
+    const QString target = QFileDialog::getSaveFileName(this, tr("Пересчитать в файл"), suggested);
+    if (!target.isEmpty()) ConvertTo(target);
+}
+
+void BatchWindow::ConvertTo(const QString& target) {
+    const auto options = Choices();
+    if (!options || thread_ || (inputPath_.isEmpty() && points_.isEmpty())) return;
+    if (QFileInfo(target).absoluteFilePath() == inputPath_) {
+        statusBar()->showMessage(tr("Результаты нельзя записать в сам исходный файл."));
+        return;
+    }
+    folder_ = QFileInfo(target).absolutePath();
+    SaveSettings();
+    badLines_->clear();
+    badLineText_->clear();
+    cancelled_ = std::make_shared<std::atomic<bool>>(false);
+    auto* job = new ConversionJob(*options, inputPath_, points_, target, cancelled_);
+    thread_ = new QThread(this);
+    job->moveToThread(thread_);
+    connect(thread_, &QThread::started, job, &ConversionJob::Run);
+    connect(job, &ConversionJob::progressed, this, &BatchWindow::ShowProgress);
+    connect(job, &ConversionJob::badLine, this, &BatchWindow::AddBadLine);
+    connect(job, &ConversionJob::finished, this, &BatchWindow::ConversionEnded);
+    // Directly: the window may be waiting for the thread to end (closing while it runs).
+    connect(job, &ConversionJob::finished, thread_, &QThread::quit, Qt::DirectConnection);
+    connect(thread_, &QThread::finished, job, &QObject::deleteLater);
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    SetBusy(true);
+    statusBar()->showMessage(tr("Пересчёт…"));
+    thread_->start();
+}
+
+void BatchWindow::Cancel() {
+    if (cancelled_) *cancelled_ = true;
+}
+
+void BatchWindow::SetBusy(bool busy) {
+    progress_->setValue(0);
+    progress_->setVisible(busy);
+    cancel_->setVisible(busy);
+    for (QAction* action : {openAction_, pasteAction_})
+        action->setEnabled(!busy);
+    convertAction_->setEnabled(!busy && Choices() && (!inputPath_.isEmpty() || !points_.isEmpty()));
+}
+
+void BatchWindow::ShowProgress(qint64 bytesRead, qint64 points) {
+    if (inputSize_ > 0)
+        progress_->setValue(
+            static_cast<int>(std::min<qint64>(1000, bytesRead * 1000 / inputSize_)));
+    statusBar()->showMessage(tr("Пересчитано точек: %1").arg(points));
+}
+
+void BatchWindow::AddBadLine(qint64 line, const QString& problem) {
+    auto* item = new QListWidgetItem(tr("строка %1: %2").arg(line).arg(problem));
+    item->setData(Qt::UserRole, line);
+    badLines_->addItem(item);
+    if (badLines_->count() == ConversionJob::MostListed) {
+        badLines_->addItem(tr("… и другие: их число — в строке состояния."));
+    }
+}
+
+void BatchWindow::ShowBadLine(QListWidgetItem* item) {
+    const qint64 line = item->data(Qt::UserRole).toLongLong();
+    if (line <= 0) return;
+    if (line <= preview_->rowCount()) {
+        preview_->selectRow(static_cast<int>(line - 1));
+        preview_->scrollToItem(preview_->item(static_cast<int>(line - 1), 0));
+    }
+    badLineText_->setText(tr("Строка %1: %2").arg(line).arg(LineText(line)));
+}
+
+// The text of a line of the input, read again from the file for lines past the preview.
+QString BatchWindow::LineText(qint64 line) const {
+    if (line <= static_cast<qint64>(head_.size())) return QString::fromStdString(head_[line - 1]);
+    QFile file(inputPath_);
+    QByteArray points = points_;
+    QBuffer buffer(&points);
+    QIODevice& device = inputPath_.isEmpty() ? static_cast<QIODevice&>(buffer) : file;
+    if (!device.open(QIODevice::ReadOnly)) return {};
+    for (qint64 n = 1; n < line && !device.atEnd(); ++n) {
+        while (!device.atEnd() && !device.readLine(1 << 16).endsWith('\n')) {
+        }
+    }
+    const std::vector<std::string> lines = FirstLines(device, 1);
+    return lines.empty() ? QString() : QString::fromStdString(lines.front());
+}
+
+void BatchWindow::ConversionEnded(int outcome, const QString& message) {
+    thread_ = nullptr;  // it deletes itself
+    cancelled_.reset();
+    SetBusy(false);
+    statusBar()->showMessage(message);
+    emit conversionFinished(outcome, message);
+}
+
+void BatchWindow::PastePoints() {
+    const QString text = QApplication::clipboard()->text();
+    if (!text.isEmpty()) SetPoints(text.toUtf8());
+}
+
+// The results of the selected rows (or of every row) as tab-separated cells, a line for each
+// row, an empty one for a row without a point, so that they line up with the source cells.
+void BatchWindow::CopyResults() {
+    QList<int> rows;
+    for (const QTableWidgetSelectionRange& range : preview_->selectedRanges())
+        for (int row = range.topRow(); row <= range.bottomRow(); ++row)
+            rows.append(row);
+    if (rows.isEmpty())
+        for (int row = 0; row < preview_->rowCount(); ++row)
+            rows.append(row);
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    for (const int row : rows) {
+        QStringList cells;
+        const bool point = preview_->columnSpan(row, 1) == 1 && preview_->item(row, 1) &&
+                           !preview_->item(row, 1)->text().isEmpty();
+        for (int column = 1; point && column < preview_->columnCount(); ++column)
+            cells.append(preview_->item(row, column)->text());
+        lines.append(cells.join('\t'));
+    }
+    QApplication::clipboard()->setText(lines.join('\n') + '\n');
+}
+
+void BatchWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile() && !thread_) event->acceptProposedAction();
+}
+
+void BatchWindow::dropEvent(QDropEvent* event) {
+    OpenFile(event->mimeData()->urls().front().toLocalFile());
+    event->acceptProposedAction();
+}
+
+void BatchWindow::closeEvent(QCloseEvent* event) {
+    Cancel();
+    if (thread_) thread_->wait();
+    SaveSettings();
+    event->accept();
+}
+
+void BatchWindow::RestoreSettings() {
+    const QSettings settings;
+    const auto index = [&](const char* key, QComboBox* box, int fallback) {
+        const int value = settings.value(key, fallback).toInt();
+        box->setCurrentIndex(value >= 0 && value < box->count() ? value : fallback);
+    };
+    index("source", source_, static_cast<int>(SystemId::Wgs84Blh));
+    index("target", target_, static_cast<int>(SystemId::Sk42Xyh));
+    index("parameters", parameters_, 0);
+    index("angles", angles_, 0);
+    zone_->setValue(settings.value("zone", 0).toInt());
+    columns_->setText(settings.value("columns").toString());
+    skip_->setValue(settings.value("skip", 0).toInt());
+    keepGoing_->setChecked(settings.value("keepGoing", false).toBool());
+    folder_ = settings.value("folder", QDir::homePath()).toString();
+    restoreGeometry(settings.value("geometry").toByteArray());
+}
+
+void BatchWindow::SaveSettings() const {
+    QSettings settings;
+    settings.setValue("source", source_->currentIndex());
+    settings.setValue("target", target_->currentIndex());
+    settings.setValue("parameters", parameters_->currentIndex());
+    settings.setValue("angles", angles_->currentIndex());
+    settings.setValue("zone", zone_->value());
+    settings.setValue("columns", columns_->text());
+    settings.setValue("skip", skip_->value());
+    settings.setValue("keepGoing", keepGoing_->isChecked());
+    settings.setValue("folder", folder_);
+    settings.setValue("geometry", saveGeometry());
+}
+
+}  // namespace batch_window

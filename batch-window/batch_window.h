@@ -1,0 +1,117 @@
+// coordconv-batch's main window: the choices of a conversion over the full catalogue, a
+// live preview of the first lines of a file or of pasted points, and the conversion of the
+// whole into a new file in the background.
+#pragma once
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/options.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+class QCheckBox;
+class QSpinBox;
+class QTableWidget;
+class QThread;
+
+namespace batch_window {
+
+class BatchWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit BatchWindow(QWidget* parent = nullptr);
+    ~BatchWindow() override;
+
+    // Shows the first lines of a file; false (with a message) when it cannot be read.
+    bool OpenFile(const QString& path);
+    // Takes points as text (a spreadsheet's tab-separated cells) in place of a file.
+    void SetPoints(const QByteArray& text);
+    // Converts the whole input into target in the background.
+    void ConvertTo(const QString& target);
+
+    // The choices as a conversion takes them; nothing when they do not make one.
+    std::optional<batch::Options> Choices() const;
+
+    // How many lines of the input the preview shows.
+    static constexpr int PreviewLines = 500;
+
+  public slots:
+    void Open();
+    void Convert();
+    void Cancel();
+    void PastePoints();
+    void CopyResults();
+
+  signals:
+    // A background conversion ended (for tests and the status bar alike).
+    void conversionFinished(int outcome, const QString& message);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private slots:
+    void UpdatePreview();
+    void ShowProgress(qint64 bytesRead, qint64 points);
+    void AddBadLine(qint64 line, const QString& problem);
+    void ShowBadLine(QListWidgetItem* item);
+    void ConversionEnded(int outcome, const QString& message);
+
+  private:
+    void BuildChoices(QWidget* panel);
+    void BuildActions();
+    void SetInputLines(const QByteArray& head);
+    QString LineText(qint64 line) const;
+    void RestoreSettings();
+    void SaveSettings() const;
+    void SetBusy(bool busy);
+
+    // The choices.
+    QComboBox* source_;
+    QComboBox* target_;
+    QComboBox* parameters_;
+    QComboBox* angles_;
+    QSpinBox* zone_;
+    QLineEdit* columns_;
+    QSpinBox* skip_;
+    QCheckBox* keepGoing_;
+    QLabel* route_;
+    // The preview, the bad lines, the progress.
+    QLabel* inputName_;
+    QTableWidget* preview_;
+    QListWidget* badLines_;
+    QLabel* badLineText_;
+    QProgressBar* progress_;
+    QPushButton* cancel_;
+    QAction* openAction_;
+    QAction* convertAction_;
+    QAction* pasteAction_;
+    QAction* copyAction_;
+
+    QString inputPath_;              // the file, or "" for pasted points
+    QByteArray points_;              // the pasted points
+    qint64 inputSize_ = 0;           // bytes, for the progress bar
+    std::vector<std::string> head_;  // the first lines of the input, without their '\n'
+    QString folder_;                 // where the last file was opened or written
+
+    QPointer<QThread> thread_;                      // while a conversion runs
+    std::shared_ptr<std::atomic<bool>> cancelled_;  // its cancel flag
+};
+
+}  // namespace batch_window

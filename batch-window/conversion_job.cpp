@@ -1,0 +1,115 @@
+#include "batch-window/conversion_job.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
+
+#include "batch/output_file.h"
+
+namespace batch_window {
+
+namespace {
+
+// Hands the stream's reports to the job's signals.
+class Forwarder : public batch::Observer {
+  public:
+    Forwarder(ConversionJob& job, const std::atomic<bool>& cancelled)
+        : job_(job), cancelled_(cancelled) {}
+
+    void Note(const batch::LineNote& note) override {
+        if (note.warning || listed_ == ConversionJob::MostListed) return;
+        ++listed_;
+        emit job_.badLine(static_cast<qint64>(note.line), QString::fromStdString(note.text));
+    }
+    void Progress(std::uint64_t points, std::uint64_t bytes) override {
+        emit job_.progressed(static_cast<qint64>(bytes), static_cast<qint64>(points));
+    }
+    bool Cancelled() override { return cancelled_; }
+
+  private:
+    ConversionJob& job_;
+    const std::atomic<bool>& cancelled_;
+    int listed_ = 0;
+};
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+}  // namespace
+
+ConversionJob::ConversionJob(const batch::Options& options, QString input, QByteArray points,
+                             QString target, std::shared_ptr<const std::atomic<bool>> cancelled)
+    : options_(options),
+      input_(std::move(input)),
+      points_(std::move(points)),
+      target_(std::move(target)),
+      cancelled_(std::move(cancelled)) {}
+
+void ConversionJob::Run() {
+    // Pasted points are read back from a file of their own, as a file would be.
+    QTemporaryFile pasted;
+    int input = -1;
+    if (input_.isEmpty()) {
+        if (pasted.open() && pasted.write(points_) == points_.size() && pasted.flush())
+            input = ::open(pasted.fileName().toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    } else {
+        input = ::open(input_.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    }
+    if (input < 0) {
+        emit finished(static_cast<int>(batch::Outcome::ReadFailed),
+                      tr("Не удалось открыть %1: %2").arg(input_, SystemError(errno)));
+        return;
+    }
+    batch::OutputFile output(target_.toLocal8Bit().toStdString());
+    if (output.fd() < 0) {
+        const int error = errno;
+        ::close(input);
+        emit finished(static_cast<int>(batch::Outcome::WriteFailed),
+                      tr("Не удалось записать %1: %2").arg(target_, SystemError(error)));
+        return;
+    }
+    Forwarder forwarder(*this, *cancelled_);
+    batch::StreamResult result = batch::ConvertStream(options_, input, output.fd(), forwarder);
+    ::close(input);
+    if (result.outcome == batch::Outcome::BadLine) {
+        emit badLine(static_cast<qint64>(result.stop.line),
+                     QString::fromStdString(result.stop.text));
+    }
+    if (result.outcome == batch::Outcome::Done && !output.Commit()) {
+        result.outcome = batch::Outcome::WriteFailed;
+        result.systemError = errno;
+    }
+    emit finished(static_cast<int>(result.outcome), Describe(result));
+}
+
+QString ConversionJob::Describe(const batch::StreamResult& result) const {
+    switch (result.outcome) {
+        case batch::Outcome::Done:
+            if (result.badLines > 0) {
+                return tr("Записано в %1: точек %2, строк с ошибками %3 (в файле они — "
+                          "строки «# error: …»)")
+                    .arg(target_)
+                    .arg(result.points)
+                    .arg(result.badLines);
+            }
+            return tr("Записано в %1: точек %2").arg(target_).arg(result.points);
+        case batch::Outcome::BadLine:
+            return tr("Строка %1: %2. Файл не записан.")
+                .arg(result.stop.line)
+                .arg(QString::fromStdString(result.stop.text));
+        case batch::Outcome::ReadFailed:
+            return tr("Не удалось прочитать точки: %1. Файл не записан.")
+                .arg(SystemError(result.systemError));
+        case batch::Outcome::WriteFailed:
+            return tr("Не удалось записать %1: %2").arg(target_, SystemError(result.systemError));
+        case batch::Outcome::Cancelled:
+            break;
+    }
+    return tr("Пересчёт отменён. Файл не записан.");
+}
+
+}  // namespace batch_window

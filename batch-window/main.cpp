@@ -1,0 +1,41 @@
+// coordconv-batch: a window that converts whole files of points.
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+#include <string_view>
+
+#include "batch-window/batch_window.h"
+
+namespace {
+
+constexpr const char* kHelp =
+    "Использование: coordconv-batch [ФАЙЛ]\n"
+    "\n"
+    "Окно пакетного пересчёта координат: файлы точек (или точки из буфера обмена) между\n"
+    "WGS-84, ПЗ-90, ПЗ-90.11, ГСК-2011, СК-95 и СК-42 — геоцентрические X, Y, Z, геодезические\n"
+    "B, L, H и плоские x, y Гаусса–Крюгера — с параметрами ГОСТ 32453-2017 или окна пересчёта.\n"
+    "ФАЙЛ открывается сразу. Результаты записываются так же, как их пишет coordconv-cli\n"
+    "(man coordconv-cli).\n"
+    "\n"
+    "  -h, --help     этот текст\n"
+    "  --version      версия\n";
+
+}  // namespace
+
+// "--help" and "--version" answer on the terminal with no display needed.
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") return std::fputs(kHelp, stdout) < 0;
+        if (argument == "--version") return std::puts("coordconv-batch " COORDCONV_VERSION) < 0;
+    }
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("coordconv");
+    QApplication::setApplicationName("coordconv-batch");
+    QApplication::setApplicationVersion(COORDCONV_VERSION);
+    batch_window::BatchWindow window;
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) window.OpenFile(arguments.at(1));
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,247 @@
+// coordconv-batch's window on the offscreen platform: the choices and the live preview, files
+// converted to the bytes coordconv-cli writes, runs that leave no file, paste and copy, the
+// choices remembered.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "batch-window/batch_window.h"
+#include "batch/stream.h"
+
+using batch_window::BatchWindow;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The window's choices, as the lists and fields hold them.
+struct Choices {
+    int source, target, parameters, angles;
+    QString columns;
+    int skip = 0;
+    bool keepGoing = false;
+
+    void Apply(BatchWindow& window) const {
+        window.findChild<QComboBox*>("source")->setCurrentIndex(source);
+        window.findChild<QComboBox*>("target")->setCurrentIndex(target);
+        window.findChild<QComboBox*>("parameters")->setCurrentIndex(parameters);
+        window.findChild<QComboBox*>("angles")->setCurrentIndex(angles);
+        window.findChild<QLineEdit*>("columns")->setText(columns);
+        window.findChild<QSpinBox*>("skip")->setValue(skip);
+        window.findChild<QCheckBox*>("keepGoing")->setChecked(keepGoing);
+    }
+};
+
+// Systems by their place in the lists (the catalogue's order).
+constexpr int kWgs84Blh = 1, kWgs84Xyz = 0, kSk42Xyh = 6, kPz9011Blh = 8;
+
+// A run of coordconv-cli: its standard output and exit status.
+std::pair<QByteArray, int> RunCli(const QStringList& arguments, const QString& input) {
+    QProcess cli;
+    cli.setStandardInputFile(input);
+    cli.start(COORDCONV_CLI, arguments);
+    cli.waitForFinished(60000);
+    return {cli.readAllStandardOutput(), cli.exitCode()};
+}
+
+// Converts the window's input into target and waits for the end; returns the outcome.
+int ConvertAndWait(BatchWindow& window, const QString& target) {
+    QSignalSpy finished(&window, &BatchWindow::conversionFinished);
+    window.ConvertTo(target);
+    if (!finished.wait(60000)) return -1;
+    return finished.at(0).at(0).toInt();
+}
+
+QStringList PreviewRow(BatchWindow& window, int row) {
+    auto* preview = window.findChild<QTableWidget*>("preview");
+    QStringList cells;
+    for (int column = 0; column < preview->columnCount(); ++column)
+        cells.append(preview->item(row, column) ? preview->item(row, column)->text() : QString());
+    return cells;
+}
+
+}  // namespace
+
+class BatchWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // settings of their own, cleared below
+        QApplication::setOrganizationName("coordconv-test");
+        QApplication::setApplicationName("coordconv-batch-test");
+        QSettings().clear();
+        QVERIFY(directory_.isValid());
+    }
+
+    // The result columns follow every choice at once; a pair the window's parameters do not
+    // know empties the preview and cannot be converted.
+    void previewFollowsTheChoices() {
+        BatchWindow window;
+        const QString file = directory_.filePath("points.txt");
+        Write(file, "B L H\n554500 373700 100\n55.3x 1 2\n# a comment\n");
+        QVERIFY(window.OpenFile(file));
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, "", 1}.Apply(window);
+        QCOMPARE(PreviewRow(window, 0), QStringList({"B L H", "", "", ""}));
+        QCOMPARE(PreviewRow(window, 1), QStringList({"554500 373700 100", "2849972.61724",
+                                                     "2196095.35833", "5248909.51103"}));
+        QCOMPARE(PreviewRow(window, 2).at(1), "field 1 \"55.3x\" is not a number");
+        QCOMPARE(PreviewRow(window, 3).at(1), "");
+
+        window.findChild<QComboBox*>("target")->setCurrentIndex(kSk42Xyh);
+        QCOMPARE(PreviewRow(window, 1).at(4), "7");  // the zone column
+        window.findChild<QComboBox*>("angles")->setCurrentIndex(2);
+        window.findChild<QComboBox*>("parameters")->setCurrentIndex(0);
+        QCOMPARE(PreviewRow(window, 2).at(1).left(9), "field 1 \"");
+        QVERIFY(window.findChild<QLabel*>("route")->text().contains("GOST 32453-2017"));
+
+        window.findChild<QComboBox*>("target")->setCurrentIndex(kPz9011Blh);
+        window.findChild<QComboBox*>("parameters")->setCurrentIndex(1);
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 0);
+        QVERIFY(!window.Choices());
+    }
+
+    // The saved file holds exactly what coordconv-cli writes with the same choices.
+    void savedFileIsWhatTheCommandLineWrites_data() {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("parameters");
+        QTest::addColumn<int>("angles");
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<bool>("keepGoing");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("window, packed") << kWgs84Blh << kSk42Xyh << 1 << 0 << "" << false
+                                        << QStringList{"--parameters", "window"};
+        QTest::newRow("gost, dms, columns, keep going")
+            << kWgs84Blh << kPz9011Blh << 0 << 2 << "2,3,4" << true
+            << QStringList{"--angles", "dms", "--columns", "2,3,4", "-k"};
+    }
+    void savedFileIsWhatTheCommandLineWrites() {
+        QFETCH(int, source);
+        QFETCH(int, target);
+        QFETCH(int, parameters);
+        QFETCH(int, angles);
+        QFETCH(QString, columns);
+        QFETCH(bool, keepGoing);
+        QFETCH(QStringList, arguments);
+        QByteArray points = "# survey 2026\r\n";
+        for (int i = 0; i < 40000; ++i) {  // several blocks of lines
+            const QByteArray b = QByteArray::number(550000 + (i % 50) * 100 + i % 60);
+            points += columns.isEmpty()
+                          ? b + " 373700 " + QByteArray::number(i % 300) + "\n"
+                          : "P" + QByteArray::number(i) + " 55:" + QByteArray::number(i % 60) +
+                                ":00 37:37:00 150\n";
+        }
+        if (keepGoing) points += "P0 55:61:00 37:37:00 150\n";
+        const QString input = directory_.filePath("survey.txt");
+        const QString output = directory_.filePath("survey-converted.txt");
+        Write(input, points);
+
+        BatchWindow window;
+        QVERIFY(window.OpenFile(input));
+        Choices{source, target, parameters, angles, columns, 0, keepGoing}.Apply(window);
+        QCOMPARE(ConvertAndWait(window, output), int(batch::Outcome::Done));
+        const auto [expected, status] =
+            RunCli(arguments + QStringList{batch::Info(batch::SystemId(source)).shortName.data(),
+                                           batch::Info(batch::SystemId(target)).shortName.data()},
+                   input);
+        QCOMPARE(status, keepGoing ? 65 : 0);
+        QVERIFY(ReadAll(output) == expected);
+        QCOMPARE(window.findChild<QListWidget*>("badLines")->count(), keepGoing ? 1 : 0);
+    }
+
+    // A failing line or a cancelled run leaves the target as it was and no file beside it;
+    // the bad line is listed, and clicking it shows the line.
+    void failedOrCancelledRunLeavesNoFile() {
+        const QString input = directory_.filePath("long.txt");
+        QByteArray points;
+        for (int i = 0; i < 400000; ++i)
+            points += "554500 373700 100\n";
+        points += "554500 x 100\n";
+        Write(input, points);
+        const QString output = directory_.filePath("kept.txt");
+        Write(output, "old contents\n");
+
+        BatchWindow window;
+        QVERIFY(window.OpenFile(input));
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, ""}.Apply(window);
+        QCOMPARE(ConvertAndWait(window, output), int(batch::Outcome::BadLine));
+        auto* badLines = window.findChild<QListWidget*>("badLines");
+        QCOMPARE(badLines->count(), 1);
+        QCOMPARE(badLines->item(0)->text(), "строка 400001: field 2 \"x\" is not a number");
+        badLines->itemClicked(badLines->item(0));
+        QCOMPARE(window.findChild<QLabel*>("badLineText")->text(), "Строка 400001: 554500 x 100");
+
+        QSignalSpy finished(&window, &BatchWindow::conversionFinished);
+        window.ConvertTo(output);
+        window.Cancel();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toInt(), int(batch::Outcome::Cancelled));
+
+        QCOMPARE(ReadAll(output), "old contents\n");
+        QCOMPARE(QDir(directory_.path()).entryList({"*partial*"}), QStringList());
+    }
+
+    // Cells pasted from a spreadsheet become the input; the results go back as cells.
+    void pasteAndCopy() {
+        BatchWindow window;
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, ""}.Apply(window);
+        QApplication::clipboard()->setText("554500\t373700\t100\n\n544500\t373700\t100\n");
+        window.PastePoints();
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 3);
+        window.CopyResults();
+        QCOMPARE(QApplication::clipboard()->text(),
+                 "2849972.61724\t2196095.35833\t5248909.51103\n\n"
+                 "2922429.24809\t2251928.05993\t5185452.6771\n");
+
+        const QString output = directory_.filePath("pasted.txt");
+        QCOMPARE(ConvertAndWait(window, output), int(batch::Outcome::Done));
+        QCOMPARE(ReadAll(output),
+                 "2849972.61724 2196095.35833 5248909.51103\n\n"
+                 "2922429.24809 2251928.05993 5185452.6771\n");
+    }
+
+    // The next window opens with the last choices.
+    void choicesAreRemembered() {
+        const Choices chosen{kPz9011Blh, kSk42Xyh, 0, 1, "2,3,4", 3, true};
+        {
+            BatchWindow window;
+            chosen.Apply(window);
+        }
+        BatchWindow window;
+        QCOMPARE(window.findChild<QComboBox*>("source")->currentIndex(), chosen.source);
+        QCOMPARE(window.findChild<QComboBox*>("target")->currentIndex(), chosen.target);
+        QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), chosen.angles);
+        QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), chosen.columns);
+        QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), chosen.skip);
+        QVERIFY(window.findChild<QCheckBox*>("keepGoing")->isChecked());
+    }
+
+  private:
+    QTemporaryDir directory_;
+};
+
+QTEST_MAIN(BatchWindowTest)
+#include "batch_window_test.moc"
