@@ -20,12 +20,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recompute coordinates between the Russian
 # file's description per line here.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "coordconv recomputes the coordinates of points between the geodetic datums\n"
-    "WGS-84, PZ-90 and SK-42 (Krasovsky ellipsoid), and in coordconv-cli also\n"
+    "WGS-84, PZ-90 and SK-42 (Krasovsky ellipsoid), and for files of points also\n"
     "PZ-90.11, GSK-2011 and SK-95 with the parameters of GOST 32453-2017:\n"
     "geocentric X, Y, Z, geodetic latitude, longitude and height, and Gauss-Krüger\n"
-    "plane coordinates in six-degree zones. It comes as a desktop window, as\n"
-    "coordconv-cli for whole files of points, and as a C++ library with its\n"
-    "headers and CMake package.")
+    "plane coordinates in six-degree zones. It comes as a desktop window for one\n"
+    "point, as coordconv-batch, a window for whole files of points, as\n"
+    "coordconv-cli for the command line, and as a C++ library with its headers\n"
+    "and CMake package.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
