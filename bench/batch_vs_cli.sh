@@ -21,20 +21,7 @@ awk -v n="$lines" 'BEGIN {
 }' >"$work/points.txt"
 options="--angles degrees --columns 2,3,4 --skip 1 wgs84-blh sk42-xyh"
 
-best_time() {  # the best of several runs of a command, in seconds
-    local best=""
-    for _ in $(seq "$runs"); do
-        local start end seconds
-        start=$(date +%s%N)
-        "$@" >/dev/null
-        end=$(date +%s%N)
-        seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }')
-        if [[ -z "$best" ]] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-            best=$seconds
-        fi
-    done
-    echo "$best"
-}
+source bench/best_time.sh
 
 echo "| --jobs | coordconv-cli (M lines/s) | coordconv-batch's job (M lines/s) | batch / cli |"
 echo "|---:|---:|---:|---:|"

@@ -29,22 +29,7 @@ awk -v n="$points" -v seed=42 'BEGIN {
 }'
 "$cli" --parameters window --angles degrees sk42-blh pz90-xyz <"$work/blh.txt" >"$work/xyz.txt"
 
-# Best of several runs, in seconds.
-best_time() {
-    local best=""
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null
-        end=$(date +%s%N)
-        local seconds
-        seconds=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.4f", ns / 1e9 }')
-        if [[ -z "$best" ]] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
-            best=$seconds
-        fi
-    done
-    echo "$best"
-}
+source bench/best_time.sh
 
 compare() {  # name, coordconv command, cct command (each reading its own file)
     local name=$1 one two theirs
