@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 #include "engine/angles.h"
@@ -30,11 +31,25 @@ Sum SineSeries(const std::array<double, 6>& c, double sin2Xi, double cos2Xi, dou
 }
 
 // tan χ of the conformal latitude χ from sin φ and cos φ (Karney 2011, eqs. 7–9):
-// τ′ = τ√(1 + σ²) − σ√(1 + τ²) with σ = sinh(e atanh(e sin φ)) = (q − 1/q)/2,
-// q = exp(e atanh(e sin φ)) = ((1 + e sin φ)/(1 − e sin φ))^(e/2).
+// τ′ = τ√(1 + σ²) − σ√(1 + τ²) = (sin φ cosh u − sinh u)/cos φ, with σ = sinh u and
+// u = e atanh(e sin φ). Up to e = 0.1 (every ellipsoid of the Earth has 0.082) power series
+// replace exp and log: atanh s = s Σ s^2k/(2k + 1) to k = 7, sinh u and cosh u to u⁷ (each
+// next term below 10⁻¹⁷ of the sum); beyond, the closed form.
+constexpr double kLargestSeriesEccentricity = 0.1;
 double ConformalTangent(double sinPhi, double cosPhi, double e) {
-    const double q = std::exp(e / 2 * std::log1p(2 * e * sinPhi / (1 - e * sinPhi)));
-    return (sinPhi * (q + 1 / q) - (q - 1 / q)) / (2 * cosPhi);
+    if (e > kLargestSeriesEccentricity) {
+        const double q = std::exp(e / 2 * std::log1p(2 * e * sinPhi / (1 - e * sinPhi)));
+        return (sinPhi * (q + 1 / q) - (q - 1 / q)) / (2 * cosPhi);
+    }
+    const double s = e * sinPhi, s2 = s * s;
+    double atanhOverS = 0;  // Horner's scheme from 1/15 down to 1
+    for (const double c : {1. / 15, 1. / 13, 1. / 11, 1. / 9, 1. / 7, 1. / 5, 1. / 3, 1.})
+        atanhOverS = atanhOverS * s2 + c;
+    const double atanh = s * atanhOverS;
+    const double u = e * atanh, u2 = u * u;
+    const double sinhU = u * (1 + u2 * (1. / 6 + u2 * (1. / 120 + u2 * (1. / 5040))));
+    const double coshU = 1 + u2 * (1. / 2 + u2 * (1. / 24 + u2 * (1. / 720)));
+    return (sinPhi * coshU - sinhU) / cosPhi;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -17,6 +18,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "batch-window/batch_window.h"
 #include "batch/stream.h"
@@ -221,6 +223,21 @@ class BatchWindowTest : public QObject {
         QCOMPARE(ReadAll(output),
                  "2849972.61724 2196095.35833 5248909.51103\n\n"
                  "2922429.24809 2251928.05993 5185452.6771\n");
+    }
+
+    // A file dropped on the window opens as the menu would open it.
+    void droppedFileOpens() {
+        BatchWindow window;
+        const QString file = directory_.filePath("dropped.txt");
+        Write(file, "554500 373700 100\n");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &drop);
+        QCOMPARE(PreviewRow(window, 0).at(0), "554500 373700 100");
     }
 
     // The next window opens with the last choices.
