@@ -50,6 +50,18 @@ ConversionJob::ConversionJob(const batch::Options& options, QString input, QByte
       cancelled_(std::move(cancelled)) {}
 
 void ConversionJob::Run() {
+    const batch::StreamResult result = Convert();
+    if (result.outcome == batch::Outcome::BadLine) {
+        emit badLine(static_cast<qint64>(result.stop.line),
+                     QString::fromStdString(result.stop.text));
+    }
+    emit finished(static_cast<int>(result.outcome), Describe(result));
+}
+
+// Everything of the run but its reports: when it returns, the target holds the results, or
+// is as it was and nothing is left beside it.
+batch::StreamResult ConversionJob::Convert() {
+    batch::StreamResult failed;
     // Pasted points are read back from a file of their own, as a file would be.
     QTemporaryFile pasted;
     int input = -1;
@@ -60,30 +72,25 @@ void ConversionJob::Run() {
         input = ::open(input_.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
     }
     if (input < 0) {
-        emit finished(static_cast<int>(batch::Outcome::ReadFailed),
-                      tr("Не удалось открыть %1: %2").arg(input_, SystemError(errno)));
-        return;
+        failed.outcome = batch::Outcome::OpenFailed;
+        failed.systemError = errno;
+        return failed;
     }
     batch::OutputFile output(target_.toLocal8Bit().toStdString());
     if (output.fd() < 0) {
-        const int error = errno;
+        failed.outcome = batch::Outcome::WriteFailed;
+        failed.systemError = errno;
         ::close(input);
-        emit finished(static_cast<int>(batch::Outcome::WriteFailed),
-                      tr("Не удалось записать %1: %2").arg(target_, SystemError(error)));
-        return;
+        return failed;
     }
     Forwarder forwarder(*this, *cancelled_);
     batch::StreamResult result = batch::ConvertStream(options_, input, output.fd(), forwarder);
     ::close(input);
-    if (result.outcome == batch::Outcome::BadLine) {
-        emit badLine(static_cast<qint64>(result.stop.line),
-                     QString::fromStdString(result.stop.text));
-    }
     if (result.outcome == batch::Outcome::Done && !output.Commit()) {
         result.outcome = batch::Outcome::WriteFailed;
         result.systemError = errno;
     }
-    emit finished(static_cast<int>(result.outcome), Describe(result));
+    return result;
 }
 
 QString ConversionJob::Describe(const batch::StreamResult& result) const {
@@ -101,6 +108,8 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
             return tr("Строка %1: %2. Файл не записан.")
                 .arg(result.stop.line)
                 .arg(QString::fromStdString(result.stop.text));
+        case batch::Outcome::OpenFailed:
+            return tr("Не удалось открыть %1: %2").arg(input_, SystemError(result.systemError));
         case batch::Outcome::ReadFailed:
             return tr("Не удалось прочитать точки: %1. Файл не записан.")
                 .arg(SystemError(result.systemError));

@@ -30,7 +30,8 @@ class Observer {
     virtual bool Cancelled() { return false; }
 };
 
-enum class Outcome { Done, BadLine, ReadFailed, WriteFailed, Cancelled };
+// OpenFailed is for callers that open the input themselves; ConvertStream never returns it.
+enum class Outcome { Done, BadLine, ReadFailed, WriteFailed, Cancelled, OpenFailed };
 
 struct StreamResult {
     Outcome outcome = Outcome::Done;
