@@ -463,6 +463,7 @@ QString BatchWindow::LineText(qint64 line) const {
 }
 
 void BatchWindow::ConversionEnded(int outcome, const QString& message) {
+    thread_->wait();    // told to quit as the job ended: a moment at most
     thread_ = nullptr;  // it deletes itself
     cancelled_.reset();
     SetBusy(false);
