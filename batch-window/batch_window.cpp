@@ -220,6 +220,10 @@ void BatchWindow::BuildActions() {
     pasteAction_->setShortcut(QKeySequence::Paste);
     copyAction_ = new QAction(tr("&Копировать результаты"), this);
     copyAction_->setShortcut(QKeySequence::Copy);
+    openAction_->setObjectName("open");
+    convertAction_->setObjectName("convert");
+    pasteAction_->setObjectName("paste");
+    copyAction_->setObjectName("copy");
     auto* quit = new QAction(tr("В&ыход"), this);
     quit->setShortcut(QKeySequence::Quit);
     auto* about = new QAction(tr("&О программе"), this);

@@ -1,6 +1,7 @@
 // coordconv-batch's window on the offscreen platform: the choices and the live preview, files
 // converted to the bytes coordconv-cli writes, runs that leave no file, paste and copy, the
 // choices remembered.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -14,7 +15,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,12 +68,16 @@ std::pair<QByteArray, int> RunCli(const QStringList& arguments, const QString& i
     return {cli.readAllStandardOutput(), cli.exitCode()};
 }
 
-// Converts the window's input into target and waits for the end; returns the outcome.
-int ConvertAndWait(BatchWindow& window, const QString& target) {
+// Converts the window's input into target and waits for the end: the outcome, the message.
+std::pair<int, QString> ConvertAndWait(BatchWindow& window, const QString& target) {
     QSignalSpy finished(&window, &BatchWindow::conversionFinished);
     window.ConvertTo(target);
-    if (!finished.wait(60000)) return -1;
-    return finished.at(0).at(0).toInt();
+    if (!finished.wait(60000)) return {-1, {}};
+    return {finished.at(0).at(0).toInt(), finished.at(0).at(1).toString()};
+}
+
+QAction* Action(BatchWindow& window, const char* name) {
+    return window.findChild<QAction*>(name);
 }
 
 QStringList PreviewRow(BatchWindow& window, int row) {
@@ -91,11 +95,11 @@ class BatchWindowTest : public QObject {
 
   private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);  // settings of their own, cleared below
+        // Settings of this run's own: runs side by side must not read each other's.
+        QVERIFY(directory_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory_.path());
         QApplication::setOrganizationName("coordconv-test");
         QApplication::setApplicationName("coordconv-batch-test");
-        QSettings().clear();
-        QVERIFY(directory_.isValid());
     }
 
     // The result columns follow every choice at once; a pair the window's parameters do not
@@ -111,6 +115,15 @@ class BatchWindowTest : public QObject {
                                                      "2196095.35833", "5248909.51103"}));
         QCOMPARE(PreviewRow(window, 2).at(1), "field 1 \"55.3x\" is not a number");
         QCOMPARE(PreviewRow(window, 3).at(1), "");
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->horizontalHeaderItem(1)->text(),
+                 "X, м");
+        // The run stops at the bad line; clicking it in the list selects it in the table.
+        QCOMPARE(ConvertAndWait(window, directory_.filePath("out.txt")).first,
+                 int(batch::Outcome::BadLine));
+        auto* badLines = window.findChild<QListWidget*>("badLines");
+        badLines->itemClicked(badLines->item(0));
+        QCOMPARE(window.findChild<QLabel*>("badLineText")->text(), "Строка 3: 55.3x 1 2");
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->currentRow(), 2);
 
         window.findChild<QComboBox*>("target")->setCurrentIndex(kSk42Xyh);
         QCOMPARE(PreviewRow(window, 1).at(4), "7");  // the zone column
@@ -123,6 +136,7 @@ class BatchWindowTest : public QObject {
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(1);
         QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 0);
         QVERIFY(!window.Choices());
+        QVERIFY(!Action(window, "convert")->isEnabled());
     }
 
     // The saved file holds exactly what coordconv-cli writes with the same choices.
@@ -164,7 +178,12 @@ class BatchWindowTest : public QObject {
         BatchWindow window;
         QVERIFY(window.OpenFile(input));
         Choices{source, target, parameters, angles, columns, 0, keepGoing}.Apply(window);
-        QCOMPARE(ConvertAndWait(window, output), int(batch::Outcome::Done));
+        const auto [outcome, message] = ConvertAndWait(window, output);
+        QCOMPARE(outcome, int(batch::Outcome::Done));
+        QVERIFY2(
+            message.endsWith(keepGoing ? "строк с ошибками 1 (в файле они — строки «# error: …»)"
+                                       : "точек 40000"),
+            qPrintable(message));
         const auto [expected, status] =
             RunCli(arguments + QStringList{batch::Info(batch::SystemId(source)).shortName.data(),
                                            batch::Info(batch::SystemId(target)).shortName.data()},
@@ -189,7 +208,7 @@ class BatchWindowTest : public QObject {
         BatchWindow window;
         QVERIFY(window.OpenFile(input));
         Choices{kWgs84Blh, kWgs84Xyz, 1, 0, ""}.Apply(window);
-        QCOMPARE(ConvertAndWait(window, output), int(batch::Outcome::BadLine));
+        QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::BadLine));
         auto* badLines = window.findChild<QListWidget*>("badLines");
         QCOMPARE(badLines->count(), 1);
         QCOMPARE(badLines->item(0)->text(), "строка 400001: field 2 \"x\" is not a number");
@@ -211,15 +230,17 @@ class BatchWindowTest : public QObject {
         BatchWindow window;
         Choices{kWgs84Blh, kWgs84Xyz, 1, 0, ""}.Apply(window);
         QApplication::clipboard()->setText("554500\t373700\t100\n\n544500\t373700\t100\n");
-        window.PastePoints();
+        QVERIFY(!Action(window, "convert")->isEnabled());  // nothing to convert yet
+        Action(window, "paste")->trigger();
         QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 3);
-        window.CopyResults();
+        QVERIFY(Action(window, "convert")->isEnabled());
+        Action(window, "copy")->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
                  "2849972.61724\t2196095.35833\t5248909.51103\n\n"
                  "2922429.24809\t2251928.05993\t5185452.6771\n");
 
         const QString output = directory_.filePath("pasted.txt");
-        QCOMPARE(ConvertAndWait(window, output), int(batch::Outcome::Done));
+        QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
         QCOMPARE(ReadAll(output),
                  "2849972.61724 2196095.35833 5248909.51103\n\n"
                  "2922429.24809 2251928.05993 5185452.6771\n");
@@ -230,6 +251,11 @@ class BatchWindowTest : public QObject {
         BatchWindow window;
         const QString file = directory_.filePath("dropped.txt");
         Write(file, "554500 373700 100\n");
+        QMimeData web;
+        web.setUrls({QUrl("https://example.org/points.txt")});
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, {});
+        QApplication::sendEvent(&window, &refused);
+        QVERIFY(!refused.isAccepted());
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(file)});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});

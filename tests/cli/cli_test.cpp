@@ -140,6 +140,22 @@ TEST(CoordconvCli, OutputToAPipeInPlace) {
     std::filesystem::remove(pipe);
 }
 
+// -o through a symbolic link: the link stays a link, and its file gets the results.
+TEST(CoordconvCli, OutputThroughASymbolicLink) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("coordconv-cli-link-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "points.out") << "old\n";
+    std::filesystem::create_symlink("points.out", dir / "link.out");
+    const CliRun run =
+        RunCli("--parameters window -o " + (dir / "link.out").string() + " wgs84-blh wgs84-xyz",
+               "554500 373700 100\n");
+    EXPECT_EQ(run.status, 0) << run.messages;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.out"));
+    EXPECT_EQ(ReadFile(dir / "points.out"), "2849972.61724 2196095.35833 5248909.51103\n");
+    std::filesystem::remove_all(dir);
+}
+
 // Blocks converted in parallel are written as one converter writes them: the same bytes and the
 // same messages in the same order, whether the run goes on after bad lines or stops at the first.
 // The input mixes points, warnings, bad, blank, comment, CRLF and overlong lines over several
