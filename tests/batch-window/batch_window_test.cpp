@@ -214,6 +214,9 @@ class BatchWindowTest : public QObject {
         QCOMPARE(badLines->item(0)->text(), "строка 400001: field 2 \"x\" is not a number");
         badLines->itemClicked(badLines->item(0));
         QCOMPARE(window.findChild<QLabel*>("badLineText")->text(), "Строка 400001: 554500 x 100");
+        QVERIFY(Action(window, "convert")->isEnabled());  // once more, after the run
+        QVERIFY(window.OpenFile(input));                  // a file opened anew: a clean list
+        QCOMPARE(badLines->count(), 0);
 
         QSignalSpy finished(&window, &BatchWindow::conversionFinished);
         window.ConvertTo(output);
@@ -275,6 +278,8 @@ class BatchWindowTest : public QObject {
         }
         BatchWindow window;
         QCOMPARE(window.findChild<QComboBox*>("source")->currentIndex(), chosen.source);
+        QSettings().setValue("source", batch::SystemCount);  // beyond the list: the default
+        QCOMPARE(BatchWindow().findChild<QComboBox*>("source")->currentIndex(), kWgs84Blh);
         QCOMPARE(window.findChild<QComboBox*>("target")->currentIndex(), chosen.target);
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), chosen.angles);
         QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), chosen.columns);
