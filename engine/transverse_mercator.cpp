@@ -108,7 +108,7 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
     // /(1 + (1 − e²)τ²).
     double tau = tauPrime / e2m_;
     for (int step = 0; step < 2; ++step) {
-        const double secant = std::sqrt(1 + tau * tau);  // |τ| < 10^17 even at the poles
+        const double secant = std::sqrt(1 + tau * tau);  // |τ| < 10^20 whatever the input
         const double guess = ConformalTangent(tau / secant, 1 / secant, e_);
         tau += (tauPrime - guess) * (1 + e2m_ * tau * tau) /
                (e2m_ * std::sqrt(1 + guess * guess) * secant);
