@@ -450,9 +450,14 @@ void BatchWindow::ShowBadLine(QListWidgetItem* item) {
     badLineText_->setText(tr("Строка %1: %2").arg(line).arg(LineText(line)));
 }
 
-// The text of a line of the input, read again from the file for lines past the preview.
+// The text of a line of the input (without a '\r' end), read again from the file for lines
+// past the preview.
 QString BatchWindow::LineText(qint64 line) const {
-    if (line <= static_cast<qint64>(head_.size())) return QString::fromStdString(head_[line - 1]);
+    const auto shown = [](std::string text) {
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        return QString::fromStdString(text);
+    };
+    if (line <= static_cast<qint64>(head_.size())) return shown(head_[line - 1]);
     QFile file(inputPath_);
     QByteArray points = points_;
     QBuffer buffer(&points);
@@ -463,7 +468,7 @@ QString BatchWindow::LineText(qint64 line) const {
         }
     }
     const std::vector<std::string> lines = FirstLines(device, 1);
-    return lines.empty() ? QString() : QString::fromStdString(lines.front());
+    return lines.empty() ? QString() : shown(lines.front());
 }
 
 void BatchWindow::ConversionEnded(int outcome, const QString& message) {
