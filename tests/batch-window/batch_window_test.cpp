@@ -237,7 +237,10 @@ class BatchWindowTest : public QObject {
         Action(window, "paste")->trigger();
         QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 3);
         QVERIFY(Action(window, "convert")->isEnabled());
-        Action(window, "copy")->trigger();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QTableWidget*>("preview")->setFocus();
+        QTest::keyClick(window.windowHandle(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(),
                  "2849972.61724\t2196095.35833\t5248909.51103\n\n"
                  "2922429.24809\t2251928.05993\t5185452.6771\n");
