@@ -225,6 +225,27 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// The `count` digits of value at out, a '.' after the first `point` of them when fewer than
+// all; returns the end. Each pair of digits is stored once, in its place: building the text
+// aside and copying it would read back bytes just stored, which stalls the processor.
+char* WriteDigits(char* out, std::uint64_t value, int count, int point) {
+    char* const end = out + count + (point < count);
+    if (point < count) out[point] = '.';
+    int left = count;  // digits still to write, from the right
+    for (; left >= 2; left -= 2, value /= 100) {
+        const char* pair = kDigitPairs + 2 * (value % 100);
+        const int first = left - 2;  // where the pair's first digit goes, before the point
+        if (first + 1 == point) {    // the point falls between them
+            out[first] = pair[0];
+            out[first + 2] = pair[1];
+        } else {
+            std::memcpy(out + first + (first >= point), pair, 2);
+        }
+    }
+    if (left == 1) out[0] = static_cast<char>('0' + value);
+    return end;
+}
+
 // 10^0 to 10^19, the powers of ten that fit 64 bits.
 constexpr auto kIntegerPowersOfTen = [] {
     std::array<std::uint64_t, 20> powers{};
@@ -253,6 +274,20 @@ Wide RoundedScaled(std::uint64_t mantissa, int scale, int shift) {
     return whole;
 }
 
+// The same for magnitude = mantissa / 2^shift, in doubles where that is safe: the product
+// magnitude·10^scale (10^scale exact for scale ≤ 22) is off by at most half its ulp, so below
+// 2^52 its nearest integer is the exact one unless the product lies within an ulp of a half;
+// only then the exact way decides. (x + 2^52) − 2^52 rounds 0 ≤ x < 2^52 half to even.
+Wide RoundedProduct(double magnitude, std::uint64_t mantissa, int scale, int shift) {
+    const double product = magnitude * kPowersOfTen[scale];
+    if (product < 0x1p52) {
+        const double rounded = (product + 0x1p52) - 0x1p52;
+        if (std::fabs(std::fabs(product - rounded) - 0.5) > product * 0x1p-52)
+            return static_cast<std::uint64_t>(rounded);
+    }
+    return RoundedScaled(mantissa, scale, shift);
+}
+
 // The general format of a finite value in fixed notation, exactly as printf's %.*g
 // writes it, for magnitudes from 1e-4 up to 2^53 whose exponent after rounding keeps
 // fixed notation. Returns nullptr for everything else, which takes the general path.
@@ -274,7 +309,7 @@ char* WriteFixedGeneral(char* out, double value, int digits) {
     for (int attempt = 0;; ++attempt) {
         const int scale = digits - 1 - exponent;
         if (attempt == 3 || scale < 0 || scale > 20) return nullptr;
-        whole = RoundedScaled(mantissa, scale, shift);
+        whole = RoundedProduct(magnitude, mantissa, scale, shift);
         if (whole < lowest) {
             --exponent;
         } else if (whole >= Wide{lowest} * 10) {
@@ -285,32 +320,18 @@ char* WriteFixedGeneral(char* out, double value, int digits) {
     }
     if (exponent < -4 || exponent >= digits) return nullptr;
 
-    char text[18];
     auto rounded = static_cast<std::uint64_t>(whole);
-    for (int i = digits; i >= 2; i -= 2, rounded /= 100) {
-        const auto pair = 2 * (rounded % 100);
-        text[i - 2] = kDigitPairs[pair];
-        text[i - 1] = kDigitPairs[pair + 1];
-    }
-    if (digits % 2) text[0] = static_cast<char>('0' + rounded);
     int used = digits;  // without the trailing zeros of the fraction
-    while (used > exponent + 1 && used > 1 && text[used - 1] == '0')
-        --used;
+    for (; used > exponent + 1 && used > 1 && rounded % 10 == 0; --used)
+        rounded /= 10;
 
     if (value < 0) *out++ = '-';
-    if (exponent < 0) {
+    if (exponent >= 0) return WriteDigits(out, rounded, used, exponent + 1);
+    *out++ = '0';
+    *out++ = '.';
+    for (int i = -1; i > exponent; --i)
         *out++ = '0';
-        *out++ = '.';
-        for (int i = -1; i > exponent; --i)
-            *out++ = '0';
-        return std::copy_n(text, used, out);
-    }
-    out = std::copy_n(text, exponent + 1, out);
-    if (used > exponent + 1) {
-        *out++ = '.';
-        out = std::copy(text + exponent + 1, text + used, out);
-    }
-    return out;
+    return WriteDigits(out, rounded, used, used);
 }
 
 }  // namespace
