@@ -50,6 +50,12 @@ void OfficialRoute::Convert(std::array<double, 3>& values, int& zone) const {
             values = {geocentric.X, geocentric.Y, geocentric.Z};
             return;
         }
+        if (to_.form == Plane) {
+            engine::PlanePoint plane;
+            engine::GeocentricToZonePlane(geocentric, plane, zone, toEllipsoid_, toProjection_);
+            values = {plane.x, plane.y, plane.H};
+            return;
+        }
         engine::GeocentricToGeodeticExact(geocentric, geodetic, toEllipsoid_);
     }
     if (to_.form == Plane) {

@@ -106,19 +106,14 @@ double Norm(double x, double y) {
 
 }  // namespace
 
-void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
-                               const Ellipsoid& ellipsoid) {
+LatitudeByTrig GeocentricLatitudeExact(const GeocentricPoint& geocentric,
+                                       const Ellipsoid& ellipsoid) {
     const double a = ellipsoid.a, f = 1 / ellipsoid.invF;
     const double e2 = f * (2 - f), b = a * (1 - f), ep2b = e2 / (1 - e2) * b;
-    const double X = geocentric.X, Y = geocentric.Y, Z = geocentric.Z;
-    const double p = Norm(X, Y);
-    const double rho = DegreesPerRadian();
-    const double L = std::atan2(Y, X) * rho;
-    geodetic.L = L == -180 ? 180 : L;
+    const double Z = geocentric.Z, p = Norm(geocentric.X, geocentric.Y);
     if (p == 0 || Z == 0) {  // the axis (and the centre), or the equatorial plane
-        geodetic.B = p == 0 ? (Z < 0 ? -90 : 90) : 0;
-        geodetic.H = p == 0 ? std::fabs(Z) - b : p - a;
-        return;
+        if (p == 0) return {Z < 0 ? -1.0 : 1.0, 0, std::fabs(Z) - b};
+        return {0, 1, p - a};
     }
     // Bowring: tan B = (Z + e′²b sin³β)/(p − e²a cos³β), then tan β = (1 − f) tan B. Within
     // about 43 km of the centre the denominator can vanish: B is then ±90°.
@@ -137,8 +132,20 @@ void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint&
     }
     r = Norm(num, den);
     const double sinB = num / r, cosB = den / r;
-    geodetic.B = std::atan2(num, den) * rho;
-    geodetic.H = p * cosB + Z * sinB - a * std::sqrt(1 - e2 * sinB * sinB);
+    return {sinB, cosB, p * cosB + Z * sinB - a * std::sqrt(1 - e2 * sinB * sinB)};
+}
+
+void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
+                               const Ellipsoid& ellipsoid) {
+    const double rho = DegreesPerRadian();
+    const double L = std::atan2(geocentric.Y, geocentric.X) * rho;
+    geodetic.L = L == -180 ? 180 : L;
+    const LatitudeByTrig latitude = GeocentricLatitudeExact(geocentric, ellipsoid);
+    // On the axis and in the equatorial plane the angle is exact: ±90° or 0°.
+    geodetic.B = latitude.cosB == 0   ? (latitude.sinB < 0 ? -90 : 90)
+                 : latitude.sinB == 0 ? 0
+                                      : std::atan2(latitude.sinB, latitude.cosB) * rho;
+    geodetic.H = latitude.H;
 }
 
 }  // namespace engine

@@ -27,6 +27,14 @@ void GeocentricToGeodetic(const GeocentricPoint& geocentric, GeodeticPoint& geod
 void GeocentricToGeodeticExact(const GeocentricPoint& geocentric, GeodeticPoint& geodetic,
                                const Ellipsoid& ellipsoid);
 
+// The latitude of GeocentricToGeodeticExact by its sine and cosine (for a projection that
+// needs no angle), and the height.
+struct LatitudeByTrig {
+    double sinB, cosB, H;
+};
+LatitudeByTrig GeocentricLatitudeExact(const GeocentricPoint& geocentric,
+                                       const Ellipsoid& ellipsoid);
+
 // The angle of the vector (x, y) from the first axis towards the second, in [0, 2π]:
 // y is the component along the second axis. (0, 0) gives 0; NaN in, NaN out.
 double VectorAngle(const double& y, const double& x);

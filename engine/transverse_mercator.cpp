@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/angles.h"
+#include "engine/geocentric.h"
 #include "engine/zones.h"
 
 namespace engine {
@@ -80,9 +81,13 @@ TransverseMercator::TransverseMercator(const Ellipsoid& ellipsoid) {
 void TransverseMercator::Forward(double latitude, double longitude, double& x, double& y) const {
     const double rho = DegreesPerRadian();
     const double phi = latitude / rho, lambda = longitude / rho;
-    const double cosLambda = std::cos(lambda), sinLambda = std::sin(lambda);
+    ForwardByTrig(std::sin(phi), std::cos(phi), std::sin(lambda), std::cos(lambda), x, y);
+}
+
+void TransverseMercator::ForwardByTrig(double sinPhi, double cosPhi, double sinLambda,
+                                       double cosLambda, double& x, double& y) const {
     // The conformal sphere: ξ′ = atan(τ′/cos λ), sinh η′ = sin λ/√(τ′² + cos² λ).
-    const double tauPrime = ConformalTangent(std::sin(phi), std::cos(phi), e_);
+    const double tauPrime = ConformalTangent(sinPhi, cosPhi, e_);
     const double r2 = tauPrime * tauPrime + cosLambda * cosLambda;
     const double sinhEta = sinLambda / std::sqrt(r2), coshEta2 = 1 + sinhEta * sinhEta;
     // The rectifying plane: ζ = ζ′ + Σ α_j sin 2jζ′.
@@ -130,6 +135,33 @@ void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& 
     const double latitude = geodetic.B > 180 ? geodetic.B - 360 : geodetic.B;
     double y = 0;
     projection.Forward(latitude, longitude - AxialLongitude(zone), plane.x, y);
+    plane.y = AxialEasting(zone) + y;
+}
+
+void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane, int& zone,
+                           const Ellipsoid& ellipsoid, const TransverseMercator& projection) {
+    const double X = geocentric.X, Y = geocentric.Y;
+    const double p = std::sqrt(X * X + Y * Y);
+    // On the axis the longitude is the convention's, and beyond 10^150 m the squares fail:
+    // the general way.
+    if (!(p > 1e-150 && p < 1e150)) {
+        GeodeticPoint geodetic;
+        GeocentricToGeodeticExact(geocentric, geodetic, ellipsoid);
+        return GeodeticToZonePlane(geodetic, plane, zone, projection);
+    }
+    const LatitudeByTrig latitude = GeocentricLatitudeExact(geocentric, ellipsoid);
+    plane.H = latitude.H;
+    const double longitude = std::atan2(Y, X) * DegreesPerRadian();
+    double longitudeInZone = 0;  // λ − λ₀ comes from X and Y instead
+    zone = ChooseZone(longitude == -180 ? 180 : longitude, zone, longitudeInZone);
+    // λ − λ₀ by the difference of the angles, from cos L = X/p, sin L = Y/p and the axial
+    // meridian's sine and cosine.
+    const double axis = AxialLongitude(zone) / DegreesPerRadian();
+    const double sinAxis = std::sin(axis), cosAxis = std::cos(axis);
+    const double cosL = X / p, sinL = Y / p;
+    double y = 0;
+    projection.ForwardByTrig(latitude.sinB, latitude.cosB, sinL * cosAxis - cosL * sinAxis,
+                             cosL * cosAxis + sinL * sinAxis, plane.x, y);
     plane.y = AxialEasting(zone) + y;
 }
 

@@ -18,6 +18,9 @@ class TransverseMercator {
     // Latitude and longitude east of the central meridian in degrees (|longitude| below
     // 90°) to northing x from the equator and easting y from the central meridian, metres.
     void Forward(double latitude, double longitude, double& x, double& y) const;
+    // The same from the sines and cosines of the latitude and of the longitude.
+    void ForwardByTrig(double sinPhi, double cosPhi, double sinLambda, double cosLambda, double& x,
+                       double& y) const;
     // The inverse: latitude in [−90°, 90°] and longitude from the central meridian.
     void Reverse(double x, double y, double& latitude, double& longitude) const;
 
@@ -35,6 +38,10 @@ class TransverseMercator {
 // 180° count as southern (330° is −30°). H passes through.
 void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone,
                          const TransverseMercator& projection);
+// Geocentric coordinates straight to plane coordinates: GeocentricToGeodeticExact, then
+// GeodeticToZonePlane, without the latitude and longitude as angles in between.
+void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane, int& zone,
+                           const Ellipsoid& ellipsoid, const TransverseMercator& projection);
 // The inverse: zone 0 reads the zone from the millions of the easting. B in [−90°, 90°],
 // L in (−180°, 180°]; H passes through.
 void ZonePlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, int zone,
