@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 
 #include "engine/angles.h"
 #include "engine/geocentric.h"
@@ -138,6 +139,27 @@ void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& 
     plane.y = AxialEasting(zone) + y;
 }
 
+namespace {
+
+// The sine and cosine of a zone's axial meridian: for the sixty zones of the world from a
+// table made once (a requested zone may lie beyond them).
+std::pair<double, double> AxialMeridianTrig(int zone) {
+    constexpr int kZones = 60;
+    const auto trig = [](int n) {
+        const double axis = AxialLongitude(n) / DegreesPerRadian();
+        return std::pair{std::sin(axis), std::cos(axis)};
+    };
+    static const auto table = [&trig] {
+        std::array<std::pair<double, double>, kZones + 1> zones{};
+        for (int n = 1; n <= kZones; ++n)
+            zones[n] = trig(n);
+        return zones;
+    }();
+    return zone >= 1 && zone <= kZones ? table[zone] : trig(zone);
+}
+
+}  // namespace
+
 void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane, int& zone,
                            const Ellipsoid& ellipsoid, const TransverseMercator& projection) {
     const double X = geocentric.X, Y = geocentric.Y;
@@ -156,8 +178,7 @@ void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane,
     zone = ChooseZone(longitude == -180 ? 180 : longitude, zone, longitudeInZone);
     // λ − λ₀ by the difference of the angles, from cos L = X/p, sin L = Y/p and the axial
     // meridian's sine and cosine.
-    const double axis = AxialLongitude(zone) / DegreesPerRadian();
-    const double sinAxis = std::sin(axis), cosAxis = std::cos(axis);
+    const auto [sinAxis, cosAxis] = AxialMeridianTrig(zone);
     const double cosL = X / p, sinL = Y / p;
     double y = 0;
     projection.ForwardByTrig(latitude.sinB, latitude.cosB, sinL * cosAxis - cosL * sinAxis,
