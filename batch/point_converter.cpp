@@ -8,7 +8,8 @@ namespace batch {
 using controller::AngleForm;
 using controller::CoordinateForm;
 
-PointConverter::PointConverter(const Options& options) : options_(options) {
+PointConverter::PointConverter(const Options& options)
+    : options_(options), from_(Info(options.from).form), to_(Info(options.to).form) {
     const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
     if (options.parameters == Parameters::Window && from && to) {
         windowRoute_ = controller::ShortestRoute(*from, *to);
@@ -17,11 +18,10 @@ PointConverter::PointConverter(const Options& options) : options_(options) {
     }
 }
 
-void PointConverter::DropSmallValues(SystemId system, std::array<double, 3>& values) const {
+void PointConverter::DropSmallValues(CoordinateForm form, std::array<double, 3>& values) const {
     // 0.0001 of display form is 0.0001"; in decimal degrees the same angle is the limit,
     // not 0.0001° (11 m).
-    const bool degrees =
-        options_.angles == AngleForm::Degrees && Info(system).form == CoordinateForm::Geodetic;
+    const bool degrees = options_.angles == AngleForm::Degrees && form == CoordinateForm::Geodetic;
     for (int i = 0; i < 3; ++i) {
         if (degrees && i < 2) {
             if (std::fabs(values[i]) < controller::SmallValue / 3600) values[i] = 0;
@@ -32,7 +32,7 @@ void PointConverter::DropSmallValues(SystemId system, std::array<double, 3>& val
 }
 
 std::string PointConverter::AngleProblem(const std::array<double, 3>& values) const {
-    if (Info(options_.from).form != CoordinateForm::Geodetic) return "";
+    if (from_ != CoordinateForm::Geodetic) return "";
     for (int i = 0; i < 2; ++i) {
         const auto problem = [i](const char* what) {
             return "field " + std::to_string(i + 1) + " " + what;
@@ -53,11 +53,11 @@ std::string PointConverter::AngleProblem(const std::array<double, 3>& values) co
 }
 
 bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
-    DropSmallValues(options_.from, values);
+    DropSmallValues(from_, values);
     zone = options_.zone;
     // Between the ends the angles travel in decimal degrees, at full precision; the
     // conversions from and to the user's form are those of the window's own chain.
-    if (Info(options_.from).form == CoordinateForm::Geodetic) {
+    if (from_ == CoordinateForm::Geodetic) {
         values[0] = controller::AngleToDegrees(values[0], options_.angles);
         values[1] = controller::AngleToDegrees(values[1], options_.angles);
     }
@@ -66,7 +66,7 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
         controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values, zone,
                                  AngleForm::Degrees);
     }
-    if (Info(options_.to).form == CoordinateForm::Geodetic) {
+    if (to_ == CoordinateForm::Geodetic) {
         // In decimal degrees, as every other tool writes them: the latitude signed in
         // [−90°, 90°], the longitude in (−180°, 180°]; packed angles keep the window's turn.
         if (options_.angles == AngleForm::Degrees) {
@@ -77,7 +77,7 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
         values[0] = controller::DegreesToAngle(values[0], options_.angles);
         values[1] = controller::DegreesToAngle(values[1], options_.angles);
     }
-    DropSmallValues(options_.to, values);
+    DropSmallValues(to_, values);
     return std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]);
 }
 

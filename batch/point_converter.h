@@ -17,11 +17,11 @@ class PointConverter {
     explicit PointConverter(const Options& options);
 
     // True when the results carry the zone used (TO holds plane coordinates).
-    bool WritesZone() const { return Info(options_.to).form == controller::CoordinateForm::Plane; }
+    bool WritesZone() const { return to_ == controller::CoordinateForm::Plane; }
     // True when the first two results are packed angles (the window's display form).
     bool WritesPackedAngles() const {
         return options_.angles == controller::AngleForm::Display &&
-               Info(options_.to).form == controller::CoordinateForm::Geodetic;
+               to_ == controller::CoordinateForm::Geodetic;
     }
     // What is wrong with the latitude and longitude of a geodetic FROM ("" when nothing):
     // minutes or seconds of a packed angle of 60 or more, a latitude beyond 90° (the window's
@@ -32,10 +32,12 @@ class PointConverter {
     bool Convert(std::array<double, 3>& values, int& zone) const;
 
   private:
-    // The small-value rule of the window, for the values of a system in the user's form.
-    void DropSmallValues(SystemId system, std::array<double, 3>& values) const;
+    // The small-value rule of the window, for the values of a system of this form in the
+    // user's form.
+    void DropSmallValues(controller::CoordinateForm form, std::array<double, 3>& values) const;
 
     Options options_;
+    controller::CoordinateForm from_, to_;                   // the forms of FROM and TO
     std::vector<controller::CoordinateSystem> windowRoute_;  // with the window's parameters
     std::optional<OfficialRoute> officialRoute_;             // with GOST 32453-2017's
 };
