@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "engine/geocentric.h"
-#include "engine/helmert.h"
 
 namespace batch {
 
@@ -24,8 +23,8 @@ OfficialRoute::OfficialRoute(SystemId from, SystemId to)
       to_(Info(to)),
       fromEllipsoid_(EllipsoidOf(from_.datum)),
       toEllipsoid_(EllipsoidOf(to_.datum)),
-      fromShift_(ShiftToPz9011(from_.datum)),
-      toShift_(ShiftToPz9011(to_.datum)),
+      datumStep_(engine::ComposeShifts(ShiftToPz9011(from_.datum).value_or(engine::DatumShift{}),
+                                       ShiftToPz9011(to_.datum).value_or(engine::DatumShift{}))),
       fromProjection_(fromEllipsoid_),
       toProjection_(toEllipsoid_) {}
 
@@ -41,10 +40,8 @@ void OfficialRoute::Convert(std::array<double, 3>& values, int& zone) const {
             engine::GeodeticToGeocentric(geodetic, geocentric, fromEllipsoid_);
         }
         if (from_.datum != to_.datum) {
-            engine::GeocentricPoint hub = geocentric;
-            if (fromShift_) engine::ShiftGeocentric(geocentric, hub, *fromShift_);
-            geocentric = hub;
-            if (toShift_) engine::UnshiftGeocentric(hub, geocentric, *toShift_);
+            const engine::GeocentricPoint source = geocentric;
+            engine::ApplyAffine(source, geocentric, datumStep_);
         }
         if (to_.form == Geocentric) {
             values = {geocentric.X, geocentric.Y, geocentric.Z};

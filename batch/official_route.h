@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "batch/systems.h"
+#include "engine/helmert.h"
 #include "engine/transverse_mercator.h"
 
 namespace batch {
@@ -27,7 +28,7 @@ class OfficialRoute {
   private:
     SystemInfo from_, to_;
     engine::Ellipsoid fromEllipsoid_, toEllipsoid_;
-    std::optional<engine::DatumShift> fromShift_, toShift_;  // each datum to PZ-90.11
+    engine::AffineMap datumStep_;  // through PZ-90.11, for two different datums
     engine::TransverseMercator fromProjection_, toProjection_;
 };
 

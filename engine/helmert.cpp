@@ -28,4 +28,35 @@ void UnshiftGeocentric(const GeocentricPoint& to, GeocentricPoint& from, const D
     from.Z = k * (Z - (wx * Y - wy * X) + wz * wv);
 }
 
+AffineMap ComposeShifts(const DatumShift& into, const DatumShift& outOf) {
+    // Both steps are affine: the translation is the image of the origin, and the columns of
+    // the matrix the images of the axes less it.
+    const auto both = [&](const GeocentricPoint& p) {
+        GeocentricPoint hub, out;
+        ShiftGeocentric(p, hub, into);
+        UnshiftGeocentric(hub, out, outOf);
+        return out;
+    };
+    const GeocentricPoint origin = both({0, 0, 0});
+    AffineMap map{};
+    map.t[0] = origin.X, map.t[1] = origin.Y, map.t[2] = origin.Z;
+    // Unit vectors of 10⁶ m keep the columns' rounding below 10⁻¹⁶ of a coordinate.
+    constexpr double kUnit = 1e6;
+    for (int column = 0; column < 3; ++column) {
+        const GeocentricPoint image =
+            both({column == 0 ? kUnit : 0, column == 1 ? kUnit : 0, column == 2 ? kUnit : 0});
+        map.a[0][column] = (image.X - origin.X) / kUnit;
+        map.a[1][column] = (image.Y - origin.Y) / kUnit;
+        map.a[2][column] = (image.Z - origin.Z) / kUnit;
+    }
+    return map;
+}
+
+void ApplyAffine(const GeocentricPoint& from, GeocentricPoint& to, const AffineMap& map) {
+    const double X = from.X, Y = from.Y, Z = from.Z;
+    to.X = map.a[0][0] * X + map.a[0][1] * Y + map.a[0][2] * Z + map.t[0];
+    to.Y = map.a[1][0] * X + map.a[1][1] * Y + map.a[1][2] * Z + map.t[1];
+    to.Z = map.a[2][0] * X + map.a[2][1] * Y + map.a[2][2] * Z + map.t[2];
+}
+
 }  // namespace engine
