@@ -62,6 +62,12 @@ QStringList ResultHeaders(CoordinateForm form) {
     return {"x, м", "y, м", "H, м", "Зона"};
 }
 
+// Reads on to the end of the line.
+void SkipRestOfLine(QIODevice& device) {
+    while (!device.atEnd() && !device.readLine(1 << 16).endsWith('\n')) {
+    }
+}
+
 // Lines of text without their '\n' (a '\r' stays: the conversion sees the line end), at
 // most `count`; an overlong line is cut just past the longest a line may be.
 std::vector<std::string> FirstLines(QIODevice& device, int count) {
@@ -71,8 +77,7 @@ std::vector<std::string> FirstLines(QIODevice& device, int count) {
         if (line.endsWith('\n')) {
             line.chop(1);
         } else {
-            while (!device.atEnd() && !device.readLine(1 << 16).endsWith('\n')) {
-            }
+            SkipRestOfLine(device);
         }
         lines.emplace_back(line.constData(), line.size());
     }
@@ -463,10 +468,8 @@ QString BatchWindow::LineText(qint64 line) const {
     QBuffer buffer(&points);
     QIODevice& device = inputPath_.isEmpty() ? static_cast<QIODevice&>(buffer) : file;
     if (!device.open(QIODevice::ReadOnly)) return {};
-    for (qint64 n = 1; n < line && !device.atEnd(); ++n) {
-        while (!device.atEnd() && !device.readLine(1 << 16).endsWith('\n')) {
-        }
-    }
+    for (qint64 n = 1; n < line && !device.atEnd(); ++n)
+        SkipRestOfLine(device);
     const std::vector<std::string> lines = FirstLines(device, 1);
     return lines.empty() ? QString() : shown(lines.front());
 }

@@ -50,18 +50,6 @@ ConversionJob::ConversionJob(const batch::Options& options, QString input, QByte
       cancelled_(std::move(cancelled)) {}
 
 void ConversionJob::Run() {
-    const batch::StreamResult result = Convert();
-    if (result.outcome == batch::Outcome::BadLine) {
-        emit badLine(static_cast<qint64>(result.stop.line),
-                     QString::fromStdString(result.stop.text));
-    }
-    emit finished(static_cast<int>(result.outcome), Describe(result));
-}
-
-// Everything of the run but its reports: when it returns, the target holds the results, or
-// is as it was and nothing is left beside it.
-batch::StreamResult ConversionJob::Convert() {
-    batch::StreamResult failed;
     // Pasted points are read back from a file of their own, as a file would be.
     QTemporaryFile pasted;
     int input = -1;
@@ -71,21 +59,32 @@ batch::StreamResult ConversionJob::Convert() {
     } else {
         input = ::open(input_.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
     }
-    if (input < 0) {
-        failed.outcome = batch::Outcome::OpenFailed;
-        failed.systemError = errno;
-        return failed;
+    if (input < 0) {  // nothing written yet
+        emit finished(static_cast<int>(batch::Outcome::ReadFailed),
+                      tr("Не удалось открыть %1: %2").arg(input_, SystemError(errno)));
+        return;
     }
+    const batch::StreamResult result = Convert(input);
+    ::close(input);
+    if (result.outcome == batch::Outcome::BadLine) {
+        emit badLine(static_cast<qint64>(result.stop.line),
+                     QString::fromStdString(result.stop.text));
+    }
+    emit finished(static_cast<int>(result.outcome), Describe(result));
+}
+
+// The conversion into the target: when it returns, the target holds the results, or is as it
+// was and nothing is left beside it.
+batch::StreamResult ConversionJob::Convert(int input) {
     batch::OutputFile output(target_.toLocal8Bit().toStdString());
     if (output.fd() < 0) {
+        batch::StreamResult failed;
         failed.outcome = batch::Outcome::WriteFailed;
         failed.systemError = errno;
-        ::close(input);
         return failed;
     }
     Forwarder forwarder(*this, *cancelled_);
     batch::StreamResult result = batch::ConvertStream(options_, input, output.fd(), forwarder);
-    ::close(input);
     if (result.outcome == batch::Outcome::Done && !output.Commit()) {
         result.outcome = batch::Outcome::WriteFailed;
         result.systemError = errno;
@@ -108,8 +107,6 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
             return tr("Строка %1: %2. Файл не записан.")
                 .arg(result.stop.line)
                 .arg(QString::fromStdString(result.stop.text));
-        case batch::Outcome::OpenFailed:
-            return tr("Не удалось открыть %1: %2").arg(input_, SystemError(result.systemError));
         case batch::Outcome::ReadFailed:
             return tr("Не удалось прочитать точки: %1. Файл не записан.")
                 .arg(SystemError(result.systemError));

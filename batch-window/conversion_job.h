@@ -35,7 +35,7 @@ class ConversionJob : public QObject {
     void finished(int outcome, const QString& message);
 
   private:
-    batch::StreamResult Convert();
+    batch::StreamResult Convert(int input);
     QString Describe(const batch::StreamResult& result) const;
 
     const batch::Options options_;

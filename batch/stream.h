@@ -30,8 +30,7 @@ class Observer {
     virtual bool Cancelled() { return false; }
 };
 
-// OpenFailed is for callers that open the input themselves; ConvertStream never returns it.
-enum class Outcome { Done, BadLine, ReadFailed, WriteFailed, Cancelled, OpenFailed };
+enum class Outcome { Done, BadLine, ReadFailed, WriteFailed, Cancelled };
 
 struct StreamResult {
     Outcome outcome = Outcome::Done;

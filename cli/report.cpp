@@ -68,8 +68,7 @@ int Reporter::Finish(const batch::StreamResult& result) const {
         case batch::Outcome::ReadFailed:
             Say(where_ + "cannot read the points: " + std::strerror(result.systemError));
             return ExitIoError;
-        case batch::Outcome::Cancelled:   // the command line never cancels
-        case batch::Outcome::OpenFailed:  // nor leaves the opening of files to the stream
+        case batch::Outcome::Cancelled:  // the command line never cancels
         case batch::Outcome::Done:
             break;
     }
