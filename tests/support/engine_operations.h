@@ -23,6 +23,8 @@ inline engine::Ellipsoid EllipsoidNamed(const std::string& name) {
         {"wgs84", engine::EllipsoidWgs84},     {"wgs84-defined", engine::EllipsoidWgs84Defined},
         {"pz90", engine::EllipsoidPz90},       {"pz9011", engine::EllipsoidPz9011},
         {"gsk2011", engine::EllipsoidGsk2011}, {"krass", engine::EllipsoidKrasovsky}};
+    if (const auto slash = name.find('/'); slash != std::string::npos)  // "a/rf", any other
+        return {std::stod(name.substr(0, slash)), std::stod(name.substr(slash + 1))};
     return named.at(name);
 }
 inline engine::DatumShift ShiftNamed(const std::string& name) {
@@ -73,6 +75,14 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
         Values out = {0, 0, in.at(2)};
         if (op == "tm") projection.Forward(in.at(0), in.at(1), out[0], out[1]);
         if (op != "tm") projection.Reverse(in.at(0), in.at(1), out[0], out[1]);
+        return out;
+    }
+    if (op == "tm_there_and_back") {
+        const TransverseMercator projection(EllipsoidNamed(p[0]));
+        double x = 0, y = 0;
+        Values out = {0, 0, in.at(2)};
+        projection.Forward(in.at(0), in.at(1), x, y);
+        projection.Reverse(x, y, out[0], out[1]);
         return out;
     }
     if (op == "to_zone_plane") {
