@@ -116,24 +116,28 @@ LatitudeByTrig GeocentricLatitudeExact(const GeocentricPoint& geocentric,
         return {0, 1, p - a};
     }
     // Bowring: tan B = (Z + e′²b sin³β)/(p − e²a cos³β), then tan β = (1 − f) tan B. Within
-    // about 43 km of the centre the denominator can vanish: B is then ±90°.
-    double sinBeta = Z, cosBeta = (1 - f) * p;
-    double r = Norm(sinBeta, cosBeta);
-    sinBeta /= r, cosBeta /= r;
-    double num = Z, den = p, tanB = 0;
+    // about 43 km of the centre the denominator can vanish: B is then ±90°. (S, C) is any
+    // multiple of (sin β, cos β), r its length: the passes take
+    // tan B = (Z r³ + e′²b S³)/(p r³ − e²a C³) and divide nothing but the test.
+    double S = Z, C = (1 - f) * p, num = Z, den = p, tanB = 0;
     for (int pass = 0; pass < 10; ++pass) {
-        num = Z + ep2b * sinBeta * sinBeta * sinBeta;
-        den = std::max(p - e2 * a * cosBeta * cosBeta * cosBeta, 0.0);
+        double r2 = S * S + C * C;
+        if (!(r2 > 1e-100 && r2 < 1e100)) {  // rescaled by a power of two, exactly
+            const int scale = std::ilogb(std::max(std::fabs(S), std::fabs(C)));
+            S = std::scalbn(S, -scale), C = std::scalbn(C, -scale), r2 = S * S + C * C;
+        }
+        const double r3 = r2 * std::sqrt(r2);
+        num = Z * r3 + ep2b * S * S * S;
+        den = std::max(p * r3 - e2 * a * C * C * C, 0.0);
         const double previous = tanB;
         tanB = num / den;
         // Bowring's iteration converges cubically: once a pass moves tan B by less than 10⁻⁶
         // of itself, that pass is exact to the last bits (within 1.5·10⁻⁹ m of iterating on
         // to 10⁻¹⁶, checked for heights from −10 km to 20 000 km). Two passes, as a rule.
         if (std::fabs(tanB - previous) <= 1e-6 * std::fabs(tanB)) break;
-        r = Norm((1 - f) * num, den);
-        sinBeta = (1 - f) * num / r, cosBeta = den / r;
+        S = (1 - f) * num, C = den;
     }
-    r = Norm(num, den);
+    const double r = Norm(num, den);
     const double sinB = num / r, cosB = den / r;
     return {sinB, cosB, p * cosB + Z * sinB - a * std::sqrt(1 - e2 * sinB * sinB)};
 }
