@@ -35,23 +35,70 @@ Sum SineSeries(const std::array<double, 6>& c, double sin2Xi, double cos2Xi, dou
 
 // τ′ cos φ, the tangent of the conformal latitude χ times cos φ, from sin φ (Karney 2011,
 // eqs. 7–9): τ′ = τ√(1 + σ²) − σ√(1 + τ²) = (sin φ cosh u − sinh u)/cos φ, with σ = sinh u
-// and u = e atanh(e sin φ). Up to e = 0.1 (every ellipsoid of the Earth has 0.082) power
-// series replace exp and log: atanh s = s Σ s^2k/(2k + 1) to k = 7, sinh u and cosh u to u⁷
-// (each next term below 10⁻¹⁷ of the sum), summed by Estrin's scheme for a short chain of
-// products; beyond, the closed form.
+// and u = e atanh(e sin φ). Up to e = 0.1 (every ellipsoid of the Earth has 0.082) it is a
+// power series in t = sin φ, t Σ c_k t^2k, made once for the ellipsoid (SeriesOfNumerator)
+// and summed by Estrin's scheme; beyond, the closed form.
 constexpr double kLargestSeriesEccentricity = 0.1;
-double ConformalNumerator(double sinPhi, double e) {
+using NumeratorSeries = std::array<double, 8>;
+double ConformalNumerator(double sinPhi, double e, const NumeratorSeries& c) {
     if (e > kLargestSeriesEccentricity) {
         const double q = std::exp(e / 2 * std::log1p(2 * e * sinPhi / (1 - e * sinPhi)));
         return (sinPhi * (q + 1 / q) - (q - 1 / q)) / 2;
     }
-    const double s = e * sinPhi, s2 = s * s, s4 = s2 * s2, s8 = s4 * s4;
-    const double atanhOverS = ((1 + s2 * (1. / 3)) + s4 * (1. / 5 + s2 * (1. / 7))) +
-                              s8 * ((1. / 9 + s2 * (1. / 11)) + s4 * (1. / 13 + s2 * (1. / 15)));
-    const double u = e * s * atanhOverS, u2 = u * u, u4 = u2 * u2;
-    const double sinhU = u + u * u2 * ((1. / 6 + u2 * (1. / 120)) + u4 * (1. / 5040));
-    const double coshU = 1 + u2 * ((1. / 2 + u2 * (1. / 24)) + u4 * (1. / 720));
-    return sinPhi * coshU - sinhU;
+    const double x = sinPhi * sinPhi, x2 = x * x, x4 = x2 * x2;
+    return sinPhi * (((c[0] + x * c[1]) + x2 * (c[2] + x * c[3])) +
+                     x4 * ((c[4] + x * c[5]) + x2 * (c[6] + x * c[7])));
+}
+
+// The coefficients c_k of t^(2k+1) in t cosh u − sinh u, u = e atanh(e t) = Σ e^(2k+2)
+// t^(2k+1)/(2k + 1), by the arithmetic of power series truncated after t¹⁷: the terms left
+// out are below e¹⁸ (10⁻¹⁸ for e ≤ 0.1).
+NumeratorSeries SeriesOfNumerator(double e) {
+    constexpr int kTerms = 18;  // powers t⁰…t¹⁷
+    using Series = std::array<double, kTerms>;
+    const auto times = [](const Series& a, const Series& b) {
+        Series product{};
+        for (int i = 0; i < kTerms; ++i)
+            for (int j = 0; i + j < kTerms; ++j)
+                product[i + j] += a[i] * b[j];
+        return product;
+    };
+    Series u{};
+    double power = e * e;  // e^(2k+2)
+    for (int k = 0; 2 * k + 1 < kTerms; ++k, power *= e * e)
+        u[2 * k + 1] = power / (2 * k + 1);
+    // sinh u = Σ u^(2k+1)/(2k+1)!, cosh u = Σ u^2k/(2k)!: u is O(e²t), so to u⁹ and u⁸.
+    Series sinhU{}, coshU{}, term{};
+    term[0] = 1;
+    for (int k = 1; k <= 9; ++k) {
+        term = times(term, u);
+        for (double& value : term)
+            value /= k;
+        Series& sum = k % 2 ? sinhU : coshU;
+        for (int i = 0; i < kTerms; ++i)
+            sum[i] += term[i];
+    }
+    NumeratorSeries c{};
+    for (int k = 0; k < 8; ++k)
+        c[k] = (k == 0 ? 1 : 0) + coshU[2 * k] - sinhU[2 * k + 1];
+    return c;
+}
+
+// asinh s, given √(1 + s²): within the zones (|s| ≤ 0.1) by its series
+// s Σ (−1)^k C(2k, k)/(4^k (2k + 1)) s^2k to k = 8 (the next term below 10⁻¹⁸ of the sum),
+// summed by Estrin's scheme; beyond, log1p(|s|(1 + |s|/(1 + √(1 + s²)))), odd in s.
+double Asinh(double s, double root) {
+    const double x = s * s;
+    if (!(x <= 0.01)) {
+        const double size = std::fabs(s);
+        return std::copysign(std::log1p(size * (1 + size / (1 + root))), s);
+    }
+    const double x2 = x * x, x4 = x2 * x2;
+    const double sum =
+        ((1 - x * (1. / 6)) + x2 * (3. / 40 - x * (5. / 112))) +
+        x4 * ((35. / 1152 - x * (63. / 2816)) + x2 * (231. / 13312 - x * (143. / 10240))) +
+        x4 * x4 * (6435. / 557056);
+    return s * sum;
 }
 
 // Σ c_k sin 2kχ, k = 1…6, by Clenshaw's recurrence in 2 cos 2χ.
@@ -87,6 +134,7 @@ TransverseMercator::TransverseMercator(const Ellipsoid& ellipsoid) {
     const double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n, n6 = n5 * n;
     e_ = std::sqrt(f * (2 - f));
     e2m_ = 1 - e_ * e_;
+    numerator_ = SeriesOfNumerator(e_);
     radius_ = ellipsoid.a / (1 + n) * (1 + n2 / 4 + n4 / 64 + n6 / 256);
     // Karney (2011), eq. (35).
     alpha_ = {n / 2 - 2 * n2 / 3 + 5 * n3 / 16 + 41 * n4 / 180 - 127 * n5 / 288 + 7891 * n6 / 37800,
@@ -122,8 +170,8 @@ void TransverseMercator::ForwardByTrig(double sinPhi, double cosPhi, double sinL
                                        double cosLambda, double& x, double& y) const {
     // The conformal sphere, ξ′ = atan(τ′/cos λ) and sinh η′ = sin λ/√(τ′² + cos² λ), with
     // everything multiplied by cos φ: no division waits on τ′, and the poles need no care.
-    double numerator = ConformalNumerator(sinPhi, e_);         // N = τ′ cos φ
-    if (cosPhi < 0) numerator = -numerator, cosPhi = -cosPhi;  // τ′ keeps its sign
+    double numerator = ConformalNumerator(sinPhi, e_, numerator_);  // N = τ′ cos φ
+    if (cosPhi < 0) numerator = -numerator, cosPhi = -cosPhi;       // τ′ keeps its sign
     const double c = cosPhi * cosLambda, sc = sinLambda * cosPhi;
     const double r2 = numerator * numerator + c * c;  // (τ′² + cos² λ) cos² φ
     const double secant = std::sqrt(numerator * numerator + cosPhi * cosPhi);  // √(1 + τ′²) cos φ
@@ -137,8 +185,7 @@ void TransverseMercator::ForwardByTrig(double sinPhi, double cosPhi, double sinL
     // atan rather than atan2 (a third of the time) on the map's side of the sphere, and
     // η′ = asinh(sinh η′) by one logarithm of the cosh already at hand, odd in η′.
     const double xiPrime = c > 0 ? std::atan(numerator / c) : std::atan2(numerator, c);
-    const double size = std::fabs(sinhEta);
-    const double etaPrime = std::copysign(std::log1p(size * (1 + size / (1 + coshEta))), sinhEta);
+    const double etaPrime = Asinh(sinhEta, coshEta);
     x = radius_ * (xiPrime + sum.real);
     y = radius_ * (etaPrime + sum.imag);
 }
@@ -186,7 +233,7 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
     double tau = tauPrime / e2m_;
     for (int step = 0; step < 2; ++step) {
         const double secant = std::sqrt(1 + tau * tau);  // |τ| < 10^20 whatever the input
-        const double guess = ConformalNumerator(tau / secant, e_) * secant;
+        const double guess = ConformalNumerator(tau / secant, e_, numerator_) * secant;
         tau += (tauPrime - guess) * (1 + e2m_ * tau * tau) /
                (e2m_ * std::sqrt(1 + guess * guess) * secant);
     }

@@ -28,9 +28,10 @@ class TransverseMercator {
     double e_;       // eccentricity
     double e2m_;     // 1 − e²
     double radius_;  // A, the radius of the rectifying sphere: a/(1 + n)·(1 + n²/4 + …)
-    std::array<double, 6> alpha_;     // Krüger's α₁…α₆, conformal to rectifying
-    std::array<double, 6> beta_;      // β₁…β₆, rectifying to conformal
-    std::array<double, 6> geodetic_;  // b₁…b₆, conformal to geodetic latitude
+    std::array<double, 8> numerator_;  // τ′ cos φ = sin φ Σ c_k sin^2k φ, up to e = 0.1
+    std::array<double, 6> alpha_;      // Krüger's α₁…α₆, conformal to rectifying
+    std::array<double, 6> beta_;       // β₁…β₆, rectifying to conformal
+    std::array<double, 6> geodetic_;   // b₁…b₆, conformal to geodetic latitude
 };
 
 // Plane coordinates in six-degree zones (easting = zone·1 000 000 + 500 000 + y, scale 1)
