@@ -112,18 +112,49 @@ double RealSineSeries(const std::array<double, 6>& c, double sin2Chi, double cos
     return y1 * sin2Chi;
 }
 
-// The sine, cosine, sinh and cosh of a small angle δ (|δ| ≤ 0.01) by their Taylor series
-// to δ⁶: the next terms are below 10⁻¹⁸.
+// The sine and cosine of a small angle δ (|δ| ≤ 0.01) by their Taylor series to δ⁶: the
+// next terms are below 10⁻¹⁸.
 constexpr double kSmallAngle = 0.01;
-struct SmallAngle {
-    double sin, cos, sinh, cosh;
+struct SineCosine {
+    double sin, cos;
 };
-SmallAngle SmallAngleTrig(double d) {
+SineCosine SmallAngleTrig(double d) {
     const double d2 = d * d;
     const double odd3 = d * d2 * (1. / 6), odd5 = odd3 * d2 * (1. / 20);  // δ³/3!, δ⁵/5!
     const double even2 = d2 * 0.5, even4 = even2 * d2 * (1. / 12);        // δ²/2!, δ⁴/4!
     const double even6 = even4 * d2 * (1. / 30);                          // δ⁶/6!
-    return {d - odd3 + odd5, 1 - even2 + even4 - even6, d + odd3 + odd5, 1 + even2 + even4 + even6};
+    return {d - odd3 + odd5, 1 - even2 + even4 - even6};
+}
+
+// atan t for |t| ≤ 0.1 by its series t Σ (−1)^k t^2k/(2k + 1) to k = 8 (the next term
+// below 10⁻¹⁹ of the sum), summed by Estrin's scheme.
+constexpr double kSmallTangent = 0.1;
+double SmallAtan(double t) {
+    const double x = t * t, x2 = x * x, x4 = x2 * x2;
+    return t *
+           (((1 - x * (1. / 3)) + x2 * (1. / 5 - x * (1. / 7))) +
+            x4 * ((1. / 9 - x * (1. / 11)) + x2 * (1. / 13 - x * (1. / 15))) + x4 * x4 * (1. / 17));
+}
+
+// sinh x and cosh x: within the zones (|x| ≤ 0.16) by their Taylor series to x¹¹ and x¹⁰
+// (the next terms below 10⁻¹⁸ of the sums), summed by Estrin's scheme; beyond, from
+// e^|x| − 1, without cancellation.
+constexpr double kSmallHyperbolic = 0.16;
+struct Hyperbolic {
+    double sinh, cosh;
+};
+Hyperbolic SinhCosh(double x) {
+    const double x2 = x * x;
+    if (!(x2 <= kSmallHyperbolic * kSmallHyperbolic)) {
+        const double t = std::expm1(std::fabs(x));
+        const double sinh = t * (t + 2) / (2 * (t + 1));
+        return {std::copysign(sinh, x), sinh + 1 / (t + 1)};
+    }
+    const double x4 = x2 * x2, x8 = x4 * x4;
+    return {x * (((1 + x2 * (1. / 6)) + x4 * (1. / 120 + x2 * (1. / 5040))) +
+                 x8 * (1. / 362880 + x2 * (1. / 39916800))),
+            ((1 + x2 * 0.5) + x4 * (1. / 24 + x2 * (1. / 720))) +
+                x8 * (1. / 40320 + x2 * (1. / 3628800))};
 }
 
 }  // namespace
@@ -193,24 +224,20 @@ void TransverseMercator::ForwardByTrig(double sinPhi, double cosPhi, double sinL
 void TransverseMercator::Reverse(double x, double y, double& latitude, double& longitude) const {
     const double xi = x / radius_, eta = y / radius_;
     const double sinXi = std::sin(xi), cosXi = std::cos(xi);
-    // sinh η and cosh η from e^|η| − 1, without cancellation, odd and even in η.
-    const double t = std::expm1(std::fabs(eta));
-    const double sinhEta = std::copysign(t * (t + 2) / (2 * (t + 1)), eta);
-    const double coshEta = std::fabs(sinhEta) + 1 / (t + 1);
+    const auto [sinhEta, coshEta] = SinhCosh(eta);
     // The conformal sphere: ζ′ = ζ − δ, δ = Σ β_j sin 2jζ.
     const Sum delta = SineSeries(beta_, 2 * sinXi * cosXi, (cosXi - sinXi) * (cosXi + sinXi),
                                  2 * sinhEta * coshEta, 1 + 2 * sinhEta * sinhEta);
-    double sinXiP = 0, cosXiP = 0, sinhEtaP = 0;
-    if (std::fabs(delta.real) <= kSmallAngle && std::fabs(delta.imag) <= kSmallAngle) {
-        // Within the zones δ is below 0.002: the functions of ζ′ by the addition theorems.
-        const SmallAngle d = SmallAngleTrig(delta.real), h = SmallAngleTrig(delta.imag);
+    double sinXiP = 0, cosXiP = 0;
+    if (std::fabs(delta.real) <= kSmallAngle) {
+        // Within the zones δ is below 0.002: sin ξ′ and cos ξ′ by the addition theorems.
+        const SineCosine d = SmallAngleTrig(delta.real);
         sinXiP = sinXi * d.cos - cosXi * d.sin;
         cosXiP = cosXi * d.cos + sinXi * d.sin;
-        sinhEtaP = sinhEta * h.cosh - coshEta * h.sinh;
     } else {
         sinXiP = std::sin(xi - delta.real), cosXiP = std::cos(xi - delta.real);
-        sinhEtaP = std::sinh(eta - delta.imag);
     }
+    const double sinhEtaP = SinhCosh(eta - delta.imag).sinh;
     // tan χ = τ′ = sin ξ′/r with r = √(sinh² η′ + cos² ξ′) (Karney 2011, eq. 18); square
     // roots rather than hypot (a tenth of the time): the squares overflow only for
     // eastings beyond 10^150 m, where the latitude is 0 either way.
@@ -222,7 +249,14 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
         const double cosh2 = 1 + sinhEtaP * sinhEtaP;
         const double sin2Chi = 2 * sinXiP * r / cosh2;
         const double cos2Chi = (r - sinXiP) * (r + sinXiP) / cosh2;
-        const double chi = std::atan(sinXiP / r);  // ±90° at the poles, where r is 0
+        // χ = ξ′ − ε with tan ε = sin ξ′ sinh² η′/((r + cos ξ′)(r cos ξ′ + sin² ξ′)): within
+        // the zones ε is small, and its series replaces an arctangent.
+        const double xiP = xi - delta.real;
+        const double tanEpsilon =
+            sinXiP * sinhEtaP * sinhEtaP / ((r + cosXiP) * (r * cosXiP + sinXiP * sinXiP));
+        const double chi = std::fabs(xiP) < Pi() / 2 && std::fabs(tanEpsilon) <= kSmallTangent
+                               ? xiP - SmallAtan(tanEpsilon)
+                               : std::atan(sinXiP / r);  // ±90° at the poles, where r is 0
         latitude = (chi + RealSineSeries(geodetic_, sin2Chi, cos2Chi)) * rho;
         return;
     }
