@@ -118,15 +118,12 @@ double Asinh(double s, double root) {
     return s * sum;
 }
 
-// Σ c_k sin 2kχ, k = 1…6, by Clenshaw's recurrence in 2 cos 2χ.
+// Σ c_k sin 2kχ, k = 1…6, for real χ: SineSeries' two chains in 2 cos 4χ.
 double RealSineSeries(const std::array<double, 6>& c, double sin2Chi, double cos2Chi) {
-    const double a = 2 * cos2Chi;
-    double y1 = 0, y2 = 0;  // y_{k+1}, y_{k+2}
-    for (int k = 5; k >= 0; --k) {
-        const double y = a * y1 + (c[k] - y2);
-        y2 = y1, y1 = y;
-    }
-    return y1 * sin2Chi;
+    const double a = 4 * cos2Chi * cos2Chi - 2;  // 2 cos 4χ
+    const double y2 = c[3] + a * c[5], y1 = a * y2 + (c[1] - c[5]);
+    const double u1 = c[2] + a * c[4], u0 = a * u1 + (c[0] - c[4]);
+    return sin2Chi * ((u0 + u1) + 2 * cos2Chi * y1);  // sin 4χ = 2 sin 2χ cos 2χ
 }
 
 // The sine and cosine of a small angle δ (|δ| ≤ 0.01) by their Taylor series to δ⁶: the
@@ -184,6 +181,7 @@ TransverseMercator::TransverseMercator(const Ellipsoid& ellipsoid) {
     e2m_ = 1 - e_ * e_;
     numerator_ = SeriesOfNumerator(e_);
     radius_ = ellipsoid.a / (1 + n) * (1 + n2 / 4 + n4 / 64 + n6 / 256);
+    inverseRadius_ = 1 / radius_;
     // Karney (2011), eq. (35).
     alpha_ = {n / 2 - 2 * n2 / 3 + 5 * n3 / 16 + 41 * n4 / 180 - 127 * n5 / 288 + 7891 * n6 / 37800,
               13 * n2 / 48 - 3 * n3 / 5 + 557 * n4 / 1440 + 281 * n5 / 630 - 1983433 * n6 / 1935360,
@@ -209,8 +207,9 @@ TransverseMercator::TransverseMercator(const Ellipsoid& ellipsoid) {
 }
 
 void TransverseMercator::Forward(double latitude, double longitude, double& x, double& y) const {
-    const double rho = DegreesPerRadian();
-    const double phi = latitude / rho, lambda = longitude / rho;
+    // Products rather than quotients (a quarter of the time), within an ulp of them.
+    const double radiansPerDegree = Pi() / 180;
+    const double phi = latitude * radiansPerDegree, lambda = longitude * radiansPerDegree;
     ForwardByTrig(std::sin(phi), std::cos(phi), std::sin(lambda), std::cos(lambda), x, y);
 }
 
@@ -239,7 +238,7 @@ void TransverseMercator::ForwardByTrig(double sinPhi, double cosPhi, double sinL
 }
 
 void TransverseMercator::Reverse(double x, double y, double& latitude, double& longitude) const {
-    const double xi = x / radius_, eta = y / radius_;
+    const double xi = x * inverseRadius_, eta = y * inverseRadius_;
     const double sinXi = std::sin(xi), cosXi = std::cos(xi);
     const auto [sinhEta, coshEta] = SinhCosh(eta);
     // The conformal sphere: ζ′ = ζ − δ, δ = Σ β_j sin 2jζ.
@@ -263,9 +262,9 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
     longitude = (cosXiP > 0 ? std::atan(sinhEtaP / cosXiP) : std::atan2(sinhEtaP, cosXiP)) * rho;
     if (e_ <= kLargestSeriesEccentricity) {
         // φ = χ + Σ b_k sin 2kχ, with sin χ = sin ξ′/cosh η′ and cos χ = r/cosh η′.
-        const double cosh2 = 1 + sinhEtaP * sinhEtaP;
-        const double sin2Chi = 2 * sinXiP * r / cosh2;
-        const double cos2Chi = (r - sinXiP) * (r + sinXiP) / cosh2;
+        const double inverseCosh2 = 1 / (1 + sinhEtaP * sinhEtaP);
+        const double sin2Chi = 2 * sinXiP * r * inverseCosh2;
+        const double cos2Chi = (r - sinXiP) * (r + sinXiP) * inverseCosh2;
         // χ = ξ′ − ε with tan ε = sin ξ′ sinh² η′/((r + cos ξ′)(r cos ξ′ + sin² ξ′)): within
         // the zones ε is small, and its series replaces an arctangent.
         const double xiP = xi - delta.real;

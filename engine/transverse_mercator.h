@@ -25,9 +25,10 @@ class TransverseMercator {
     void Reverse(double x, double y, double& latitude, double& longitude) const;
 
   private:
-    double e_;       // eccentricity
-    double e2m_;     // 1 − e²
-    double radius_;  // A, the radius of the rectifying sphere: a/(1 + n)·(1 + n²/4 + …)
+    double e_;              // eccentricity
+    double e2m_;            // 1 − e²
+    double radius_;         // A, the radius of the rectifying sphere: a/(1 + n)·(1 + n²/4 + …)
+    double inverseRadius_;  // 1/A: ξ + iη = (x + iy)/A by a product, within an ulp
     std::array<double, 8> numerator_;  // τ′ cos φ = sin φ Σ c_k sin^2k φ, up to e = 0.1
     std::array<double, 6> alpha_;      // Krüger's α₁…α₆, conformal to rectifying
     std::array<double, 6> beta_;       // β₁…β₆, rectifying to conformal
