@@ -119,14 +119,13 @@ LatitudeByTrig GeocentricLatitudeExact(const GeocentricPoint& geocentric,
     // Bowring: tan B = (Z + e′²b sin³β)/(p − e²a cos³β), then tan β = (1 − f) tan B. Within
     // about 43 km of the centre the denominator can vanish: B is then ±90°. (S, C) is any
     // multiple of (sin β, cos β), r its length: the passes take
-    // tan B = (Z r³ + e′²b S³)/(p r³ − e²a C³) and divide nothing but the test. The first
-    // is of length 1, so that Z r³ keeps the scale of Z (at the centre a tiny Z times a
-    // tiny r³ would vanish).
-    const double r0 = Norm(Z, (1 - f) * p);
-    double S = Z / r0, C = (1 - f) * p / r0, num = Z, den = p, tanB = 0;
+    // tan B = (Z r³ + e′²b S³)/(p r³ − e²a C³) and divide nothing but the test.
+    double S = Z, C = (1 - f) * p, num = Z, den = p, tanB = 0;
     for (int pass = 0; pass < 10; ++pass) {
         double r2 = S * S + C * C;
-        if (!(r2 > 1e-100 && r2 < 1e100)) {  // rescaled by a power of two, exactly
+        // Rescaled by a power of two, exactly, where r³ would overflow, or where it is below
+        // 1 and a tiny Z times it could vanish (at the centre).
+        if (!(r2 >= 1 && r2 < 1e100)) {
             const double largest = std::max(std::fabs(S), std::fabs(C));
             const int scale = largest > 0 && largest <= DBL_MAX ? std::ilogb(largest) : 0;
             S = std::scalbn(S, -scale), C = std::scalbn(C, -scale), r2 = S * S + C * C;
