@@ -1,8 +1,6 @@
 #include "engine/transverse_mercator.h"
 
-#include <algorithm>
 #include <cmath>
-#include <initializer_list>
 #include <limits>
 #include <utility>
 
@@ -102,11 +100,12 @@ NumeratorSeries SeriesOfNumerator(double e) {
 }
 
 // asinh s, given √(1 + s²): within the zones (|s| ≤ 0.1) by its series
-// s Σ (−1)^k C(2k, k)/(4^k (2k + 1)) s^2k to k = 8 (the next term below 10⁻¹⁸ of the sum),
+// s Σ (−1)^k C(2k, k)/(4^k (2k + 1)) s^2k to k = 8 (the next term below 10⁻¹⁹ of the sum),
 // summed by Estrin's scheme; beyond, log1p(|s|(1 + |s|/(1 + √(1 + s²)))), odd in s.
+constexpr double kSmallSinh = 0.1;
 double Asinh(double s, double root) {
     const double x = s * s;
-    if (!(x <= 0.01)) {
+    if (!(x <= kSmallSinh * kSmallSinh)) {
         const double size = std::fabs(s);
         return std::copysign(std::log1p(size * (1 + size / (1 + root))), s);
     }
@@ -127,7 +126,7 @@ double RealSineSeries(const std::array<double, 6>& c, double sin2Chi, double cos
 }
 
 // The sine and cosine of a small angle δ (|δ| ≤ 0.01) by their Taylor series to δ⁶: the
-// next terms are below 10⁻¹⁸.
+// next terms are below 2·10⁻¹⁸.
 constexpr double kSmallAngle = 0.01;
 struct SineCosine {
     double sin, cos;
