@@ -1,5 +1,6 @@
 #include "engine/transverse_mercator.h"
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -150,19 +151,15 @@ double SmallAtan(double t) {
 }
 
 // sinh x and cosh x: within the zones (|x| ≤ 0.16) by their Taylor series to x¹¹ and x¹⁰
-// (the next terms below 10⁻¹⁸ of the sums), summed by Estrin's scheme; beyond, from
-// e^|x| − 1, without cancellation.
+// (the next terms below 10⁻¹⁸ of the sums), summed by Estrin's scheme; beyond, by the
+// library (infinite, not NaN, where they overflow).
 constexpr double kSmallHyperbolic = 0.16;
 struct Hyperbolic {
     double sinh, cosh;
 };
 Hyperbolic SinhCosh(double x) {
     const double x2 = x * x;
-    if (!(x2 <= kSmallHyperbolic * kSmallHyperbolic)) {
-        const double t = std::expm1(std::fabs(x));
-        const double sinh = t * (t + 2) / (2 * (t + 1));
-        return {std::copysign(sinh, x), sinh + 1 / (t + 1)};
-    }
+    if (!(x2 <= kSmallHyperbolic * kSmallHyperbolic)) return {std::sinh(x), std::cosh(x)};
     const double x4 = x2 * x2, x8 = x4 * x4;
     return {x * (((1 + x2 * (1. / 6)) + x4 * (1. / 120 + x2 * (1. / 5040))) +
                  x8 * (1. / 362880 + x2 * (1. / 39916800))),
@@ -260,8 +257,9 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
     const double r = std::sqrt(sinhEtaP * sinhEtaP + cosXiP * cosXiP);
     const double rho = DegreesPerRadian();
     longitude = (cosXiP > 0 ? std::atan(sinhEtaP / cosXiP) : std::atan2(sinhEtaP, cosXiP)) * rho;
-    if (e_ <= kLargestSeriesEccentricity) {
-        // φ = χ + Σ b_k sin 2kχ, with sin χ = sin ξ′/cosh η′ and cos χ = r/cosh η′.
+    if (e_ <= kLargestSeriesEccentricity && r <= DBL_MAX) {
+        // φ = χ + Σ b_k sin 2kχ, with sin χ = sin ξ′/cosh η′ and cos χ = r/cosh η′ (η′
+        // infinite, far beyond any zone, takes Newton's way to its latitude 0).
         const double inverseCosh2 = 1 / (1 + sinhEtaP * sinhEtaP);
         const double sin2Chi = 2 * sinXiP * r * inverseCosh2;
         const double cos2Chi = (r - sinXiP) * (r + sinXiP) * inverseCosh2;
