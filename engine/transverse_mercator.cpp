@@ -241,6 +241,7 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
     // The conformal sphere: ζ′ = ζ − δ, δ = Σ β_j sin 2jζ.
     const Sum delta = SineSeries(beta_, 2 * sinXi * cosXi, (cosXi - sinXi) * (cosXi + sinXi),
                                  2 * sinhEta * coshEta, 1 + 2 * sinhEta * sinhEta);
+    const double xiP = xi - delta.real;
     double sinXiP = 0, cosXiP = 0;
     if (std::fabs(delta.real) <= kSmallAngle) {
         // Within the zones δ is below 0.002: sin ξ′ and cos ξ′ by the addition theorems.
@@ -248,7 +249,7 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
         sinXiP = sinXi * d.cos - cosXi * d.sin;
         cosXiP = cosXi * d.cos + sinXi * d.sin;
     } else {
-        sinXiP = std::sin(xi - delta.real), cosXiP = std::cos(xi - delta.real);
+        sinXiP = std::sin(xiP), cosXiP = std::cos(xiP);
     }
     const double sinhEtaP = SinhCosh(eta - delta.imag).sinh;
     // tan χ = τ′ = sin ξ′/r with r = √(sinh² η′ + cos² ξ′) (Karney 2011, eq. 18); square
@@ -265,7 +266,6 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
         const double cos2Chi = (r - sinXiP) * (r + sinXiP) * inverseCosh2;
         // χ = ξ′ − ε with tan ε = sin ξ′ sinh² η′/((r + cos ξ′)(r cos ξ′ + sin² ξ′)): within
         // the zones ε is small, and its series replaces an arctangent.
-        const double xiP = xi - delta.real;
         const double tanEpsilon =
             sinXiP * sinhEtaP * sinhEtaP / ((r + cosXiP) * (r * cosXiP + sinXiP * sinXiP));
         const double chi = std::fabs(xiP) < Pi() / 2 && std::fabs(tanEpsilon) <= kSmallTangent
