@@ -1,6 +1,5 @@
 #include "batch/dms.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,8 +10,18 @@ namespace batch {
 
 namespace {
 
-// A hemisphere letter at the front of text, taken off it: +1 north or east, −1 south or
-// west, 0 for none; `latitude` says which letters belong.
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// An ASCII letter: a hemisphere letter stands beside a number or a mark, never inside a word
+// ("nan" is no north).
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A hemisphere letter at the front (or back) of text, taken off it: +1 north or east, −1
+// south or west, 0 for none; `latitude` says which letters belong.
 int TakeHemisphere(std::string_view& text, bool front, bool latitude) {
     struct Letter {
         std::string_view spelling;
@@ -24,33 +33,34 @@ int TakeHemisphere(std::string_view& text, bool front, bool latitude) {
                                    {"В", false, 1},  {"З", false, -1}, {"n", true, 1},
                                    {"s", true, -1},  {"e", false, 1},  {"w", false, -1}};
     for (const auto& letter : kLetters) {
-        const bool here =
-            front ? text.substr(0, letter.spelling.size()) == letter.spelling
-                  : text.size() >= letter.spelling.size() &&
-                        text.substr(text.size() - letter.spelling.size()) == letter.spelling;
+        const std::size_t size = letter.spelling.size();
+        if (text.size() <= size) continue;  // a letter alone is no angle
+        const bool here = front ? text.substr(0, size) == letter.spelling && !IsLetter(text[size])
+                                : text.substr(text.size() - size) == letter.spelling &&
+                                      !IsLetter(text[text.size() - size - 1]);
         if (!here) continue;
         if (letter.latitude != latitude) return 2;  // a letter of the other kind
-        text = front ? text.substr(letter.spelling.size())
-                     : text.substr(0, text.size() - letter.spelling.size());
+        text = front ? text.substr(size) : text.substr(0, text.size() - size);
         return letter.sign;
     }
     return 0;
 }
 
-// Takes a leading decimal number off text, and then one of the marks that may follow it.
-bool TakeNumber(std::string_view& text, double& value,
-                std::initializer_list<std::string_view> marks) {
-    const controller::LeadingReal read = controller::ReadLeadingReal(text);
-    if (read.length == 0 || text.front() == ' ' || text[0] == '+' || text[0] == '-') return false;
-    value = read.value;
-    text.remove_prefix(read.length);
-    for (std::string_view mark : marks) {
-        if (text.substr(0, mark.size()) == mark) {
-            text.remove_prefix(mark.size());
+// One part of an angle at the front of text: decimal digits with at most one point, no sign
+// and no exponent. Its length, 0 when text does not begin with one.
+std::size_t PartLength(std::string_view text) {
+    std::size_t length = 0, digits = 0;
+    bool point = false;
+    for (; length < text.size(); ++length) {
+        if (IsDigit(text[length])) {
+            ++digits;
+        } else if (text[length] == '.' && !point) {
+            point = true;
+        } else {
             break;
         }
     }
-    return std::isfinite(value);
+    return digits > 0 ? length : 0;
 }
 
 }  // namespace
@@ -71,24 +81,50 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
         why = "has more than one sign or hemisphere";
         return false;
     }
-    double d = 0, m = 0, s = 0;
-    if (!TakeNumber(text, d, {":", "°", "d"})) {
+    // Degrees, minutes, seconds, each with the marks that may follow it ("" for none).
+    static constexpr std::string_view kMarks[3][3] = {
+        {":", "°", "d"}, {":", "'", "′"}, {"\"", "″", ""}};
+    double parts[3] = {};
+    int count = 0;
+    bool fraction = false;  // the part before had one
+    while (!text.empty()) {
+        const std::size_t length = PartLength(text);
+        if (count == 3 || length == 0) {
+            why = text[0] == ':' || text[0] == '\'' ? "is not an angle: a part is empty"
+                  : text[0] == '-' || text[0] == '+'
+                      ? "is not an angle: only the whole angle may have a sign"
+                      : "is not an angle";
+            return false;
+        }
+        if (fraction) {
+            why = "is not an angle: only the last part may have a fraction";
+            return false;
+        }
+        const std::string_view part = text.substr(0, length);
+        fraction = part.find('.') != std::string_view::npos;
+        parts[count] = controller::ReadLeadingReal(part).value;
+        if (!std::isfinite(parts[count])) {  // hundreds of digits
+            why = "is out of range";
+            return false;
+        }
+        text.remove_prefix(length);
+        for (std::string_view mark : kMarks[count]) {
+            if (text.substr(0, mark.size()) == mark) {
+                text.remove_prefix(mark.size());
+                if (mark == ":" && text.empty()) {  // "55:": the minutes are missing
+                    why = "is not an angle: a part is empty";
+                    return false;
+                }
+                break;
+            }
+        }
+        ++count;
+    }
+    if (count == 0) {
         why = "is not an angle";
         return false;
     }
-    const bool wantsMinutes = !text.empty();
-    if (wantsMinutes && !TakeNumber(text, m, {":", "'", "′"})) {
-        why = "is not an angle";
-        return false;
-    }
-    if (!text.empty() && !TakeNumber(text, s, {"\"", "″"})) {
-        why = "is not an angle";
-        return false;
-    }
-    if (!text.empty()) {
-        why = "is not an angle";
-        return false;
-    }
+    const double d = parts[0], m = parts[1], s = parts[2];
     if (m >= 60 || s >= 60) {
         why = m >= 60 ? "has 60 minutes or more" : "has 60 seconds or more";
         return false;
