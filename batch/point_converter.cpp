@@ -13,6 +13,11 @@ PointConverter::PointConverter(const Options& options)
     const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
     if (options.parameters == Parameters::Window && from && to) {
         windowRoute_ = controller::ShortestRoute(*from, *to);
+        // Into another zone the window goes as the surveyor does with it: to geodetic
+        // coordinates, moved over, projected into the zone asked for.
+        if (from_ == CoordinateForm::Plane && to_ == CoordinateForm::Plane && options.zone != 0) {
+            windowRoute_ = {*from, controller::CoordinateSystem::Sk42Blh, *to};
+        }
     } else {
         officialRoute_.emplace(options.from, options.to);
     }
@@ -53,7 +58,9 @@ std::string PointConverter::AngleProblem(const std::array<double, 3>& values) co
 }
 
 bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
-    DropSmallValues(from_, values);
+    // The window reads a value below 0.0001 as 0. Only a pair it offers (one step) promises
+    // the window's texts; every other route reads the values as written (2e-8° is 2 mm).
+    if (windowRoute_.size() == 2) DropSmallValues(from_, values);
     zone = options_.zone;
     // Between the ends the angles travel in decimal degrees, at full precision; the
     // conversions from and to the user's form are those of the window's own chain.
@@ -63,8 +70,14 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
     }
     if (officialRoute_) officialRoute_->Convert(values, zone);
     for (std::size_t i = 1; i < windowRoute_.size(); ++i) {
-        controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values, zone,
-                                 AngleForm::Degrees);
+        int eastingsOwn = 0;  // plane to plane: the easting is read in the zone it names
+        const bool replane = i == 1 && from_ == CoordinateForm::Plane && to_ == from_;
+        controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values,
+                                 replane ? eastingsOwn : zone, AngleForm::Degrees);
+    }
+    if (windowRoute_.size() == 1 && to_ == CoordinateForm::Plane) {
+        // Unchanged, in the zone its easting names (an absurd easting names none).
+        zone = std::fabs(values[1]) < 1e15 ? static_cast<int>(values[1] / 1e6) : 0;
     }
     if (to_ == CoordinateForm::Geodetic) {
         // In decimal degrees, as every other tool writes them: the latitude signed in

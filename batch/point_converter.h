@@ -1,5 +1,6 @@
 // The conversion of one point from FROM to TO, with the window's rules for small values
-// at both ends: along the window's chains, or along the official route of GOST 32453-2017.
+// (of the results, and of the values read for a pair the window offers): along the window's
+// chains, or along the official route of GOST 32453-2017.
 #pragma once
 
 #include <array>
