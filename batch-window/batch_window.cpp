@@ -146,7 +146,7 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
 
     BuildActions();
     RestoreSettings();
-    for (QComboBox* box : {source_, target_, parameters_, angles_})
+    for (QComboBox* box : {source_, target_, parameters_, angles_, separator_})
         connect(box, &QComboBox::currentIndexChanged, this, &BatchWindow::UpdatePreview);
     for (QSpinBox* box : {zone_, skip_})
         connect(box, &QSpinBox::valueChanged, this, &BatchWindow::UpdatePreview);
@@ -184,6 +184,14 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     columns_->setPlaceholderText(tr("вся строка — три числа; или номера полей: 2,3,4"));
     columns_->setValidator(new QRegularExpressionValidator(
         QRegularExpression(R"(\d{0,5}(,\d{0,5}(,\d{0,5})?)?)"), columns_));
+    // As the command line's --separator: "авто" splits a line with columns at its semicolons,
+    // else at its tabs (cells pasted from a spreadsheet), else at blanks and commas.
+    separator_ = new QComboBox;
+    separator_->addItem(tr("авто"), int(batch::Separator::Auto));
+    separator_->addItem(tr("точка с запятой"), int(batch::Separator::Semicolon));
+    separator_->addItem(tr("запятая"), int(batch::Separator::Comma));
+    separator_->addItem(tr("табуляция"), int(batch::Separator::Tab));
+    separator_->addItem(tr("пробел"), int(batch::Separator::Blank));
     skip_ = new QSpinBox;
     skip_->setRange(0, 1'000'000);
     keepGoing_ = new QCheckBox(tr("продолжать после ошибочной строки (в файле — «# error: …»)"));
@@ -194,6 +202,7 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     angles_->setObjectName("angles");
     zone_->setObjectName("zone");
     columns_->setObjectName("columns");
+    separator_->setObjectName("separator");
     skip_->setObjectName("skip");
     keepGoing_->setObjectName("keepGoing");
     auto* grid = new QGridLayout(panel);
@@ -208,7 +217,8 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     add(2, 0, tr("Зона:"), zone_);
     add(2, 1, tr("Столбцы координат:"), columns_);
     add(3, 0, tr("Строк заголовка:"), skip_);
-    add(3, 1, QString(), keepGoing_);
+    add(3, 1, tr("Разделитель:"), separator_);
+    add(4, 1, QString(), keepGoing_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
@@ -274,6 +284,7 @@ std::optional<batch::Options> BatchWindow::Choices() const {
         !batch::ReadColumns(columns_->text().toStdString(), options.columns)) {
         return std::nullopt;
     }
+    options.separator = batch::Separator(separator_->currentData().toInt());
     options.skip = skip_->value();
     options.keepGoing = keepGoing_->isChecked();
     return options;
@@ -540,6 +551,7 @@ void BatchWindow::RestoreSettings() {
     index("angles", angles_, 0);
     zone_->setValue(settings.value("zone", 0).toInt());
     columns_->setText(settings.value("columns").toString());
+    index("separator", separator_, 0);
     skip_->setValue(settings.value("skip", 0).toInt());
     keepGoing_->setChecked(settings.value("keepGoing", false).toBool());
     folder_ = settings.value("folder", QDir::homePath()).toString();
@@ -554,6 +566,7 @@ void BatchWindow::SaveSettings() const {
     settings.setValue("angles", angles_->currentIndex());
     settings.setValue("zone", zone_->value());
     settings.setValue("columns", columns_->text());
+    settings.setValue("separator", separator_->currentIndex());
     settings.setValue("skip", skip_->value());
     settings.setValue("keepGoing", keepGoing_->isChecked());
     settings.setValue("folder", folder_);

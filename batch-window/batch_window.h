@@ -89,6 +89,7 @@ class BatchWindow : public QMainWindow {
     QComboBox* angles_;
     QSpinBox* zone_;
     QLineEdit* columns_;
+    QComboBox* separator_;
     QSpinBox* skip_;
     QCheckBox* keepGoing_;
     QLabel* route_;

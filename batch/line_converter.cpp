@@ -37,19 +37,20 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
         result.crlf = line.back() == '\r';
         return;
     }
-    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     result.crlf = !line.empty() && line.back() == '\r';
     if (result.crlf) line.remove_suffix(1);
-    result.text = line;
+    result.text = line;  // a header or a comment keeps its byte-order mark
     result.nearCentre = false;
     result.error.clear();
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
         result.kind = LineKind::PassThrough;  // a header
         return;
     }
+    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     result.kind = ReadPointLine(line, result.values, result.error, readsDms_, options_.columns,
-                                &result.spans);
+                                &result.spans, options_.separator);
     if (result.kind != LineKind::Point) return;
+    result.text = line;  // the spans count from after the mark
     result.kind = LineKind::Error;
     if (!(result.error = converter_.AngleProblem(result.values)).empty()) return;
     mathErrors = 0;

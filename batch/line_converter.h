@@ -15,7 +15,7 @@ namespace batch {
 
 // What became of one line.
 struct ConvertedLine {
-    std::string_view text;  // the line without its end, and without a byte-order mark on line 1
+    std::string_view text;  // the line without its end; a point's without a byte-order mark
     bool crlf = false;      // it ended in "\r\n"
     LineKind kind = LineKind::Error;
     std::array<double, 3> values{};    // the results of a point

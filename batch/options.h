@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "batch/point_line.h"
 #include "batch/systems.h"
 #include "controller/number_text.h"
 #include "controller/routes.h"
@@ -25,7 +26,8 @@ struct Options {
     bool dms = false;              // angles as D:M:S (travelling as decimal degrees inside)
     int skip = 0;                  // header lines copied unchanged at the top of each input
     std::array<int, 3> columns{};  // 1-based fields of the coordinates; zeros: the whole line
-    unsigned jobs = 0;             // blocks converted at once; 0: one for each core
+    Separator separator = Separator::Auto;  // what separates the fields of every line
+    unsigned jobs = 0;                      // blocks converted at once; 0: one for each core
     int decimals = -1;  // digits after the point for every value; −1: significant digits
 };
 

@@ -65,6 +65,45 @@ bool ReadThreeNumbers(std::string_view line, std::size_t at, std::array<double, 
     return at == line.size();
 }
 
+// The character that separates fields, 0 for runs of blanks (and commas, for Auto).
+char SeparatorMark(Separator separator) {
+    switch (separator) {
+        case Separator::Semicolon:
+            return ';';
+        case Separator::Comma:
+            return ',';
+        case Separator::Tab:
+            return '\t';
+        case Separator::Auto:
+        case Separator::Blank:
+            return 0;
+    }
+    return 0;
+}
+
+const char* SeparatorName(Separator separator) {
+    switch (separator) {
+        case Separator::Semicolon:
+            return "semicolons";
+        case Separator::Comma:
+            return "commas";
+        case Separator::Tab:
+            return "tabs";
+        case Separator::Auto:
+        case Separator::Blank:
+            return "blanks";
+    }
+    return "blanks";
+}
+
+// "37,5": a decimal comma, which a field split at semicolons or tabs may hold.
+bool HasDecimalComma(std::string_view field) {
+    for (std::size_t i = 1; i + 1 < field.size(); ++i) {
+        if (field[i] == ',' && IsDigit(field[i - 1]) && IsDigit(field[i + 1])) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool ReadColumns(std::string_view text, Columns& columns) {
@@ -87,41 +126,65 @@ bool ReadColumns(std::string_view text, Columns& columns) {
 }
 
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
-                       bool dms, const Columns& columns, std::array<FieldSpan, 3>* spans) {
+                       bool dms, const Columns& columns, std::array<FieldSpan, 3>* spans,
+                       Separator separator) {
     std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
 
     constexpr int kFields = 3;
     const bool picked = columns[0] != 0;
-    if (!picked && !dms && ReadThreeNumbers(line, at, values)) return LineKind::Point;
+    const bool chosen = separator == Separator::Auto && picked;  // by what the line holds
+    if (chosen && line.find(';') != std::string_view::npos) {
+        separator = Separator::Semicolon;
+    } else if (chosen && line.find('\t') != std::string_view::npos) {
+        separator = Separator::Tab;
+    }
+    const char mark = SeparatorMark(separator);  // 0: fields apart by runs of blanks
+    if (separator == Separator::Auto && !picked && !dms && ReadThreeNumbers(line, at, values)) {
+        return LineKind::Point;
+    }
+    // The blanks around a field, but not the separator (two tabs in a row hold an empty field).
+    const auto skipFiller = [&](std::size_t from) {
+        while (from < line.size() && IsBlank(line[from]) && line[from] != mark)
+            ++from;
+        return from;
+    };
+    if (mark != 0) at = skipFiller(0);
     const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
     std::string_view fields[kFields];
     int count = 0;
     bool sawMark = false;
-    bool bareComma = false;    // "37,5": a comma between two digits
     bool blanksAlone = false;  // fields apart by blanks without a comma or semicolon
-    bool semicolon = false;
     std::size_t previousEnd = 0;
     while (true) {
         const std::size_t start = at;
-        while (at < line.size() && !IsBlank(line[at]) && !IsMark(line[at]))
-            ++at;
-        const std::size_t end = at;
+        std::size_t end = at;
+        bool last = false;
+        if (mark != 0) {
+            const std::size_t next = line.find(mark, at);
+            last = next == std::string_view::npos;
+            end = last ? line.size() : next;
+            while (end > start && IsBlank(line[end - 1]))
+                --end;
+            at = last ? line.size() : skipFiller(next + 1);
+        } else {
+            const bool marksSeparate = separator == Separator::Auto;
+            while (at < line.size() && !IsBlank(line[at]) && !(marksSeparate && IsMark(line[at])))
+                ++at;
+            end = at;
+            at = SkipBlanks(line, at);
+            last = at == line.size();
+            if (!last && marksSeparate && IsMark(line[at])) {
+                sawMark = true;
+                at = SkipBlanks(line, at + 1);
+            } else if (!last) {
+                blanksAlone = true;
+            }
+        }
         ++count;
         if (end == start && !picked) {  // nothing between two separators, or after the last one
             error = "field " + std::to_string(count) + " is empty";
             return LineKind::Error;
-        }
-        at = SkipBlanks(line, at);
-        const bool last = at == line.size();
-        if (!last && IsMark(line[at])) {
-            sawMark = true;
-            semicolon |= line[at] == ';';
-            bareComma |= at == end && line[at] == ',' && end > start && IsDigit(line[end - 1]) &&
-                         at + 1 < line.size() && IsDigit(line[at + 1]);
-            at = SkipBlanks(line, at + 1);
-        } else if (!last) {
-            blanksAlone = true;
         }
         for (int c = 0; c < kFields; ++c) {
             if ((picked ? columns[c] : c + 1) != count) continue;
@@ -135,20 +198,29 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
         previousEnd = end;
         if (last || (picked && count == needed)) break;  // the rest of the line is copied
     }
-    if (picked && bareComma && (blanksAlone || semicolon)) {  // "P1 554500 37,5 100"
+    // Which separator split the line, when its own characters chose it: for the messages.
+    const auto splitAt = [&] {
+        return chosen && mark != 0 ? std::string(" (split at its ") + SeparatorName(separator) +
+                                         "; --separator chooses another)"
+                                   : std::string();
+    };
+    // "P1 554500 37,5 100" or "Point 7,55.75,37.6,100": which separates the fields?
+    if (picked && sawMark && blanksAlone) {
         error =
-            "a comma between digits among fields apart by blanks or semicolons (the decimal "
-            "separator is the point)";
+            "fields apart by blanks and by commas: --separator says which one separates them "
+            "(the decimal separator is the point)";
         return LineKind::Error;
     }
     if (picked && count < needed) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") +
-                ", the coordinates are asked for in field " + std::to_string(needed);
+                ", the coordinates are asked for in field " + std::to_string(needed) + splitAt();
         return LineKind::Error;
     }
     if (!picked && count != kFields) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") + ", expected 3";
-        if (count > kFields && sawMark) error += " (the decimal separator is the point)";
+        if (count > kFields && (sawMark || separator == Separator::Comma)) {
+            error += " (the decimal separator is the point)";
+        }
         return LineKind::Error;
     }
     for (int i = 0; i < kFields; ++i) {
@@ -157,17 +229,19 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
             error = "field " + std::to_string(picked ? columns[i] : i + 1) + " " + why;
             return LineKind::Error;
         };
-        if (fields[i].empty()) return fail("is empty");
+        if (fields[i].empty()) return fail("is empty" + splitAt());
         if (dms && i < 2) {
             std::string why;
             if (ReadDms(fields[i], i == 0, values[i], why)) continue;
-            return fail(Quoted(fields[i]) + " " + why);
+            return fail(Quoted(fields[i]) + " " + why + splitAt());
         }
         switch (controller::ReadStrictReal(fields[i], values[i])) {
             case controller::StrictReal::Number:
                 break;
             case controller::StrictReal::NotANumber:
-                return fail(Quoted(fields[i]) + " is not a number");
+                return fail(Quoted(fields[i]) + " is not a number" +
+                            (HasDecimalComma(fields[i]) ? " (the decimal separator is the point)"
+                                                        : splitAt()));
             case controller::StrictReal::OutOfRange:
                 return fail(Quoted(fields[i]) + " is out of range");
         }

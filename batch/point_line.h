@@ -9,6 +9,10 @@ namespace batch {
 
 enum class LineKind { Point, PassThrough, Error };
 
+// What separates the fields of a line: Auto follows each line (ReadPointLine); the others
+// split every line at that character alone (Blank: at runs of blanks and tabs).
+enum class Separator { Auto, Semicolon, Comma, Tab, Blank };
+
 // The 1-based fields that hold the three coordinates; all zero: the line is the three of them.
 using Columns = std::array<int, 3>;
 
@@ -28,9 +32,13 @@ struct FieldSpan {
 // number read strictly; with `dms` the first two are a latitude and a longitude in degrees,
 // minutes and seconds (dms.h), read into decimal degrees. On an error, error says what is
 // wrong with which field. With columns, a line has any number of fields, empty ones too, and
-// spans gets where the three coordinates stand.
+// spans gets where the three coordinates stand; since other fields may hold text with blanks,
+// a line in which a semicolon occurs is split at its semicolons alone, else one with a tab
+// at its tabs alone, else at blanks and commas. A separator other than Auto splits every
+// line at it alone. Blanks around a field are not part of it.
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
                        bool dms = false, const Columns& columns = {},
-                       std::array<FieldSpan, 3>* spans = nullptr);
+                       std::array<FieldSpan, 3>* spans = nullptr,
+                       Separator separator = Separator::Auto);
 
 }  // namespace batch

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <optional>
 
 namespace cli {
 
@@ -17,6 +18,18 @@ bool ReadInteger(std::string_view text, int low, int high, int& value) {
     }
     value = read;
     return true;
+}
+
+// The separator's names a shell user may type: the character itself (quoted), a word, or
+// '\t' as printf spells a tab.
+std::optional<batch::Separator> ReadSeparator(std::string_view text) {
+    using batch::Separator;
+    if (text == ";" || text == "semicolon") return Separator::Semicolon;
+    if (text == "," || text == "comma") return Separator::Comma;
+    if (text == "\t" || text == "tab" || text == "\\t") return Separator::Tab;
+    if (text == " " || text == "blank" || text == "space") return Separator::Blank;
+    if (text == "auto") return Separator::Auto;
+    return std::nullopt;
 }
 
 // Each job holds two blocks of a few megabytes.
@@ -58,7 +71,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             }
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
                 name != "--parameters" && name != "--output" && name != "--skip" &&
-                name != "--decimals" && name != "--columns" && name != "--jobs") {
+                name != "--decimals" && name != "--columns" && name != "--jobs" &&
+                name != "--separator") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -98,6 +112,17 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 error = "--columns takes three different field numbers such as 2,3,4, not \"" +
                         std::string(value) + "\"";
                 return Command::UsageError;
+            }
+            if (name == "--separator") {
+                const auto separator = ReadSeparator(value);
+                if (!separator) {
+                    error =
+                        "--separator takes semicolon, comma, tab, blank or auto (or ';' ',' "
+                        "' '), not \"" +
+                        std::string(value) + "\"";
+                    return Command::UsageError;
+                }
+                options.separator = *separator;
             }
             if (name == "--output") options.output = value;
             if (name == "--parameters") {
@@ -204,6 +229,12 @@ Options:
   --columns I,J,K          the fields (from 1) that hold the three coordinates; the
                            other fields are copied with their separators, a zone goes
                            in a new field after the third coordinate
+  --separator S            what separates fields: semicolon, comma, tab or blank
+                           (also ';' ',' ' ' '\t'; default auto: with --columns a
+                           line holding a semicolon is split at its semicolons
+                           alone, else one holding a tab at its tabs alone, else
+                           at blanks and commas); blanks around a field are not
+                           part of it, blanks inside a text field are copied
   -j, --jobs N             convert N blocks of lines at once (default: one for each
                            core); the output is the same whatever N
   -o, --output FILE        write to FILE, only when the whole run succeeds
@@ -217,7 +248,8 @@ With --parameters window a pair the window offers runs its one conversion and
 prints what the window shows; any other pair of its seven runs the shortest chain
 of them at full precision. The window's WGS-84 <-> SK-42 differs from GOST
 32453-2017 by 2 to 5 m (its WGS-84 <-> PZ-90 set matches no published one).
-Values below 0.0001 (in degrees: below 0.0001") are written as 0. With TO a
+Values below 0.0001 (in degrees: below 0.0001") are written as 0; a pair the
+window offers also reads them as 0, as the window does. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
 Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file

@@ -44,6 +44,7 @@ struct Choices {
     QString columns;
     int skip = 0;
     bool keepGoing = false;
+    int separator = 0;
 
     void Apply(BatchWindow& window) const {
         window.findChild<QComboBox*>("source")->setCurrentIndex(source);
@@ -53,6 +54,7 @@ struct Choices {
         window.findChild<QLineEdit*>("columns")->setText(columns);
         window.findChild<QSpinBox*>("skip")->setValue(skip);
         window.findChild<QCheckBox*>("keepGoing")->setChecked(keepGoing);
+        window.findChild<QComboBox*>("separator")->setCurrentIndex(separator);
     }
 };
 
@@ -250,6 +252,15 @@ class BatchWindowTest : public QObject {
         QCOMPARE(ReadAll(output),
                  "2849972.61724 2196095.35833 5248909.51103\n\n"
                  "2922429.24809 2251928.05993 5185452.6771\n");
+
+        // A name with a blank is one cell; "пробел" splits it (the window's values above).
+        QApplication::clipboard()->setText("Old pillar\t554500\t373700\t100\n");
+        Action(window, "paste")->trigger();
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, "2,3,4"}.Apply(window);
+        QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
+        QCOMPARE(ReadAll(output), "Old pillar\t2849972.61724\t2196095.35833\t5248909.51103\n");
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, "2,3,4", 0, false, 4}.Apply(window);
+        QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::BadLine));
     }
 
     // A file dropped on the window opens as the menu would open it.
@@ -274,7 +285,7 @@ class BatchWindowTest : public QObject {
 
     // The next window opens with the last choices.
     void choicesAreRemembered() {
-        const Choices chosen{kPz9011Blh, kSk42Xyh, 0, 1, "2,3,4", 3, true};
+        const Choices chosen{kPz9011Blh, kSk42Xyh, 0, 1, "2,3,4", 3, true, 1};
         {
             BatchWindow window;
             chosen.Apply(window);
@@ -288,6 +299,7 @@ class BatchWindowTest : public QObject {
         QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), chosen.columns);
         QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), chosen.skip);
         QVERIFY(window.findChild<QCheckBox*>("keepGoing")->isChecked());
+        QCOMPARE(window.findChild<QComboBox*>("separator")->currentIndex(), chosen.separator);
     }
 
   private:
