@@ -99,6 +99,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                         std::string(value) + "\"";
                 return Command::UsageError;
             }
+            if (name == "--output" && value.empty()) {
+                error = "--output needs a file name (standard output is the default)";
+                return Command::UsageError;
+            }
             if (name == "--output") options.output = value;
             if (name == "--parameters") {
                 if (value == "gost2017") {
@@ -206,7 +210,13 @@ Options:
                            in a new field after the third coordinate
   -j, --jobs N             convert N blocks of lines at once (default: one for each
                            core); the output is the same whatever N
-  -o, --output FILE        write to FILE, only when the whole run succeeds
+  -o, --output FILE        write to FILE when the run succeeds, or with -k marks its
+                           bad lines; else FILE stays as it was. FILE keeps its mode
+                           and owner, a symbolic link its file; a FILE with other hard
+                           links gets the results under this name only (the others keep
+                           the old contents); a device, a pipe or /dev/stdout is
+                           written in place. From a pipe or a terminal each point is
+                           written once its line has come and no more input is ready
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
   -k, --keep-going         write "# error: ..." in place of a bad line and go on
@@ -221,7 +231,9 @@ Values below 0.0001 (in degrees: below 0.0001") are written as 0. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
 Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file
-cannot be opened, 74 input or output failed.
+cannot be opened, 73 the output file cannot be created (read-only, or in a directory
+not writable), 74 input or output failed (a file that became shorter during the
+run too).
 )help";
 }
 
