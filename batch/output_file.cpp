@@ -65,6 +65,24 @@ int OwnDescriptor(const std::string& name) {
     return -1;
 }
 
+// Follows path's symbolic links, as many as the kernel would, each relative to its own
+// directory, to the name of a file (which may not exist yet); stops at a descriptor of this
+// process (own). Returns 0, or the errno that stopped it.
+int FollowLinks(std::string& path, int& own) {
+    for (int links = 0;; ++links) {
+        own = OwnDescriptor(path);
+        struct stat link {};
+        if (own >= 0 || lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return 0;
+        if (links == kMostLinks) return ELOOP;
+        char next[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), next, sizeof next);
+        if (length < 0) return errno;
+        if (static_cast<std::size_t>(length) == sizeof next) return ENAMETOOLONG;
+        path = next[0] == '/' ? std::string(next, length)
+                              : DirectoryOf(path) + "/" + std::string(next, length);
+    }
+}
+
 // The process's umask, read without setting it (umask() would race other threads' files).
 mode_t CurrentUmask() {
     if (FILE* status = std::fopen("/proc/self/status", "re")) {
@@ -87,26 +105,15 @@ mode_t CurrentUmask() {
 
 OutputFile::OutputFile(const std::string& name) : target_(name) {
     std::string path = name;
-    for (int links = 0;; ++links) {
-        if (const int own = OwnDescriptor(path); own >= 0) {
-            fd_ = fcntl(own, F_DUPFD_CLOEXEC, 0);
-            if (fd_ < 0) Fail(Failure::System, errno);
-            return;
-        }
-        struct stat link {};
-        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) break;
-        if (links == kMostLinks) {
-            Fail(Failure::System, ELOOP);
-            return;
-        }
-        char next[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), next, sizeof next);
-        if (length < 0 || static_cast<std::size_t>(length) == sizeof next) {
-            Fail(Failure::System, length < 0 ? errno : ENAMETOOLONG);
-            return;
-        }
-        path = next[0] == '/' ? std::string(next, length)
-                              : DirectoryOf(path) + "/" + std::string(next, length);
+    int own = -1;
+    if (const int error = FollowLinks(path, own); error != 0) {
+        Fail(Failure::System, error);
+        return;
+    }
+    if (own >= 0) {
+        fd_ = fcntl(own, F_DUPFD_CLOEXEC, 0);
+        if (fd_ < 0) Fail(Failure::System, errno);
+        return;
     }
     target_ = path;
 
