@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "batch/output_file.h"
-
 namespace batch_window {
 
 namespace {
@@ -77,10 +75,14 @@ void ConversionJob::Run() {
 // was and nothing is left beside it.
 batch::StreamResult ConversionJob::Convert(int input) {
     batch::OutputFile output(target_.toLocal8Bit().toStdString());
+    openFailure_ = output.failure();
+    targetDirectory_ = QString::fromLocal8Bit(output.directory().c_str());
+    targetReplaced_ = output.replaces();
+    targetExisted_ = output.existed();
     if (output.fd() < 0) {
         batch::StreamResult failed;
         failed.outcome = batch::Outcome::WriteFailed;
-        failed.systemError = errno;
+        failed.systemError = output.error();
         return failed;
     }
     Forwarder forwarder(*this, *cancelled_);
@@ -104,18 +106,42 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
             }
             return tr("Записано в %1: точек %2").arg(target_).arg(result.points);
         case batch::Outcome::BadLine:
-            return tr("Строка %1: %2. Файл не записан.")
+            return tr("Строка %1: %2. %3")
                 .arg(result.stop.line)
-                .arg(QString::fromStdString(result.stop.text));
+                .arg(QString::fromStdString(result.stop.text), TargetKept());
         case batch::Outcome::ReadFailed:
-            return tr("Не удалось прочитать точки: %1. Файл не записан.")
-                .arg(SystemError(result.systemError));
+            if (result.systemError == 0) {  // a file cut short by another program
+                return tr("Не удалось прочитать точки: файл стал короче во время пересчёта "
+                          "(прочитано %1 из %2 байт). %3")
+                    .arg(result.bytesRead)
+                    .arg(result.bytesExpected)
+                    .arg(TargetKept());
+            }
+            return tr("Не удалось прочитать точки: %1. %2")
+                .arg(SystemError(result.systemError), TargetKept());
         case batch::Outcome::WriteFailed:
+            switch (openFailure_) {
+                case batch::OutputFile::Failure::ReadOnlyFile:
+                    return tr("Не удалось записать %1: файл только для чтения").arg(target_);
+                case batch::OutputFile::Failure::ReadOnlyDirectory:
+                    return tr("Не удалось записать %1: в каталог %2 запись запрещена")
+                        .arg(target_, targetDirectory_);
+                case batch::OutputFile::Failure::System:
+                case batch::OutputFile::Failure::None:
+                    break;
+            }
             return tr("Не удалось записать %1: %2").arg(target_, SystemError(result.systemError));
         case batch::Outcome::Cancelled:
             break;
     }
-    return tr("Пересчёт отменён. Файл не записан.");
+    return tr("Пересчёт отменён. %1").arg(TargetKept());
+}
+
+// As coordconv-cli says it: "out.txt left unchanged", or "not written" when it was new.
+QString ConversionJob::TargetKept() const {
+    if (!targetReplaced_) return {};  // a device or a pipe written in place
+    return targetExisted_ ? tr("Файл %1 не изменён.").arg(target_)
+                          : tr("Файл %1 не записан.").arg(target_);
 }
 
 }  // namespace batch_window

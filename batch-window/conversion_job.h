@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+#include "batch/output_file.h"
 #include "batch/stream.h"
 
 namespace batch_window {
@@ -17,7 +18,8 @@ class ConversionJob : public QObject {
 
   public:
     // Reads input (a file name), or the points given when input is empty; writes target,
-    // which keeps its old contents unless the run succeeds.
+    // which keeps its old contents unless the run succeeds (bad lines marked "# error: ..."
+    // with options.keepGoing).
     // Setting cancelled (from any thread) stops the run before its next block.
     ConversionJob(const batch::Options& options, QString input, QByteArray points, QString target,
                   std::shared_ptr<const std::atomic<bool>> cancelled);
@@ -37,6 +39,13 @@ class ConversionJob : public QObject {
   private:
     batch::StreamResult Convert(int input);
     QString Describe(const batch::StreamResult& result) const;
+    QString TargetKept() const;  // what a run that failed did to the target
+
+    // What opening the target found (set by Convert).
+    batch::OutputFile::Failure openFailure_ = batch::OutputFile::Failure::None;
+    QString targetDirectory_;
+    bool targetReplaced_ = true;
+    bool targetExisted_ = false;
 
     const batch::Options options_;
     const QString input_;

@@ -1,10 +1,13 @@
 // coordconv-batch: a window that converts whole files of points.
 #include <QApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "batch-window/batch_window.h"
+#include "batch/output_file.h"
 
 namespace {
 
@@ -20,15 +23,24 @@ constexpr const char* kHelp =
     "  -h, --help     этот текст\n"
     "  --version      версия\n";
 
+// A text on standard output; 74 (EX_IOERR) with a message when it cannot be written.
+int Print(const char* text) {
+    if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+    std::fprintf(stderr, "coordconv-batch: не удалось вывести текст: %s\n", std::strerror(errno));
+    return 74;
+}
+
 }  // namespace
 
 // "--help" and "--version" answer on the terminal with no display needed.
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") return std::fputs(kHelp, stdout) < 0;
-        if (argument == "--version") return std::puts("coordconv-batch " COORDCONV_VERSION) < 0;
+        if (argument == "--help" || argument == "-h") return Print(kHelp);
+        if (argument == "--version") return Print("coordconv-batch " COORDCONV_VERSION "\n");
     }
+    // A run killed while it writes leaves no partial file beside its target.
+    batch::RemovePartialFileOnSignals();
     QApplication application(argc, argv);
     QApplication::setOrganizationName("coordconv");
     QApplication::setApplicationName("coordconv-batch");

@@ -1,5 +1,7 @@
 #include "batch/line_blocks.h"
 
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,15 +19,33 @@ constexpr std::size_t kCapacity = BlockBytes + MaxLineLength + 1;
 
 LineBlock::LineBlock() : input(kCapacity) {}
 
-BlockReader::BlockReader(int fd) : fd_(fd), carry_(kCapacity) {}
+BlockReader::BlockReader(int fd) : fd_(fd), carry_(kCapacity) {
+    struct stat about {};
+    if (fstat(fd, &about) != 0) return;
+    interactive_ = S_ISFIFO(about.st_mode) || S_ISCHR(about.st_mode) || S_ISSOCK(about.st_mode);
+    const off_t start = lseek(fd, 0, SEEK_CUR);
+    if (S_ISREG(about.st_mode) && start >= 0 && about.st_size > start)
+        bytesExpected_ = static_cast<std::uint64_t>(about.st_size - start);
+}
 
 bool BlockReader::Next(LineBlock& block) {
     char* data = block.input.data();
     std::size_t size = carried_;
     std::memcpy(data, carry_.data(), carried_);
     carried_ = 0;
-    while (size < BlockBytes && !ended_)
-        size += Read(data + size, kCapacity - size);
+    // A point typed, or appended to a file followed by tail -f, goes on once its line has
+    // ended and nothing more is ready; a file or a busy pipe fills whole blocks.
+    waiting_ = false;
+    bool lineEnded = interactive_ && std::memchr(data, '\n', size) != nullptr;
+    while (size < BlockBytes && !ended_) {
+        if (lineEnded && !InputReady()) {
+            waiting_ = true;
+            break;
+        }
+        const std::size_t got = Read(data + size, kCapacity - size);
+        if (interactive_ && !lineEnded) lineEnded = std::memchr(data + size, '\n', got) != nullptr;
+        size += got;
+    }
 
     // Cut after the last whole line (at the end of the input the last line needs no '\n'),
     // or after BlockLines lines; what follows waits for the next block.
@@ -39,7 +59,9 @@ bool BlockReader::Next(LineBlock& block) {
     block.endsWithOverlongLine = false;
     const std::size_t partial = data + size - cut;  // bytes of a line not ended yet
     if (lines < BlockLines && partial > 0) {
-        if (ended_) {  // the last line, without its '\n'
+        if (shortened_) {  // a line cut where another program truncated the file: dropped
+            size = cut - data;
+        } else if (ended_) {  // the last line, without its '\n'
             cut += partial;
             ++lines;
         } else if (partial > MaxLineLength) {  // too long already: dropped
@@ -69,8 +91,14 @@ std::size_t BlockReader::Read(char* to, std::size_t room) {
         if (got < 0 && errno == EINTR) continue;
         ended_ = true;
         if (got < 0) error_ = errno;
+        shortened_ = got == 0 && bytesRead_ < bytesExpected_;  // truncated by someone else
         return 0;
     }
+}
+
+bool BlockReader::InputReady() const {
+    pollfd input{fd_, POLLIN, 0};
+    return poll(&input, 1, 0) != 0;  // an error too: the next read says what it is
 }
 
 // Drops the rest of an overlong line, up to and including its '\n'; what follows is carried.

@@ -43,7 +43,8 @@ struct LineBlock {
     Bytes input;
 };
 
-// Reads a file descriptor a block at a time.
+// Reads a file descriptor a block at a time. From a pipe or a terminal a block ends early, after
+// its last whole line, when no more input is ready.
 class BlockReader {
   public:
     explicit BlockReader(int fd);
@@ -53,21 +54,31 @@ class BlockReader {
     // True once the input has ended (the block just read is the last one when nothing is
     // left over).
     bool AtEnd() const { return ended_ && carried_ == 0; }
-    // The read failed (errno as it was then); the input counts as ended.
-    bool failed() const { return error_ != 0; }
+    // The block just read ended early: nothing more was ready (pipes and terminals only).
+    bool waiting() const { return waiting_; }
+    // The read failed (errno as it was then, or 0: a regular file ended before bytesExpected);
+    // the input counts as ended.
+    bool failed() const { return error_ != 0 || shortened_; }
     int error() const { return error_; }
     std::uint64_t bytesRead() const { return bytesRead_; }
+    // What a regular file held from where reading began, when the reader was made; else 0.
+    std::uint64_t bytesExpected() const { return bytesExpected_; }
 
   private:
     std::size_t Read(char* to, std::size_t room);
     void SkipRestOfLine();
+    bool InputReady() const;
 
     int fd_;
     Bytes carry_;  // bytes read past the previous block
     std::size_t carried_ = 0;
     std::uint64_t nextLine_ = 1;
     std::uint64_t bytesRead_ = 0;
+    std::uint64_t bytesExpected_ = 0;
+    bool interactive_ = false;  // a pipe, a terminal: input arrives as others write it
+    bool waiting_ = false;
     bool ended_ = false;
+    bool shortened_ = false;
     int error_ = 0;
 };
 

@@ -212,8 +212,10 @@ StreamResult ConvertStream(const Options& options, int input, int output, Observ
     BlockReader reader(input);
     StreamResult result;
     std::uint64_t read = 0, written = 0;
+    bool inputWaits = false;  // nothing more was ready: write what was read before reading on
     while (true) {
-        while (read - written < ring.size()) {
+        if (written == read) inputWaits = false;
+        while (!inputWaits && read - written < ring.size()) {
             if (observer.Cancelled()) {
                 result.outcome = Outcome::Cancelled;
                 return result;
@@ -221,6 +223,7 @@ StreamResult ConvertStream(const Options& options, int input, int output, Observ
             Block& block = ring[read % ring.size()];
             if (!reader.Next(block.lines)) break;
             ++read;
+            inputWaits = reader.waiting();
             // One block alone is converted here, without starting a thread.
             if (jobs == 1 || (read == 1 && reader.AtEnd())) {
                 converter.Convert(block);
@@ -251,6 +254,8 @@ StreamResult ConvertStream(const Options& options, int input, int output, Observ
     if (reader.failed()) {
         result.outcome = Outcome::ReadFailed;
         result.systemError = reader.error();
+        result.bytesRead = reader.bytesRead();
+        result.bytesExpected = reader.bytesExpected();
     }
     return result;
 }

@@ -38,6 +38,10 @@ struct StreamResult {
     std::uint64_t badLines = 0;  // written as "# error: ..." (options.keepGoing)
     LineNote stop;               // the bad line that ended the run (Outcome::BadLine)
     int systemError = 0;         // errno of the read or write that failed
+    // Outcome::ReadFailed with systemError 0: a regular file ended before the size it had when
+    // the run began.
+    std::uint64_t bytesRead = 0;
+    std::uint64_t bytesExpected = 0;
 };
 
 // Reads points from the file descriptor input and writes the results to output. Without

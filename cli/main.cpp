@@ -24,11 +24,12 @@ void Complain(const std::string& text) {
     std::fprintf(stderr, "coordconv-cli: %s\n", text.c_str());
 }
 
-// Each input in order into output; the first status that is not success ends the run,
-// except that --keep-going goes on through every file and reports 65 at the end.
-int ConvertFiles(const cli::Options& options, int output) {
+// Each input in order into output (named outputName in messages, "" for standard output); the
+// first status that is not success ends the run, except that --keep-going goes on through
+// every file and reports 65 at the end.
+int ConvertFiles(const cli::Options& options, int output, std::string_view outputName) {
     const auto convert = [&](int input, std::string_view name) {
-        cli::Reporter reporter(STDERR_FILENO, name);
+        cli::Reporter reporter(STDERR_FILENO, name, outputName);
         return reporter.Finish(batch::ConvertStream(options, input, output, reporter));
     };
     if (options.files.empty()) return convert(STDIN_FILENO, "");
@@ -54,17 +55,42 @@ int ConvertFiles(const cli::Options& options, int output) {
     return status;
 }
 
-// -o FILE: written only by a whole run.
+// -o FILE: replaced by a whole run, bad lines marked "# error: ..." in it with --keep-going;
+// refused before any input is read when it cannot be written.
 int ConvertToFile(const cli::Options& options) {
-    const auto cannotWrite = [&options] {
+    batch::OutputFile file(options.output);
+    if (file.fd() < 0) {
+        std::string why = std::strerror(file.error());
+        switch (file.failure()) {
+            case batch::OutputFile::Failure::ReadOnlyFile:
+                why = "the file is read-only";
+                break;
+            case batch::OutputFile::Failure::ReadOnlyDirectory:
+                why = "the directory " + file.directory() + " is not writable";
+                break;
+            case batch::OutputFile::Failure::System:
+            case batch::OutputFile::Failure::None:
+                break;
+        }
+        Complain(options.output + ": cannot write: " + why);
+        return cli::ExitCantCreate;
+    }
+    const int status = ConvertFiles(options, file.fd(), options.output);
+    if (status == cli::ExitOk || (status == cli::ExitBadInput && options.keepGoing)) {
+        if (file.Commit()) return status;
         Complain(options.output + ": cannot write: " + std::strerror(errno));
         return cli::ExitIoError;
-    };
-    batch::OutputFile file(options.output);
-    if (file.fd() < 0) return cannotWrite();
-    const int status = ConvertFiles(options, file.fd());
-    if (status == cli::ExitOk && !file.Commit()) return cannotWrite();
+    }
+    if (file.replaces())
+        Complain(options.output + (file.existed() ? " left unchanged" : " not written"));
     return status;
+}
+
+// A text on standard output, which may fail like any output (a full disk, a closed pipe).
+int Print(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return cli::ExitOk;
+    Complain(std::string("cannot write to standard output: ") + std::strerror(errno));
+    return cli::ExitIoError;
 }
 
 }  // namespace
@@ -74,17 +100,17 @@ int main(int argc, char** argv) {
     std::string error;
     switch (cli::ParseCommandLine(argc - 1, argv + 1, options, error)) {
         case cli::Command::Help:
-            std::fputs(cli::HelpText().c_str(), stdout);
-            return cli::ExitOk;
+            return Print(cli::HelpText());
         case cli::Command::Version:
-            std::puts("coordconv-cli " COORDCONV_VERSION);
-            return cli::ExitOk;
+            return Print("coordconv-cli " COORDCONV_VERSION "\n");
         case cli::Command::UsageError:
             std::fprintf(stderr, "coordconv-cli: %s\n%s", error.c_str(), cli::UsageText().c_str());
             return cli::ExitUsage;
         case cli::Command::Convert:
             break;
     }
-    if (options.describe) return std::fputs(batch::DescribeRoute(options).c_str(), stdout) < 0;
-    return options.output.empty() ? ConvertFiles(options, STDOUT_FILENO) : ConvertToFile(options);
+    if (options.describe) return Print(batch::DescribeRoute(options));
+    if (options.output.empty()) return ConvertFiles(options, STDOUT_FILENO, "");
+    batch::RemovePartialFileOnSignals();
+    return ConvertToFile(options);
 }

@@ -124,6 +124,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 }
                 options.separator = *separator;
             }
+            if (name == "--output" && value.empty()) {
+                error = "--output needs a file name (standard output is the default)";
+                return Command::UsageError;
+            }
             if (name == "--output") options.output = value;
             if (name == "--parameters") {
                 if (value == "gost2017") {
@@ -204,6 +208,8 @@ Input: the FILEs in order, or standard input (no FILE, or "-").
 Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator. Empty lines and lines whose first non-blank
 character is # are copied to the output unchanged, so the lines stay aligned.
+From a pipe or a terminal, the results of the lines that have come are written
+as soon as no more input is ready (tail -f points | coordconv-cli ...).
 Packed angles with 60 minutes or seconds, and latitudes beyond 90 degrees (the
 window's 270 to 360 for southern ones excepted), are errors. Packed latitudes and
 longitudes come out in [0, 360) as the window writes them (30 S is 330 degrees);
@@ -237,7 +243,12 @@ Options:
                            part of it, blanks inside a text field are copied
   -j, --jobs N             convert N blocks of lines at once (default: one for each
                            core); the output is the same whatever N
-  -o, --output FILE        write to FILE, only when the whole run succeeds
+  -o, --output FILE        write to FILE when the run succeeds (with -k, bad lines
+                           marked), else leave it as it was. FILE keeps its mode
+                           and owner, a symbolic link its file; a FILE with other
+                           hard links is replaced under this name only (the others
+                           keep the old contents); a device, a pipe or /dev/stdout
+                           is written in place
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
   -k, --keep-going         write "# error: ..." in place of a bad line and go on
@@ -253,7 +264,9 @@ window offers also reads them as 0, as the window does. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
 Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file
-cannot be opened, 74 input or output failed.
+cannot be opened, 73 the output file cannot be created (read-only, or its
+directory not writable), 74 input or output failed (also: an input file became
+shorter during the run).
 )help";
 }
 

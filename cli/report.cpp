@@ -12,9 +12,10 @@ void Message(int fd, const std::string& text) {
     [[maybe_unused]] auto ignored = write(fd, line.data(), line.size());
 }
 
-Reporter::Reporter(int messages, std::string_view name)
+Reporter::Reporter(int messages, std::string_view name, std::string_view output)
     : fd_(messages),
       where_(name.empty() ? "" : std::string(name) + ": "),
+      output_(output),
       terminal_(isatty(messages) == 1) {}
 
 Reporter::~Reporter() {
@@ -63,10 +64,17 @@ int Reporter::Finish(const batch::StreamResult& result) const {
             Say(where_ + "line " + std::to_string(result.stop.line) + ": " + result.stop.text);
             return ExitBadInput;
         case batch::Outcome::WriteFailed:
-            Say(std::string("cannot write the results: ") + std::strerror(result.systemError));
+            Say((output_.empty() ? "" : output_ + ": ") +
+                "cannot write the results: " + std::strerror(result.systemError));
             return ExitIoError;
         case batch::Outcome::ReadFailed:
-            Say(where_ + "cannot read the points: " + std::strerror(result.systemError));
+            if (result.systemError == 0) {  // a file cut short by another program
+                Say(where_ + "cannot read the points: the file became shorter during the run (" +
+                    std::to_string(result.bytesRead) + " of its " +
+                    std::to_string(result.bytesExpected) + " bytes read)");
+            } else {
+                Say(where_ + "cannot read the points: " + std::strerror(result.systemError));
+            }
             return ExitIoError;
         case batch::Outcome::Cancelled:  // the command line never cancels
         case batch::Outcome::Done:
@@ -74,7 +82,7 @@ int Reporter::Finish(const batch::StreamResult& result) const {
     }
     if (result.badLines > 0) {
         Say(where_ + std::to_string(result.badLines) + (result.badLines == 1 ? " line" : " lines") +
-            " with errors");
+            " with errors" + (output_.empty() ? "" : ", marked \"# error:\" in " + output_));
         return ExitBadInput;
     }
     return ExitOk;

@@ -15,6 +15,7 @@ inline constexpr int ExitOk = 0;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitBadInput = 65;
 inline constexpr int ExitNoInput = 66;
+inline constexpr int ExitCantCreate = 73;
 inline constexpr int ExitIoError = 74;
 
 // "coordconv-cli: TEXT" on a line of its own.
@@ -24,8 +25,9 @@ void Message(int fd, const std::string& text);
 // to a terminal, at most four times a second, once the run has lasted a second.
 class Reporter : public batch::Observer {
   public:
-    // name: the input as messages name it ("" for standard input).
-    Reporter(int messages, std::string_view name);
+    // name: the input as messages name it ("" for standard input); output: the file written
+    // ("" for standard output).
+    Reporter(int messages, std::string_view name, std::string_view output = "");
     ~Reporter() override;
 
     void Note(const batch::LineNote& note) override;
@@ -42,6 +44,7 @@ class Reporter : public batch::Observer {
 
     int fd_;
     std::string where_;  // "name: ", or ""
+    std::string output_;
     bool terminal_;
     mutable bool shownProgress_ = false;
     Clock::time_point start_ = Clock::now();

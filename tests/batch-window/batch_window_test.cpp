@@ -210,7 +210,10 @@ class BatchWindowTest : public QObject {
         BatchWindow window;
         QVERIFY(window.OpenFile(input));
         Choices{kWgs84Blh, kWgs84Xyz, 1, 0, ""}.Apply(window);
-        QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::BadLine));
+        const auto [outcome, message] = ConvertAndWait(window, output);
+        QCOMPARE(outcome, int(batch::Outcome::BadLine));
+        QCOMPARE(message,
+                 "Строка 400001: field 2 \"x\" is not a number. Файл " + output + " не изменён.");
         auto* badLines = window.findChild<QListWidget*>("badLines");
         QCOMPARE(badLines->count(), 1);
         QCOMPARE(badLines->item(0)->text(), "строка 400001: field 2 \"x\" is not a number");
@@ -227,7 +230,8 @@ class BatchWindowTest : public QObject {
         QCOMPARE(finished.at(0).at(0).toInt(), int(batch::Outcome::Cancelled));
 
         QCOMPARE(ReadAll(output), "old contents\n");
-        QCOMPARE(QDir(directory_.path()).entryList({"*partial*"}), QStringList());
+        QCOMPARE(QDir(directory_.path()).entryList({".coordconv-*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     // Cells pasted from a spreadsheet become the input; the results go back as cells.

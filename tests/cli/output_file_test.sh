@@ -1,0 +1,30 @@
+#!/bin/bash
+# coordconv-cli's -o FILE on the file system, one case a line: what it checks, and commands that
+# succeed only when the program does it. Run by ctest with the program's path, as root (CI) and as
+# a user alike. The results are the window's digits for 55°45' N 37°37' E, checked in cli.cases.
+cli=$1
+work=$(mktemp -d) && cd "$work" || exit 1
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+umask 022
+point='554500 373700 100' xyz='2849972.61724 2196095.35833 5248909.51103'
+cc() { "$cli" --parameters window wgs84-blh wgs84-xyz "$@"; }
+failed=0
+check() { (eval "$2") >/dev/null 2>&1 || { echo "FAILED: $1"; failed=1; }; }
+root() { [ "$(id -u)" = 0 ]; }
+
+check "/dev/stdout into a >> log: written in place" '{ echo earlier; echo "$point" | cc -o /dev/stdout; echo later; } >>log1; [ "$(cat log1)" = "$(printf "earlier\n%s\nlater" "$xyz")" ]'
+check "/dev/fd/1 through a symbolic link: written in place" 'ln -s /dev/fd/1 tolog; { echo earlier; echo "$point" | cc -o tolog; } >>log2; [ "$(cat log2)" = "$(printf "earlier\n%s" "$xyz")" ] && [ -L tolog ]'
+check "-k: the file holds the marked bad lines, and the message says so" 'printf "x 1 2\n%s\n" "$point" | cc -k -o k.txt 2>err; [ $? = 65 ] && [ "$(cat k.txt)" = "$(printf "# error: line 1: field 1 \"x\" is not a number\n%s" "$xyz")" ] && grep -q "1 line with errors, marked \"# error:\" in k.txt" err'
+check "a bad line without -k: the file as it was, and said" 'echo old >kept.txt; echo x | cc -o kept.txt 2>err; [ $? = 65 ] && [ "$(cat kept.txt)" = old ] && grep -q "kept.txt left unchanged" err'
+check "a 0600 file stays 0600" 'echo old >private.txt; chmod 600 private.txt; echo "$point" | cc -o private.txt && [ "$(stat -c %a private.txt)" = 600 ]'
+check "another's file keeps its owner (root only)" '! root || { echo old >owned.txt; chown 12345:12345 owned.txt; echo "$point" | cc -o owned.txt && [ "$(stat -c %u:%g owned.txt)" = 12345:12345 ]; }'
+check "a read-only file is refused: 73, unchanged" 'echo old >ro.txt; chmod 444 ro.txt; echo "$point" | cc -o ro.txt 2>err; [ $? = 73 ] && [ "$(cat ro.txt)" = old ] && grep -q "ro.txt: cannot write: the file is read-only" err'
+check "a read-only directory is named (a user only)" 'root || { mkdir rodir; chmod 555 rodir; echo "$point" | cc -o rodir/f 2>err; [ $? = 73 ] && grep -q "the directory rodir is not writable" err; }'
+check "a dangling symbolic link stays a link, its file written" 'ln -s made.txt dangling.txt; echo "$point" | cc -o dangling.txt && [ -L dangling.txt ] && [ "$(cat made.txt)" = "$xyz" ]'
+check "a link planted at the old partial name is not followed" 'echo victim >victim.txt; echo "$point" | sh -c "ln -s victim.txt target.txt.partial-\$\$; exec \"\$0\" --parameters window wgs84-blh wgs84-xyz -o target.txt" "$cli"; [ "$(cat victim.txt)" = victim ] && [ ! -L target.txt ] && [ "$(cat target.txt)" = "$xyz" ]'
+check "a name of 250 bytes" 'name=$(printf "%0250d" 7); echo "$point" | cc -o "$name" && [ "$(cat "$name")" = "$xyz" ]'
+check "SIGTERM removes the private partial file, the target stays" 'mkdir killed && cd killed && mkfifo in && echo old >killed.txt; "$cli" -o killed.txt wgs84-blh wgs84-xyz in & exec 3>in; echo "$point" >&3; [ "$(stat -c %a .coordconv-*)" = 600 ] && kill -TERM $! && { wait $!; [ $? = 143 ]; } && [ "$(cat killed.txt)" = old ] && [ "$(ls -A)" = "$(printf "in\nkilled.txt")" ]'
+check "from a pipe, a point is written when its line arrives" 'mkfifo pin pout; cc <pin >pout & exec 5>pin 6<pout; echo "$point" >&5; read -t 30 -r line <&6 && [ "$line" = "$xyz" ]'
+check "a file cut short during the run: 74, named" 'yes "$point" | head -n 150000 >long.txt; mkfifo out; cc --jobs 1 long.txt >out 2>err & exec 4<out; dd bs=1 count=1 <&4; : >long.txt; cat <&4 >/dev/null; wait $!; [ $? = 74 ] && grep -q "long.txt: cannot read the points: the file became shorter during the run" err'
+check "--help, --version, --describe to a full disk: 74" 'for a in --help --version "--describe wgs84-blh wgs84-xyz"; do "$cli" $a >/dev/full 2>err; [ $? = 74 ] && grep -q "cannot write" err || exit 1; done'
+exit $failed
