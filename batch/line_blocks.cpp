@@ -11,21 +11,30 @@ namespace batch {
 namespace {
 
 // A block's bytes: a full block plus the partial line that may have to wait for the next.
+// The buffers start small and grow to that once an input fills them, so that a short input
+// (a pipe of a few lines, a fuzzer's input) costs no megabytes.
 constexpr std::size_t kCapacity = BlockBytes + MaxLineLength + 1;
+constexpr std::size_t kFirstCapacity = 16 * 1024;
 
 }  // namespace
 
-LineBlock::LineBlock() : input(kCapacity) {}
+LineBlock::LineBlock() : input(kFirstCapacity) {}
 
-BlockReader::BlockReader(int fd) : fd_(fd), carry_(kCapacity) {}
+BlockReader::BlockReader(int fd) : fd_(fd), carry_(kFirstCapacity) {}
 
 bool BlockReader::Next(LineBlock& block) {
+    block.input.Reserve(carried_, 0);
     char* data = block.input.data();
     std::size_t size = carried_;
     std::memcpy(data, carry_.data(), carried_);
     carried_ = 0;
-    while (size < BlockBytes && !ended_)
-        size += Read(data + size, kCapacity - size);
+    while (size < BlockBytes && !ended_) {
+        if (size == block.input.size()) {
+            block.input.Reserve(kCapacity, size);
+            data = block.input.data();
+        }
+        size += Read(data + size, block.input.size() - size);
+    }
 
     // Cut after the last whole line (at the end of the input the last line needs no '\n'),
     // or after BlockLines lines; what follows waits for the next block.
@@ -49,6 +58,7 @@ bool BlockReader::Next(LineBlock& block) {
             SkipRestOfLine();
         }
     }
+    carry_.Reserve(carried_ + (data + size - cut), carried_);
     std::memcpy(carry_.data() + carried_, cut, data + size - cut);
     carried_ += data + size - cut;
 
@@ -75,6 +85,7 @@ std::size_t BlockReader::Read(char* to, std::size_t room) {
 
 // Drops the rest of an overlong line, up to and including its '\n'; what follows is carried.
 void BlockReader::SkipRestOfLine() {
+    carry_.Reserve(kCapacity, 0);
     while (!ended_) {
         const std::size_t got = Read(carry_.data(), kCapacity);
         if (const void* newline = std::memchr(carry_.data(), '\n', got)) {

@@ -40,7 +40,7 @@ class OutputBytes {
     void Clear() { used_ = 0; }
 
   private:
-    Bytes bytes_{2 * BlockBytes};
+    Bytes bytes_{16 * 1024};  // grown as lines need: a short input costs no megabytes
     std::size_t used_ = 0;
 };
 
