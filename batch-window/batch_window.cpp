@@ -36,6 +36,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 
 #include "batch-window/conversion_job.h"
 #include "batch/describe.h"
@@ -62,26 +64,44 @@ QStringList ResultHeaders(CoordinateForm form) {
     return {"x, м", "y, м", "H, м", "Зона"};
 }
 
-// Reads on to the end of the line.
-void SkipRestOfLine(QIODevice& device) {
-    while (!device.atEnd() && !device.readLine(1 << 16).endsWith('\n')) {
-    }
-}
-
 // Lines of text without their '\n' (a '\r' stays: the conversion sees the line end), at
-// most `count`; an overlong line is cut just past the longest a line may be.
-std::vector<std::string> FirstLines(QIODevice& device, int count) {
+// most `count`; an overlong line is kept just past the longest a line may be, so that it
+// shows as the error it is. Unless text is the whole input, a line that text cuts off is
+// left out (an overlong one stays: it is an error however it ends).
+std::vector<std::string> FirstLines(std::string_view text, bool wholeInput, int count) {
     std::vector<std::string> lines;
-    while (static_cast<int>(lines.size()) < count && !device.atEnd()) {
-        QByteArray line = device.readLine(batch::MaxLineLength + 2);
-        if (line.endsWith('\n')) {
-            line.chop(1);
-        } else {
-            SkipRestOfLine(device);
-        }
-        lines.emplace_back(line.constData(), line.size());
+    while (static_cast<int>(lines.size()) < count && !text.empty()) {
+        const std::size_t newline = text.find('\n');
+        const std::size_t length = std::min(newline, text.size());
+        if (newline == std::string_view::npos && !wholeInput && length <= batch::MaxLineLength)
+            break;
+        lines.emplace_back(text.substr(0, std::min(length, batch::MaxLineLength + 1)));
+        text.remove_prefix(std::min(length + 1, text.size()));
     }
     return lines;
+}
+
+// Line `number` (from 1) of device as FirstLines keeps it, found by counting line ends with
+// memchr over large reads: a line millions of lines in takes a moment, not seconds.
+std::string NthLine(QIODevice& device, qint64 number) {
+    std::vector<char> piece(1 << 20);
+    std::string line;
+    qint64 lineEnds = 0;  // the '\n' passed so far
+    for (qint64 got; (got = device.read(piece.data(), static_cast<qint64>(piece.size()))) > 0;) {
+        const char* at = piece.data();
+        const char* const end = at + got;
+        while (lineEnds < number - 1 && at < end) {
+            const auto* newline = static_cast<const char*>(std::memchr(at, '\n', end - at));
+            at = newline ? newline + 1 : end;
+            lineEnds += newline != nullptr;
+        }
+        if (lineEnds < number - 1) continue;
+        const auto* newline = static_cast<const char*>(std::memchr(at, '\n', end - at));
+        const std::size_t room = batch::MaxLineLength + 1 - line.size();
+        line.append(at, std::min<std::size_t>((newline ? newline : end) - at, room));
+        if (newline || line.size() > batch::MaxLineLength) break;
+    }
+    return line;
 }
 
 }  // namespace
@@ -122,6 +142,7 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     badLineText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     problemsLayout->addWidget(badLines_);
     problemsLayout->addWidget(badLineText_);
+    inputName_->setObjectName("inputName");
     route_->setObjectName("route");
     preview_->setObjectName("preview");
     badLines_->setObjectName("badLines");
@@ -358,10 +379,19 @@ bool BatchWindow::OpenFile(const QString& path) {
     folder_ = QFileInfo(path).absolutePath();
     points_.clear();
     inputSize_ = file.size();
-    head_ = FirstLines(file, PreviewLines);
-    inputName_->setText(tr("Файл %1 (%2 байт); показаны первые строки.")
-                            .arg(QDir::toNativeSeparators(inputPath_))
-                            .arg(inputSize_));
+    // A bounded prefix: a file of gigabytes, or one without a line end, opens at once.
+    const QByteArray prefix = file.read(PreviewBytes);
+    const bool wholeFile = file.atEnd();
+    head_ = FirstLines({prefix.constData(), static_cast<std::size_t>(prefix.size())}, wholeFile,
+                       PreviewLines);
+    const bool cutShort = !wholeFile && static_cast<int>(head_.size()) < PreviewLines;
+    const QString shown = cutShort ? tr("показаны строки из первых %1 МиБ: дальше предпросмотр "
+                                        "не читает.")
+                                         .arg(PreviewBytes >> 20)
+                                   : tr("показаны первые строки.");
+    inputName_->setText(
+        tr("Файл %1 (%2 байт); %3")
+            .arg(QDir::toNativeSeparators(inputPath_), QString::number(inputSize_), shown));
     badLines_->clear();
     badLineText_->clear();
     UpdatePreview();
@@ -372,10 +402,8 @@ void BatchWindow::SetPoints(const QByteArray& text) {
     inputPath_.clear();
     points_ = text;
     inputSize_ = text.size();
-    QByteArray copy = text;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    head_ = FirstLines(buffer, PreviewLines);
+    head_ =
+        FirstLines({text.constData(), static_cast<std::size_t>(text.size())}, true, PreviewLines);
     inputName_->setText(
         tr("Точки из буфера обмена: строк %1.").arg(text.count('\n') + !text.endsWith('\n')));
     badLines_->clear();
@@ -466,8 +494,8 @@ void BatchWindow::ShowBadLine(QListWidgetItem* item) {
     badLineText_->setText(tr("Строка %1: %2").arg(line).arg(LineText(line)));
 }
 
-// The text of a line of the input (without a '\r' end), read again from the file for lines
-// past the preview.
+// The text of a line of the input (without a '\r' end), found again in the file (or the
+// pasted points) for lines past the preview.
 QString BatchWindow::LineText(qint64 line) const {
     const auto shown = [](std::string text) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
@@ -475,14 +503,11 @@ QString BatchWindow::LineText(qint64 line) const {
     };
     if (line <= static_cast<qint64>(head_.size())) return shown(head_[line - 1]);
     QFile file(inputPath_);
-    QByteArray points = points_;
-    QBuffer buffer(&points);
+    QBuffer buffer;
+    buffer.setData(points_);
     QIODevice& device = inputPath_.isEmpty() ? static_cast<QIODevice&>(buffer) : file;
     if (!device.open(QIODevice::ReadOnly)) return {};
-    for (qint64 n = 1; n < line && !device.atEnd(); ++n)
-        SkipRestOfLine(device);
-    const std::vector<std::string> lines = FirstLines(device, 1);
-    return lines.empty() ? QString() : shown(lines.front());
+    return shown(NthLine(device, line));
 }
 
 void BatchWindow::ConversionEnded(int outcome, const QString& message) {

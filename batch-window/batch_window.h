@@ -47,8 +47,10 @@ class BatchWindow : public QMainWindow {
     // The choices as a conversion takes them; nothing when they do not make one.
     std::optional<batch::Options> Choices() const;
 
-    // How many lines of the input the preview shows.
+    // How many lines of the input the preview shows, and how many bytes of a file it reads
+    // at most (fewer lines show when they are long, and the window says so).
     static constexpr int PreviewLines = 500;
+    static constexpr qint64 PreviewBytes = 4 << 20;
 
   public slots:
     void Open();

@@ -13,13 +13,16 @@ namespace batch {
 namespace {
 
 // A block's bytes: a full block plus the partial line that may have to wait for the next.
+// The buffers start small and grow to that once an input fills them, so that a short input
+// (a pipe of a few lines, a fuzzer's input) costs no megabytes.
 constexpr std::size_t kCapacity = BlockBytes + MaxLineLength + 1;
+constexpr std::size_t kFirstCapacity = 16 * 1024;
 
 }  // namespace
 
-LineBlock::LineBlock() : input(kCapacity) {}
+LineBlock::LineBlock() : input(kFirstCapacity) {}
 
-BlockReader::BlockReader(int fd) : fd_(fd), carry_(kCapacity) {
+BlockReader::BlockReader(int fd) : fd_(fd), carry_(kFirstCapacity) {
     struct stat about {};
     if (fstat(fd, &about) != 0) return;
     interactive_ = S_ISFIFO(about.st_mode) || S_ISCHR(about.st_mode) || S_ISSOCK(about.st_mode);
@@ -29,6 +32,7 @@ BlockReader::BlockReader(int fd) : fd_(fd), carry_(kCapacity) {
 }
 
 bool BlockReader::Next(LineBlock& block) {
+    block.input.Reserve(carried_, 0);
     char* data = block.input.data();
     std::size_t size = carried_;
     std::memcpy(data, carry_.data(), carried_);
@@ -42,7 +46,11 @@ bool BlockReader::Next(LineBlock& block) {
             waiting_ = true;
             break;
         }
-        const std::size_t got = Read(data + size, kCapacity - size);
+        if (size == block.input.size()) {
+            block.input.Reserve(kCapacity, size);
+            data = block.input.data();
+        }
+        const std::size_t got = Read(data + size, block.input.size() - size);
         if (interactive_ && !lineEnded) lineEnded = std::memchr(data + size, '\n', got) != nullptr;
         size += got;
     }
@@ -71,6 +79,7 @@ bool BlockReader::Next(LineBlock& block) {
             SkipRestOfLine();
         }
     }
+    carry_.Reserve(carried_ + (data + size - cut), carried_);
     std::memcpy(carry_.data() + carried_, cut, data + size - cut);
     carried_ += data + size - cut;
 
@@ -103,6 +112,7 @@ bool BlockReader::InputReady() const {
 
 // Drops the rest of an overlong line, up to and including its '\n'; what follows is carried.
 void BlockReader::SkipRestOfLine() {
+    carry_.Reserve(kCapacity, 0);
     while (!ended_) {
         const std::size_t got = Read(carry_.data(), kCapacity);
         if (const void* newline = std::memchr(carry_.data(), '\n', got)) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -24,6 +25,13 @@ class Bytes {
     char* data() { return bytes_.get(); }
     const char* data() const { return bytes_.get(); }
     std::size_t size() const { return size_; }
+    // Room for at least `size` bytes, the first `kept` of them as they were.
+    void Reserve(std::size_t size, std::size_t kept) {
+        if (size <= size_) return;
+        Bytes larger(size);
+        std::memcpy(larger.data(), data(), kept);
+        *this = std::move(larger);
+    }
 
   private:
     std::unique_ptr<char[]> bytes_;

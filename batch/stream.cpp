@@ -25,9 +25,7 @@ class OutputBytes {
     // Room for at least n more bytes at the returned place.
     char* Reserve(std::size_t n) {
         if (used_ + n > bytes_.size()) {
-            Bytes larger(std::max(2 * bytes_.size(), used_ + n));
-            std::memcpy(larger.data(), bytes_.data(), used_);
-            bytes_ = std::move(larger);
+            bytes_.Reserve(std::max({2 * BlockBytes, 2 * bytes_.size(), used_ + n}), used_);
         }
         return bytes_.data() + used_;
     }
@@ -40,7 +38,8 @@ class OutputBytes {
     void Clear() { used_ = 0; }
 
   private:
-    Bytes bytes_{2 * BlockBytes};
+    // Room for a full block's results once more is needed: a short input costs no megabytes.
+    Bytes bytes_{16 * 1024};
     std::size_t used_ = 0;
 };
 

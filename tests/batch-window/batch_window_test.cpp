@@ -306,6 +306,28 @@ class BatchWindowTest : public QObject {
         QCOMPARE(window.findChild<QComboBox*>("separator")->currentIndex(), chosen.separator);
     }
 
+    // A file of gigabytes opens at once: the preview reads a prefix of a few MiB and says so.
+    // The line of 2 GiB shows the error a run gives it (coordconv-cli: "longer than 65536
+    // bytes"); the line after it is not read.
+    void hugeFileShowsItsPrefix() {
+        const QString input = directory_.filePath("huge.txt");
+        {
+            QFile file(input);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("554500 373700 100\n");
+            QVERIFY(file.resize(qint64(2) << 30));  // sparse: zero bytes that take no disk
+            QVERIFY(file.seek(file.size()));
+            file.write("\n554500 373700 100\n");
+        }
+        BatchWindow window;
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, ""}.Apply(window);
+        QVERIFY(window.OpenFile(input));
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 2);
+        QCOMPARE(PreviewRow(window, 1).at(1), "longer than 65536 bytes");
+        QVERIFY(window.findChild<QLabel*>("inputName")->text().contains("из первых 4 МиБ"));
+        QFile::remove(input);
+    }
+
   private:
     QTemporaryDir directory_;
 };
