@@ -40,7 +40,7 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     result.crlf = !line.empty() && line.back() == '\r';
     if (result.crlf) line.remove_suffix(1);
     result.text = line;  // a header or a comment keeps its byte-order mark
-    result.nearCentre = false;
+    result.warning = nullptr;
     result.error.clear();
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
         result.kind = LineKind::PassThrough;  // a header
@@ -52,16 +52,21 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     if (result.kind != LineKind::Point) return;
     result.text = line;  // the spans count from after the mark
     result.kind = LineKind::Error;
-    if (!(result.error = converter_.AngleProblem(result.values)).empty()) return;
+    const char* warning = nullptr;
+    if (!(result.error = converter_.Check(result.values, warning)).empty()) return;
     mathErrors = 0;
-    if (!converter_.Convert(result.values, result.zone)) {
-        result.error = "the result is not a finite number";
+    converter_.Convert(result.values, result.zone, result.error);
+    if (!result.error.empty()) {
+        return;
     } else if (options_.zone != 0 && converter_.WritesZone() && result.zone != options_.zone) {
         result.error = "zone " + std::to_string(options_.zone) +
                        " was asked for, the point is in zone " + std::to_string(result.zone);
     } else {
         result.kind = LineKind::Point;
-        result.nearCentre = mathErrors > 0;
+        // The window's own words for its iteration near the centre, before ours.
+        result.warning = mathErrors > 0 ? "asin: DOMAIN error (a point within about 21 km of "
+                                          "the centre of the Earth)"
+                                        : warning;
     }
 }
 

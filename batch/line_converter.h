@@ -22,7 +22,7 @@ struct ConvertedLine {
     int zone = 0;                      // the zone used, for plane results
     std::array<FieldSpan, 3> spans{};  // where the coordinates stood (options.columns)
     std::string error;                 // what is wrong with a bad line
-    bool nearCentre = false;  // the arcsine left its domain: a point within 21 km of the centre
+    const char* warning = nullptr;     // what is doubtful about a good point
 };
 
 class LineConverter {

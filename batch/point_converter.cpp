@@ -9,7 +9,10 @@ using controller::AngleForm;
 using controller::CoordinateForm;
 
 PointConverter::PointConverter(const Options& options)
-    : options_(options), from_(Info(options.from).form), to_(Info(options.to).form) {
+    : options_(options),
+      domain_(options),
+      from_(Info(options.from).form),
+      to_(Info(options.to).form) {
     const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
     if (options.parameters == Parameters::Window && from && to) {
         windowRoute_ = controller::ShortestRoute(*from, *to);
@@ -36,28 +39,7 @@ void PointConverter::DropSmallValues(CoordinateForm form, std::array<double, 3>&
     }
 }
 
-std::string PointConverter::AngleProblem(const std::array<double, 3>& values) const {
-    if (from_ != CoordinateForm::Geodetic) return "";
-    for (int i = 0; i < 2; ++i) {
-        const auto problem = [i](const char* what) {
-            return "field " + std::to_string(i + 1) + " " + what;
-        };
-        if (options_.angles == AngleForm::Display) {
-            const double magnitude = std::fabs(values[i]);
-            if (std::fmod(magnitude, 100) >= 60) return problem("has 60 seconds or more");
-            if (std::fmod(std::floor(magnitude / 100), 100) >= 60) {
-                return problem("has 60 minutes or more");
-            }
-        }
-        const double degrees = controller::AngleToDegrees(values[i], options_.angles);
-        if (i == 0 && !(std::fabs(degrees) <= 90 || (degrees >= 270 && degrees <= 360))) {
-            return problem("is no latitude: beyond 90 degrees");
-        }
-    }
-    return "";
-}
-
-bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
+void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::string& error) const {
     // The window reads a value below 0.0001 as 0. Only a pair it offers (one step) promises
     // the window's texts; every other route reads the values as written (2e-8° is 2 mm).
     if (windowRoute_.size() == 2) DropSmallValues(from_, values);
@@ -74,6 +56,18 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
         const bool replane = i == 1 && from_ == CoordinateForm::Plane && to_ == from_;
         controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values,
                                  replane ? eastingsOwn : zone, AngleForm::Degrees);
+        // Near the centre the window's iteration, and far beyond the pole its series, leave
+        // the latitudes (the southern ones it writes from 270° to 360°); at the pole its
+        // Molodensky step overshoots by a second or so, which its texts keep.
+        constexpr double kPoleOvershoot = 0.01;
+        const double latitude = values[0];
+        if (controller::FormOf(windowRoute_[i]) == CoordinateForm::Geodetic &&
+            !(std::fabs(latitude) <= 90 + kPoleOvershoot ||
+              (latitude >= 270 - kPoleOvershoot && latitude <= 360))) {
+            error = "the window's formulas give no latitude here (" + std::to_string(latitude) +
+                    " degrees)";
+            return;
+        }
     }
     if (windowRoute_.size() == 1 && to_ == CoordinateForm::Plane) {
         // Unchanged, in the zone its easting names (an absurd easting names none).
@@ -91,7 +85,9 @@ bool PointConverter::Convert(std::array<double, 3>& values, int& zone) const {
         values[1] = controller::DegreesToAngle(values[1], options_.angles);
     }
     DropSmallValues(to_, values);
-    return std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]);
+    if (!(std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]))) {
+        error = "the result is not a finite number";
+    }
 }
 
 }  // namespace batch

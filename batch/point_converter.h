@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/input_domain.h"
 #include "batch/official_route.h"
 #include "batch/options.h"
 
@@ -24,13 +25,14 @@ class PointConverter {
         return options_.angles == controller::AngleForm::Display &&
                to_ == controller::CoordinateForm::Geodetic;
     }
-    // What is wrong with the latitude and longitude of a geodetic FROM ("" when nothing):
-    // minutes or seconds of a packed angle of 60 or more, a latitude beyond 90° (the window's
-    // southern form, 270° to 360°, is a latitude too).
-    std::string AngleProblem(const std::array<double, 3>& values) const;
+    // What is wrong with a point of FROM ("" when nothing), and what is doubtful (input_domain.h).
+    std::string Check(const std::array<double, 3>& values, const char*& warning) const {
+        return domain_.Check(values, warning);
+    }
     // Replaces the values by the results; zone becomes the zone used on a route to plane
-    // coordinates. False when a result is not finite.
-    bool Convert(std::array<double, 3>& values, int& zone) const;
+    // coordinates. error: what is wrong with the results (not finite, or a latitude the
+    // window's formulas put beyond the pole); empty when nothing.
+    void Convert(std::array<double, 3>& values, int& zone, std::string& error) const;
 
   private:
     // The small-value rule of the window, for the values of a system of this form in the
@@ -38,6 +40,7 @@ class PointConverter {
     void DropSmallValues(controller::CoordinateForm form, std::array<double, 3>& values) const;
 
     Options options_;
+    InputDomain domain_;
     controller::CoordinateForm from_, to_;                   // the forms of FROM and TO
     std::vector<controller::CoordinateSystem> windowRoute_;  // with the window's parameters
     std::optional<OfficialRoute> officialRoute_;             // with GOST 32453-2017's

@@ -94,12 +94,7 @@ class BlockConverter {
                 char* at = block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
                 block.output.Commit(lines_.WritePoint(at, line));
                 ++block.points;
-                if (line.nearCentre) {
-                    block.notes.push_back({lineNumber,
-                                           "asin: DOMAIN error (a point within about 21 km of "
-                                           "the centre of the Earth)",
-                                           true});
-                }
+                if (line.warning) block.notes.push_back({lineNumber, line.warning, true});
                 break;
             }
             case LineKind::Error:

@@ -210,8 +210,15 @@ the point as decimal separator. Empty lines and lines whose first non-blank
 character is # are copied to the output unchanged, so the lines stay aligned.
 From a pipe or a terminal, the results of the lines that have come are written
 as soon as no more input is ready (tail -f points | coordconv-cli ...).
-Packed angles with 60 minutes or seconds, and latitudes beyond 90 degrees (the
-window's 270 to 360 for southern ones excepted), are errors. Packed latitudes and
+What no point can be is an error for its line: packed angles with 60 minutes or
+seconds, latitudes beyond 90 degrees (the window's 270 to 360 for southern ones
+excepted), longitudes beyond 360 degrees either way, heights that put the point
+within 1 km of the centre of the Earth or beyond (at or below -(b - 1 km)), an
+easting whose millions name no zone from 1 to 60 (or not the --zone asked for),
+a northing beyond the pole, and a latitude the window's formulas put beyond it.
+A warning is said for a plane point more than 1 degree beyond its zone's edge,
+and for a geocentric point within the evolute (about 43 km of the centre), which
+has several latitudes. Packed latitudes and
 longitudes come out in [0, 360) as the window writes them (30 S is 330 degrees);
 in decimal degrees they are signed: latitudes in [-90, 90], longitudes in
 (-180, 180].

@@ -23,6 +23,8 @@ class TransverseMercator {
                        double& y) const;
     // The inverse: latitude in [−90°, 90°] and longitude from the central meridian.
     void Reverse(double x, double y, double& latitude, double& longitude) const;
+    // A: the meridian from the equator to the pole is A·π/2 long.
+    double RectifyingRadius() const { return radius_; }
 
   private:
     double e_;              // eccentricity

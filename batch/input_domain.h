@@ -1,0 +1,48 @@
+// The domain of each input form: which values a line may give a system before they are
+// converted. Outside it a line is an error; where a value is legal but the result less
+// than the user expects, a warning.
+//   geodetic:   latitude within [−90°, 90°] (the window's southern 270° to 360° too),
+//               longitude within [−360°, 360°], a packed angle's minutes and seconds below
+//               60, the height above −(b − 1 km): deeper the point nears or passes the
+//               centre of the Earth;
+//   plane:      the zone the easting's millions name 1 to 60 (and the one asked for, when
+//               a zone is asked for to another form), the northing
+//               within the meridian's quadrant (beyond it lies past the pole), and the
+//               height as above; a point more than 1° beyond its zone's edge warns;
+//   geocentric: any; a point within the evolute of the meridian (about 43 km from the
+//               centre) has several latitudes, and warns.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "batch/options.h"
+#include "engine/records.h"
+
+namespace batch {
+
+class InputDomain {
+  public:
+    explicit InputDomain(const Options& options);
+
+    // What is wrong with the three values of a point of FROM as the user wrote them ("" when
+    // nothing); warning, when nothing is, names what is doubtful (nullptr when nothing).
+    std::string Check(const std::array<double, 3>& values, const char*& warning) const;
+
+  private:
+    std::string CheckGeodetic(const std::array<double, 3>& values) const;
+    std::string CheckPlane(const std::array<double, 3>& values, const char*& warning) const;
+    std::string CheckHeight(double height) const;
+    const char* CheckGeocentric(const std::array<double, 3>& values) const;
+
+    controller::CoordinateForm form_;
+    controller::AngleForm angles_;
+    int readingZone_;    // the zone plane coordinates are read in; 0: the easting's millions
+    bool toGeocentric_;  // geocentric to geocentric needs no latitude
+    engine::Ellipsoid ellipsoid_;
+    double lowestHeight_;  // −(b − 1 km)
+    double quadrant_;      // the meridian from the equator to the pole, metres
+    double radius_;        // A, the rectifying radius of the transverse Mercator
+};
+
+}  // namespace batch
