@@ -9,6 +9,7 @@
 #include <string>
 
 #include "batch/describe.h"
+#include "batch/detect.h"
 #include "batch/output_file.h"
 #include "batch/stream.h"
 #include "cli/options.h"
@@ -93,6 +94,40 @@ int Print(const std::string& text) {
     return cli::ExitIoError;
 }
 
+// --detect: the options the beginning of the input suggests on standard output, a reason
+// for each on standard error.
+int DetectOptions(const cli::Options& options) {
+    const bool standardInput = options.files.empty() || options.files[0] == "-";
+    const std::string name = standardInput ? "" : options.files[0];
+    const int input = standardInput ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat about {};
+    if (input < 0 || fstat(input, &about) != 0 || S_ISDIR(about.st_mode)) {
+        Complain(name + ": cannot open: " + std::strerror(input < 0 ? errno : EISDIR));
+        if (input >= 0) close(input);
+        return cli::ExitNoInput;
+    }
+    // One byte beyond what is looked at tells whether the last line read is whole.
+    std::string head(batch::DetectBytes + 1, '\0');
+    std::size_t size = 0;
+    while (size < head.size()) {
+        const ssize_t got = read(input, head.data() + size, head.size() - size);
+        if (got == 0) break;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            Complain((standardInput ? "standard input" : name) +
+                     ": cannot read: " + std::strerror(errno));
+            if (!standardInput) close(input);
+            return cli::ExitIoError;
+        }
+        size += static_cast<std::size_t>(got);
+    }
+    if (!standardInput) close(input);
+    head.resize(size);
+    const batch::Detection detection = batch::DetectOptions(head, options.from);
+    std::fputs(batch::ReasonsText(detection).c_str(), stderr);
+    return Print(batch::DetectedOptionsText(detection) + "\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -110,6 +145,7 @@ int main(int argc, char** argv) {
             break;
     }
     if (options.describe) return Print(batch::DescribeRoute(options));
+    if (options.detect) return DetectOptions(options);
     if (options.output.empty()) return ConvertFiles(options, STDOUT_FILENO, "");
     batch::RemovePartialFileOnSignals();
     return ConvertToFile(options);

@@ -56,6 +56,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 options.describe = true;
                 continue;
             }
+            if (argument == "--detect") {
+                options.detect = true;
+                continue;
+            }
             if (argument == "--keep-going" || argument == "-k") {
                 options.keepGoing = true;
                 continue;
@@ -174,6 +178,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         (!batch::WindowSystem(*from) || !batch::WindowSystem(*to))) {
         error = "the window's parameters know only its seven systems, not \"" +
                 std::string(batch::WindowSystem(*from) ? systems[1] : systems[0]) + "\"";
+        return Command::UsageError;
+    }
+    if (options.detect && options.files.size() > 1) {
+        error = "--detect looks at one FILE at a time";
         return Command::UsageError;
     }
     options.from = *from;

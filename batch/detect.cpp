@@ -1,0 +1,587 @@
+#include "batch/detect.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "batch/dms.h"
+#include "controller/number_text.h"
+
+namespace batch {
+
+namespace {
+
+// The Windows-1251 code page (Microsoft's cp1251 table): bytes 0x80–0xBF as Unicode code
+// points, 0x98 having no character; 0xC0–0xFF are А–я, U+0410–U+044F, in order.
+constexpr char16_t kWindows1251[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
+    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
+    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
+    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
+    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+std::string Windows1251ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+            continue;
+        }
+        const char32_t code = byte >= 0xC0 ? 0x0410 + (byte - 0xC0) : kWindows1251[byte - 0x80];
+        if (code < 0x800) {
+            text += static_cast<char>(0xC0 | code >> 6);
+        } else {
+            text += static_cast<char>(0xE0 | code >> 12);
+            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        }
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return text;
+}
+
+// Where the bytes first break UTF-8 as RFC 3629 defines it (no overlong forms, no
+// surrogates, nothing beyond U+10FFFF), npos when they do not.
+std::size_t FirstNonUtf8(std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const int length = lead < 0x80   ? 1
+                           : lead < 0xC2 ? 0
+                           : lead < 0xE0 ? 2
+                           : lead < 0xF0 ? 3
+                           : lead < 0xF5 ? 4
+                                         : 0;
+        if (length == 0 || at + length > bytes.size()) return at;
+        unsigned char low = 0x80, high = 0xBF;  // the second byte's range (RFC 3629, section 4)
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+        for (int i = 1; i < length; ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[at + i]);
+            if (byte < (i == 1 ? low : 0x80) || byte > (i == 1 ? high : 0xBF)) return at;
+        }
+        at += length;
+    }
+    return std::string_view::npos;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A line that is no point and no header: empty, blank, or a '#' comment.
+bool IsComment(std::string_view line) {
+    const auto first = line.find_first_not_of(" \t");
+    return first == std::string_view::npos || line[first] == '#';
+}
+
+struct Field {
+    std::string_view text;   // as written, blanks around it left out
+    std::string_view value;  // inside its quotes, if quoted
+};
+
+// The fields of a line split at the separator alone (Blank: at runs of blanks and tabs). A
+// field that starts with a double quote runs to the matching one, separators inside it
+// included, "" standing for one quote (RFC 4180, section 2).
+std::vector<Field> SplitFields(std::string_view line, Separator separator) {
+    const char mark = separator == Separator::Semicolon ? ';'
+                      : separator == Separator::Comma   ? ','
+                      : separator == Separator::Tab     ? '\t'
+                                                        : 0;
+    const auto isFiller = [&](char c) { return IsBlank(c) && c != mark; };
+    std::vector<Field> fields;
+    std::size_t at = 0;
+    while (true) {
+        while (at < line.size() && isFiller(line[at]))
+            ++at;
+        const std::size_t start = at;
+        std::size_t valueStart = at, valueEnd = at;
+        if (at < line.size() && line[at] == '"') {
+            std::size_t close = at + 1;
+            while (close < line.size() &&
+                   !(line[close] == '"' && (close + 1 == line.size() || line[close + 1] != '"')))
+                close += line[close] == '"' ? 2 : 1;
+            valueStart = at + 1;
+            valueEnd = std::min(close, line.size());
+            at = std::min(close + 1, line.size());
+        }
+        const bool quoted = valueStart != start;
+        while (at < line.size() && line[at] != mark && !(mark == 0 && IsBlank(line[at])))
+            ++at;
+        std::size_t end = at;
+        while (end > start && isFiller(line[end - 1]))
+            --end;
+        const std::string_view text = line.substr(start, end - start);
+        fields.push_back({text, quoted ? line.substr(valueStart, valueEnd - valueStart) : text});
+        if (mark == 0) {
+            while (at < line.size() && IsBlank(line[at]))
+                ++at;
+            if (at == line.size()) break;
+        } else {
+            if (at == line.size()) break;
+            ++at;  // past the separator: a separator at the end leaves an empty field
+        }
+    }
+    return fields;
+}
+
+// A field that is a whole finite number, with a decimal comma ("554530,5") when allowed.
+std::optional<double> ReadNumber(std::string_view text, bool decimalComma) {
+    double value = 0;
+    if (controller::ReadStrictReal(text, value) == controller::StrictReal::Number) return value;
+    const auto comma = text.find(',');
+    if (!decimalComma || comma == std::string_view::npos || comma == 0 ||
+        comma + 1 == text.size() || !IsDigit(text[comma - 1]) || !IsDigit(text[comma + 1]))
+        return std::nullopt;
+    std::string pointed(text);
+    pointed[comma] = '.';
+    if (controller::ReadStrictReal(pointed, value) == controller::StrictReal::Number) return value;
+    return std::nullopt;
+}
+
+// What a line of the input holds, split at the chosen separator.
+struct Line {
+    int number = 0;  // from 1, as --skip counts lines
+    std::vector<Field> fields;
+};
+
+// A coordinate of a point of the system's form: a number or, for latitudes and longitudes,
+// degrees, minutes and seconds.
+struct CoordinateReader {
+    controller::CoordinateForm form;
+    bool decimalComma = false;
+
+    std::optional<double> Read(const Field& field) const {
+        if (auto number = ReadNumber(field.value, decimalComma)) return number;
+        if (form != controller::CoordinateForm::Geodetic) return std::nullopt;
+        double degrees = 0;
+        std::string why;
+        for (const bool latitude : {true, false}) {
+            if (ReadDms(field.value, latitude, degrees, why)) return degrees;
+        }
+        return std::nullopt;
+    }
+
+    // Three values that may be a point: a height within 100 km of the ellipsoid, a
+    // geocentric point within 200 km of the surface. A point number before the coordinates
+    // ("1 554530.5 373700 100") would make the coordinates' second value a height.
+    bool Plausible(const std::array<double, 3>& v) const {
+        constexpr double kHighest = 100e3, kNearest = 6.15e6, kFarthest = 6.6e6;
+        switch (form) {
+            case controller::CoordinateForm::Geocentric: {
+                const double radius = std::hypot(v[0], v[1], v[2]);
+                return radius > kNearest && radius < kFarthest;
+            }
+            case controller::CoordinateForm::Geodetic:
+            case controller::CoordinateForm::Plane:
+                return std::fabs(v[2]) < kHighest;
+        }
+        return false;
+    }
+
+    // The first field (from 1) of three in a row that read as coordinates and can be a
+    // point, else of the first three that read at all; 0 when none do.
+    int FirstRun(const std::vector<Field>& fields) const {
+        int first = 0;
+        for (std::size_t i = 0; i + 3 <= fields.size(); ++i) {
+            std::array<double, 3> values{};
+            bool read = true;
+            for (std::size_t k = 0; k < 3 && read; ++k) {
+                const auto value = Read(fields[i + k]);
+                read = value.has_value();
+                if (read) values[k] = *value;
+            }
+            if (!read) continue;
+            if (Plausible(values)) return static_cast<int>(i) + 1;
+            if (first == 0) first = static_cast<int>(i) + 1;
+        }
+        return first;
+    }
+};
+
+template <typename Key>
+Key MostCommon(const std::map<Key, int>& counts) {
+    return std::max_element(counts.begin(), counts.end(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })
+        ->first;
+}
+
+// The separator that splits most lines into the same number of fields, three at least; on a
+// tie the first of semicolon, tab, comma, blank (so "554530,5;373700,2" is two fields, not
+// three, and "55.75, 37.6, 100" three apart by commas).
+Guessed<Separator> ChooseSeparator(const std::vector<std::string_view>& lines) {
+    Guessed<Separator> best{Separator::Auto, {Clue::NoPointLines}};
+    for (const Separator separator :
+         {Separator::Semicolon, Separator::Tab, Separator::Comma, Separator::Blank}) {
+        std::map<int, int> linesOfCount;
+        for (const std::string_view line : lines)
+            ++linesOfCount[static_cast<int>(SplitFields(line, separator).size())];
+        if (linesOfCount.empty()) break;
+        const int fields = MostCommon(linesOfCount);
+        const int count = linesOfCount[fields];
+        if (fields >= 3 && count > best.reason.count) {
+            best = {separator, {Clue::FieldsAlike}};
+            best.reason.count = count;
+            best.reason.total = static_cast<int>(lines.size());
+            best.reason.fields = fields;
+        }
+    }
+    return best;
+}
+
+// The values of latitudes and longitudes as packed DDDMMSS.sss and as degrees.
+struct AngleEvidence {
+    const Line* line = nullptr;
+    int field = 0;
+    const Field* text = nullptr;
+    double value = 0;
+};
+
+bool IsPackedAngle(double value, bool latitude) {
+    const double magnitude = std::fabs(value);
+    const double degrees = std::floor(magnitude / 10000);
+    const double minutes = std::floor(magnitude / 100) - degrees * 100;
+    const double seconds = magnitude - degrees * 10000 - minutes * 100;
+    if (minutes >= 60 || seconds >= 60) return false;
+    const double angle = degrees + minutes / 60 + seconds / 3600;
+    // The window writes southern latitudes as 270°–360°.
+    return latitude ? angle <= 90 || (angle >= 270 && angle < 360) : angle <= 360;
+}
+
+bool IsDegrees(double value, bool latitude) {
+    return std::fabs(value) <= (latitude ? 90 : 360);
+}
+
+Reason Example(Clue clue, const AngleEvidence& at, bool guess = false) {
+    Reason reason{clue, at.line->number, at.field};
+    reason.sample = std::string(at.text->text);
+    reason.guess = guess;
+    return reason;
+}
+
+Guessed<AngleReading> ChooseAngles(const std::vector<const Line*>& points, const Columns& columns,
+                                   const CoordinateReader& reader) {
+    const AngleEvidence* notDegrees = nullptr;
+    const AngleEvidence* notPacked = nullptr;
+    const AngleEvidence* smallFraction = nullptr;
+    std::vector<AngleEvidence> angles;
+    for (const Line* line : points) {
+        for (int k = 0; k < 2; ++k) {
+            const Field& field = line->fields[columns[k] - 1];
+            const auto number = ReadNumber(field.value, reader.decimalComma);
+            AngleEvidence here{line, columns[k], &field, number.value_or(0)};
+            if (!number) return {AngleReading::Dms, Example(Clue::DmsMarks, here)};
+            angles.push_back(here);
+        }
+    }
+    for (std::size_t i = 0; i < angles.size(); ++i) {
+        const AngleEvidence& at = angles[i];
+        const bool latitude = i % 2 == 0;
+        if (!notDegrees && !IsDegrees(at.value, latitude)) notDegrees = &at;
+        if (!notPacked && !IsPackedAngle(at.value, latitude)) notPacked = &at;
+        // A packed latitude has five digits before the point unless within 1° of the equator.
+        if (!smallFraction && std::fabs(at.value) < 10000 && at.value != std::trunc(at.value))
+            smallFraction = &at;
+    }
+    if (notDegrees && notPacked)
+        return {AngleReading::Packed, Example(Clue::NeitherReading, *notPacked, true)};
+    if (notDegrees) return {AngleReading::Packed, Example(Clue::NotDegrees, *notDegrees)};
+    if (notPacked) return {AngleReading::Degrees, Example(Clue::NotPacked, *notPacked)};
+    if (smallFraction) return {AngleReading::Degrees, Example(Clue::SmallFraction, *smallFraction)};
+    Reason both{Clue::BothReadings};
+    both.guess = true;
+    return {AngleReading::Packed, both};
+}
+
+// Plane coordinates: the easting carries its zone (1–60) in its millions.
+Reason CheckZones(const std::vector<const Line*>& points, const Columns& columns,
+                  const CoordinateReader& reader) {
+    int lowest = controller::LargestZone, highest = 1;
+    for (const Line* line : points) {
+        const Field& field = line->fields[columns[1] - 1];
+        const double easting = ReadNumber(field.value, reader.decimalComma).value_or(0);
+        const double zone = std::floor(std::fabs(easting) / 1e6);
+        if (zone < 1 || zone > controller::LargestZone) {
+            Reason reason{Clue::EastingWithoutZone, line->number, columns[1]};
+            reason.sample = std::string(field.text);
+            return reason;
+        }
+        lowest = std::min(lowest, static_cast<int>(zone));
+        highest = std::max(highest, static_cast<int>(zone));
+    }
+    Reason reason{Clue::EastingZones};
+    reason.fields = lowest;
+    reason.count = highest;
+    return reason;
+}
+
+}  // namespace
+
+Detection DetectOptions(std::string_view head, SystemId from) {
+    Detection detection;
+    // Whole lines of the first DetectBytes, unless the input ends within them.
+    if (head.size() > DetectBytes) {
+        const auto lastEnd = head.substr(0, DetectBytes).rfind('\n');
+        head = head.substr(0, lastEnd == std::string_view::npos ? DetectBytes : lastEnd + 1);
+    }
+    if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);  // the UTF-8 byte-order mark
+    const std::size_t broken = FirstNonUtf8(head);
+    std::string converted;
+    if (broken != std::string_view::npos) {
+        Reason reason{Clue::NotUtf8};
+        reason.line = 1 + static_cast<int>(std::count(head.begin(), head.begin() + broken, '\n'));
+        detection.encoding = {Encoding::Windows1251, reason};
+        converted = Windows1251ToUtf8(head);
+        head = converted;
+    } else {
+        const bool ascii = std::all_of(head.begin(), head.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        detection.encoding = {Encoding::Utf8, {ascii ? Clue::AsciiOnly : Clue::ValidUtf8}};
+    }
+
+    std::vector<std::string_view> texts;  // the lines that are no comments
+    std::vector<int> numbers;
+    for (int number = 1; !head.empty() && number <= DetectLines; ++number) {
+        const auto end = std::min(head.find('\n'), head.size());
+        std::string_view line = head.substr(0, end);
+        head.remove_prefix(std::min(end + 1, head.size()));
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        detection.linesLooked = number;
+        if (IsComment(line)) continue;
+        texts.push_back(line);
+        numbers.push_back(number);
+    }
+    Reason nothing{Clue::NoPointLines};
+    nothing.total = detection.linesLooked;
+    detection.skip = {0, nothing};
+    detection.decimalComma = {false, nothing};
+    detection.columns = {{}, nothing};
+    detection.separator = ChooseSeparator(texts);
+    if (detection.separator.value == Separator::Auto) {
+        detection.separator.reason = nothing;
+        return detection;
+    }
+
+    std::vector<Line> lines;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        lines.push_back({numbers[i], SplitFields(texts[i], detection.separator.value)});
+
+    // Russian spreadsheets write "554530,5" in fields apart by semicolons or tabs.
+    const Separator separator = detection.separator.value;
+    detection.decimalComma = {false, {Clue::DecimalPoint}};
+    for (const Line& line : lines) {
+        if (separator != Separator::Semicolon && separator != Separator::Tab) break;
+        const auto comma = std::find_if(line.fields.begin(), line.fields.end(), [](const Field& f) {
+            return !ReadNumber(f.value, false) && ReadNumber(f.value, true);
+        });
+        if (comma == line.fields.end()) continue;
+        Reason reason{Clue::DecimalComma, line.number,
+                      static_cast<int>(comma - line.fields.begin()) + 1};
+        reason.sample = std::string(comma->text);
+        detection.decimalComma = {true, reason};
+        break;
+    }
+
+    const CoordinateReader reader{Info(from).form, detection.decimalComma.value};
+    std::map<int, int> linesOfStart;  // the first field of the coordinates: lines that say so
+    std::map<int, int> linesOfCount;
+    for (const Line& line : lines) {
+        if (const int start = reader.FirstRun(line.fields)) {
+            ++linesOfStart[start];
+            ++linesOfCount[static_cast<int>(line.fields.size())];
+        }
+    }
+    if (linesOfStart.empty()) {
+        detection.separator = {Separator::Auto, nothing};
+        return detection;
+    }
+    const int start = MostCommon(linesOfStart);
+    const Columns columns{start, start + 1, start + 2};
+    const bool wholeLine = start == 1 && MostCommon(linesOfCount) == 3;
+    const auto isPoint = [&](const Line& line) {
+        return static_cast<int>(line.fields.size()) >= start + 2 &&
+               std::all_of(line.fields.begin() + start - 1, line.fields.begin() + start + 2,
+                           [&](const Field& f) { return reader.Read(f).has_value(); });
+    };
+    const auto firstPoint = std::find_if(lines.begin(), lines.end(), isPoint);
+    std::vector<const Line*> points;
+    for (auto line = firstPoint; line != lines.end(); ++line) {
+        if (isPoint(*line)) points.push_back(&*line);
+    }
+    if (wholeLine) {
+        detection.columns = {{}, {Clue::WholeLine}};
+    } else {
+        Reason reason{Clue::FirstNumbersInRow, firstPoint->number, start};
+        reason.count = static_cast<int>(points.size());
+        detection.columns = {columns, reason};
+    }
+    if (firstPoint == lines.begin()) {
+        detection.skip = {0, {Clue::NoHeader, firstPoint->number}};
+    } else {
+        const Line& last = *(firstPoint - 1);
+        Reason reason{Clue::HeaderLines, last.number, start};
+        if (static_cast<int>(last.fields.size()) >= start) {
+            reason.sample = std::string(last.fields[start - 1].text);
+        }
+        detection.skip = {last.number, reason};
+    }
+
+    switch (reader.form) {
+        case controller::CoordinateForm::Geodetic:
+            detection.angles = ChooseAngles(points, columns, reader);
+            break;
+        case controller::CoordinateForm::Plane:
+            detection.zones = CheckZones(points, columns, reader);
+            break;
+        case controller::CoordinateForm::Geocentric:
+            break;
+    }
+    return detection;
+}
+
+namespace {
+
+// Each guess as the option that sets it ("--skip 1"), or a few words where the default stands.
+std::vector<std::pair<std::string, const Reason*>> OptionsAndReasons(const Detection& d) {
+    // In the order of Separator, Encoding and AngleReading.
+    constexpr std::array<const char*, 5> kSeparators = {"auto", "semicolon", "comma", "tab",
+                                                        "blank"};
+    constexpr std::array<const char*, 2> kEncodings = {"utf-8", "windows-1251"};
+    constexpr std::array<const char*, 3> kAngles = {"packed", "degrees", "dms"};
+    const auto name = [](const auto& names, auto value) {
+        return std::string(names[static_cast<std::size_t>(value)]);
+    };
+    std::vector<std::pair<std::string, const Reason*>> lines;
+    lines.emplace_back("--encoding " + name(kEncodings, d.encoding.value), &d.encoding.reason);
+    lines.emplace_back("--separator " + name(kSeparators, d.separator.value), &d.separator.reason);
+    if (d.separator.value == Separator::Auto) return lines;
+    lines.emplace_back(d.decimalComma.value ? "--decimal-comma" : "decimal point",
+                       &d.decimalComma.reason);
+    lines.emplace_back(
+        d.skip.value == 0 ? std::string("no --skip") : "--skip " + std::to_string(d.skip.value),
+        &d.skip.reason);
+    const Columns& c = d.columns.value;
+    lines.emplace_back(c[0] == 0 ? std::string("no --columns")
+                                 : "--columns " + std::to_string(c[0]) + "," +
+                                       std::to_string(c[1]) + "," + std::to_string(c[2]),
+                       &d.columns.reason);
+    if (d.angles)
+        lines.emplace_back("--angles " + name(kAngles, d.angles->value), &d.angles->reason);
+    if (d.zones)
+        lines.emplace_back(d.zones->clue == Clue::EastingZones ? "zones" : "warning", &*d.zones);
+    return lines;
+}
+
+// The options a run needs beyond the defaults; the separator and the angle form always.
+bool Needed(const std::string& option) {
+    constexpr std::string_view kDefaults[] = {"--encoding utf-8", "--separator auto",
+                                              "decimal point",    "no --skip",
+                                              "no --columns",     "zones",
+                                              "warning"};
+    return std::find(std::begin(kDefaults), std::end(kDefaults), option) == std::end(kDefaults);
+}
+
+}  // namespace
+
+std::string DetectedOptionsText(const Detection& detection) {
+    std::string text;
+    for (const auto& [option, reason] : OptionsAndReasons(detection)) {
+        if (Needed(option)) text += (text.empty() ? "" : " ") + option;
+    }
+    return text;
+}
+
+std::string ReasonsText(const Detection& detection) {
+    std::string text;
+    for (const auto& [option, reason] : OptionsAndReasons(detection))
+        text += option + ": " + ReasonText(*reason) + "\n";
+    return text;
+}
+
+std::string ReasonText(const Reason& r) {
+    const std::string at = "line " + std::to_string(r.line) + ", field " + std::to_string(r.field) +
+                           " \"" + r.sample + "\"";
+    std::string text;
+    switch (r.clue) {
+        case Clue::NoPointLines:
+            text = r.total == 0 ? "the input is empty: the defaults stand"
+                                : "no line of the first " + std::to_string(r.total) +
+                                      " reads as a point: the defaults stand";
+            break;
+        case Clue::AsciiOnly:
+            text = "every byte is ASCII";
+            break;
+        case Clue::ValidUtf8:
+            text = "the bytes beyond ASCII are valid UTF-8";
+            break;
+        case Clue::NotUtf8:
+            text = "line " + std::to_string(r.line) + " holds bytes that are no UTF-8";
+            break;
+        case Clue::FieldsAlike:
+            text = std::to_string(r.count) + " of " + std::to_string(r.total) +
+                   " lines split into " + std::to_string(r.fields) + " fields";
+            break;
+        case Clue::NoHeader:
+            text = "line " + std::to_string(r.line) + ", the first that is no comment, is a point";
+            break;
+        case Clue::HeaderLines:
+            text = "up to line " + std::to_string(r.line) +
+                   " the coordinates' fields hold no numbers (field " + std::to_string(r.field) +
+                   " \"" + r.sample + "\")";
+            break;
+        case Clue::DecimalComma:
+            text = at + " is a number with a decimal comma";
+            break;
+        case Clue::DecimalPoint:
+            text = "no number has a decimal comma";
+            break;
+        case Clue::WholeLine:
+            text = "the lines are three numbers alone";
+            break;
+        case Clue::FirstNumbersInRow:
+            text = "fields " + std::to_string(r.field) + " to " + std::to_string(r.field + 2) +
+                   " are the first three numbers in a row that can be a point, in " +
+                   std::to_string(r.count) + " lines from line " + std::to_string(r.line);
+            break;
+        case Clue::DmsMarks:
+            text = at + " is in degrees, minutes and seconds";
+            break;
+        case Clue::NotDegrees:
+            text = at + " is beyond the degrees of a latitude or longitude, and reads as DDDMMSS";
+            break;
+        case Clue::NotPacked:
+            text = at + " as DDDMMSS has 60 minutes or seconds or more, and reads as degrees";
+            break;
+        case Clue::SmallFraction:
+            text = at +
+                   " has a fraction and is below 10000: as DDDMMSS it would lie within 1 degree "
+                   "of the equator or of Greenwich";
+            break;
+        case Clue::BothReadings:
+            text = "every value reads as DDDMMSS and as degrees: the window's DDDMMSS is taken";
+            break;
+        case Clue::NeitherReading:
+            text = at + " reads neither as DDDMMSS nor as degrees";
+            break;
+        case Clue::EastingZones:
+            text = "the eastings carry zone " + std::to_string(r.fields) +
+                   (r.count != r.fields ? " to " + std::to_string(r.count) : "") +
+                   " in their millions";
+            break;
+        case Clue::EastingWithoutZone:
+            text = at + " is no Gauss-Krüger easting: its millions give no zone from 1 to 60";
+            break;
+    }
+    return r.guess ? text + " (a guess: check the results)" : text;
+}
+
+}  // namespace batch
