@@ -13,8 +13,8 @@ namespace batch {
 
 namespace {
 
-// The Windows-1251 code page (Microsoft's cp1251 table): bytes 0x80–0xBF as Unicode code
-// points, 0x98 having no character; 0xC0–0xFF are А–я, U+0410–U+044F, in order.
+// The Windows-1251 code page (the Unicode consortium's mapping file CP1251.TXT): bytes 0x80–0xBF as
+// Unicode code points, 0x98 having no character; 0xC0–0xFF are А–я, U+0410–U+044F, in order.
 constexpr char16_t kWindows1251[64] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
     0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -160,48 +160,74 @@ struct CoordinateReader {
     controller::CoordinateForm form;
     bool decimalComma = false;
 
-    std::optional<double> Read(const Field& field) const {
-        if (auto number = ReadNumber(field.value, decimalComma)) return number;
+    struct Value {
+        double value = 0;
+        bool number = true;  // false: degrees, minutes and seconds
+    };
+
+    std::optional<Value> Read(const Field& field) const {
+        if (auto number = ReadNumber(field.value, decimalComma)) return Value{*number};
         if (form != controller::CoordinateForm::Geodetic) return std::nullopt;
+        std::string text(field.value);  // 55°45'30,5" with a decimal comma
+        if (const auto comma = text.find(','); decimalComma && comma != std::string::npos)
+            text[comma] = '.';
         double degrees = 0;
         std::string why;
         for (const bool latitude : {true, false}) {
-            if (ReadDms(field.value, latitude, degrees, why)) return degrees;
+            if (ReadDms(text, latitude, degrees, why)) return Value{degrees, false};
         }
         return std::nullopt;
     }
 
-    // Three values that may be a point: a height within 100 km of the ellipsoid, a
+    // The three fields from `first` (from 0) read as a point, the latitude and longitude in
+    // the same form and the height a number; nothing when they cannot be read so.
+    std::optional<std::array<double, 3>> ReadRun(const std::vector<Field>& fields,
+                                                 std::size_t first) const {
+        if (first + 3 > fields.size()) return std::nullopt;
+        std::array<Value, 3> read;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const auto value = Read(fields[first + k]);
+            if (!value) return std::nullopt;
+            read[k] = *value;
+        }
+        if (read[0].number != read[1].number || !read[2].number) return std::nullopt;
+        return std::array<double, 3>{read[0].value, read[1].value, read[2].value};
+    }
+
+    // Three values that may be a point: a height within 100 km of the ellipsoid, an easting
+    // with a zone (1–60) in its millions and a northing within the pole's 10 002 km, a
     // geocentric point within 200 km of the surface. A point number before the coordinates
-    // ("1 554530.5 373700 100") would make the coordinates' second value a height.
+    // ("1 6182646.45 7413154.15 100") would make the northing a height.
     bool Plausible(const std::array<double, 3>& v) const {
-        constexpr double kHighest = 100e3, kNearest = 6.15e6, kFarthest = 6.6e6;
+        constexpr double kHighest = 100e3, kNearest = 6.15e6, kFarthest = 6.6e6, kPole = 10.003e6;
         switch (form) {
             case controller::CoordinateForm::Geocentric: {
                 const double radius = std::hypot(v[0], v[1], v[2]);
                 return radius > kNearest && radius < kFarthest;
             }
             case controller::CoordinateForm::Geodetic:
-            case controller::CoordinateForm::Plane:
                 return std::fabs(v[2]) < kHighest;
+            case controller::CoordinateForm::Plane: {
+                const double zone = std::floor(std::fabs(v[1]) / 1e6);
+                return std::fabs(v[2]) < kHighest && std::fabs(v[0]) < kPole && zone >= 1 &&
+                       zone <= controller::LargestZone;
+            }
         }
         return false;
     }
 
     // The first field (from 1) of three in a row that read as coordinates and can be a
-    // point, else of the first three that read at all; 0 when none do.
+    // point, else of the first three that read at all; 0 when none do. A whole number below
+    // 10 000 before three that can be a point is the point's number ("7 55.75 37.6 150").
     int FirstRun(const std::vector<Field>& fields) const {
         int first = 0;
-        for (std::size_t i = 0; i + 3 <= fields.size(); ++i) {
-            std::array<double, 3> values{};
-            bool read = true;
-            for (std::size_t k = 0; k < 3 && read; ++k) {
-                const auto value = Read(fields[i + k]);
-                read = value.has_value();
-                if (read) values[k] = *value;
-            }
-            if (!read) continue;
-            if (Plausible(values)) return static_cast<int>(i) + 1;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const auto run = ReadRun(fields, i);
+            if (!run) continue;
+            const auto next = ReadRun(fields, i + 1);
+            const bool pointNumber = std::fabs((*run)[0]) < 10000 &&
+                                     (*run)[0] == std::trunc((*run)[0]) && next && Plausible(*next);
+            if (Plausible(*run) && !pointNumber) return static_cast<int>(i) + 1;
             if (first == 0) first = static_cast<int>(i) + 1;
         }
         return first;
@@ -263,7 +289,7 @@ bool IsDegrees(double value, bool latitude) {
 
 Reason Example(Clue clue, const AngleEvidence& at, bool guess = false) {
     Reason reason{clue, at.line->number, at.field};
-    reason.sample = std::string(at.text->text);
+    reason.sample = std::string(at.text->value);
     reason.guess = guess;
     return reason;
 }
@@ -312,7 +338,7 @@ Reason CheckZones(const std::vector<const Line*>& points, const Columns& columns
         const double zone = std::floor(std::fabs(easting) / 1e6);
         if (zone < 1 || zone > controller::LargestZone) {
             Reason reason{Clue::EastingWithoutZone, line->number, columns[1]};
-            reason.sample = std::string(field.text);
+            reason.sample = std::string(field.value);
             return reason;
         }
         lowest = std::min(lowest, static_cast<int>(zone));
@@ -386,7 +412,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         if (comma == line.fields.end()) continue;
         Reason reason{Clue::DecimalComma, line.number,
                       static_cast<int>(comma - line.fields.begin()) + 1};
-        reason.sample = std::string(comma->text);
+        reason.sample = std::string(comma->value);
         detection.decimalComma = {true, reason};
         break;
     }
@@ -408,9 +434,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
     const Columns columns{start, start + 1, start + 2};
     const bool wholeLine = start == 1 && MostCommon(linesOfCount) == 3;
     const auto isPoint = [&](const Line& line) {
-        return static_cast<int>(line.fields.size()) >= start + 2 &&
-               std::all_of(line.fields.begin() + start - 1, line.fields.begin() + start + 2,
-                           [&](const Field& f) { return reader.Read(f).has_value(); });
+        return reader.ReadRun(line.fields, static_cast<std::size_t>(start - 1)).has_value();
     };
     const auto firstPoint = std::find_if(lines.begin(), lines.end(), isPoint);
     std::vector<const Line*> points;
@@ -430,7 +454,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         const Line& last = *(firstPoint - 1);
         Reason reason{Clue::HeaderLines, last.number, start};
         if (static_cast<int>(last.fields.size()) >= start) {
-            reason.sample = std::string(last.fields[start - 1].text);
+            reason.sample = std::string(last.fields[start - 1].value);
         }
         detection.skip = {last.number, reason};
     }
@@ -507,6 +531,14 @@ std::string ReasonsText(const Detection& detection) {
     return text;
 }
 
+namespace {
+
+std::string Lines(int count) {
+    return std::to_string(count) + (count == 1 ? " line" : " lines");
+}
+
+}  // namespace
+
 std::string ReasonText(const Reason& r) {
     const std::string at = "line " + std::to_string(r.line) + ", field " + std::to_string(r.field) +
                            " \"" + r.sample + "\"";
@@ -527,8 +559,8 @@ std::string ReasonText(const Reason& r) {
             text = "line " + std::to_string(r.line) + " holds bytes that are no UTF-8";
             break;
         case Clue::FieldsAlike:
-            text = std::to_string(r.count) + " of " + std::to_string(r.total) +
-                   " lines split into " + std::to_string(r.fields) + " fields";
+            text = std::to_string(r.count) + " of " + Lines(r.total) + " split into " +
+                   std::to_string(r.fields) + " fields";
             break;
         case Clue::NoHeader:
             text = "line " + std::to_string(r.line) + ", the first that is no comment, is a point";
@@ -550,7 +582,7 @@ std::string ReasonText(const Reason& r) {
         case Clue::FirstNumbersInRow:
             text = "fields " + std::to_string(r.field) + " to " + std::to_string(r.field + 2) +
                    " are the first three numbers in a row that can be a point, in " +
-                   std::to_string(r.count) + " lines from line " + std::to_string(r.line);
+                   Lines(r.count) + " from line " + std::to_string(r.line);
             break;
         case Clue::DmsMarks:
             text = at + " is in degrees, minutes and seconds";
