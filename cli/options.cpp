@@ -266,6 +266,18 @@ Options:
                            is written in place
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
+  --detect                 look at the beginning of FILE (the first 64 KiB or 200
+                           lines) and print the options it seems to need, such as
+                           --separator semicolon --skip 1 --columns 2,3,4 --angles
+                           degrees, and on standard error why each was chosen: the
+                           encoding (UTF-8, else Windows-1251), the separator that
+                           splits most lines alike, the header lines, the decimal
+                           comma, the first three numbers in a row that can be a
+                           point, and for -blh the angle form (D:M:S by its marks;
+                           degrees where DDDMMSS would give 60 minutes or seconds or
+                           a fraction below 10000; DDDMMSS where degrees cannot be,
+                           or as a guess when both can); for -xyh the eastings'
+                           zones. Reads nothing else and converts nothing
   -k, --keep-going         write "# error: ..." in place of a bad line and go on
   -h, --help               this text
   --version                the version
