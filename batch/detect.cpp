@@ -115,7 +115,7 @@ std::vector<Field> SplitFields(std::string_view line, Separator separator) {
             at = std::min(close + 1, line.size());
         }
         const bool quoted = valueStart != start;
-        while (at < line.size() && line[at] != mark && !(mark == 0 && IsBlank(line[at])))
+        while (at < line.size() && !(mark == 0 ? IsBlank(line[at]) : line[at] == mark))
             ++at;
         std::size_t end = at;
         while (end > start && isFiller(line[end - 1]))
@@ -249,12 +249,14 @@ Guessed<Separator> ChooseSeparator(const std::vector<std::string_view>& lines) {
     for (const Separator separator :
          {Separator::Semicolon, Separator::Tab, Separator::Comma, Separator::Blank}) {
         std::map<int, int> linesOfCount;
-        for (const std::string_view line : lines)
-            ++linesOfCount[static_cast<int>(SplitFields(line, separator).size())];
-        if (linesOfCount.empty()) break;
+        for (const std::string_view line : lines) {
+            const auto fields = static_cast<int>(SplitFields(line, separator).size());
+            if (fields >= 3) ++linesOfCount[fields];
+        }
+        if (linesOfCount.empty()) continue;
         const int fields = MostCommon(linesOfCount);
         const int count = linesOfCount[fields];
-        if (fields >= 3 && count > best.reason.count) {
+        if (count > best.reason.count) {
             best = {separator, {Clue::FieldsAlike}};
             best.reason.count = count;
             best.reason.total = static_cast<int>(lines.size());
@@ -566,9 +568,10 @@ std::string ReasonText(const Reason& r) {
             text = "line " + std::to_string(r.line) + ", the first that is no comment, is a point";
             break;
         case Clue::HeaderLines:
-            text = "up to line " + std::to_string(r.line) +
-                   " the coordinates' fields hold no numbers (field " + std::to_string(r.field) +
-                   " \"" + r.sample + "\")";
+            text =
+                "up to line " + std::to_string(r.line) + " the coordinates' fields hold no numbers";
+            if (!r.sample.empty())
+                text += " (field " + std::to_string(r.field) + " \"" + r.sample + "\")";
             break;
         case Clue::DecimalComma:
             text = at + " is a number with a decimal comma";
