@@ -11,6 +11,8 @@
 #   - the README's example, run as written, against PROJ.
 # Prints each figure with its minimum, maximum, RMS and where the maximum is.
 #   bench/accuracy.sh [BUILD_DIR]      (default build/)
+# PROJ options travel in unquoted variables, split into words on purpose.
+# shellcheck disable=SC2046,SC2086
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -214,7 +216,7 @@ geocentric_error "$work/mine" "$work/theirs" |
 echo
 
 # 5. The README's example, exactly as written, and the same route in PROJ.
-echo "README example: printf '# point 1\n55.75 37.6167 100\n' | coordconv-cli --angles degrees wgs84-blh sk42-xyh"
+printf '%s\n' "README example: printf '# point 1\\n55.75 37.6167 100\\n' | coordconv-cli --angles degrees wgs84-blh sk42-xyh"
 printf '# point 1\n55.75 37.6167 100\n' | "$cli" --angles degrees wgs84-blh sk42-xyh |
     sed 's/^/    coordconv-cli: /'
 echo "37.6167 55.75 100" |
