@@ -82,8 +82,13 @@ std::string Official(const Options& options) {
 
 std::string Window(const Options& options) {
     using enum controller::CoordinateSystem;
-    const auto route =
-        controller::ShortestRoute(*WindowSystem(options.from), *WindowSystem(options.to));
+    const auto first = WindowSystem(options.from), last = WindowSystem(options.to);
+    if (!first || !last) {
+        return "No route from " + std::string(Info(options.from).shortName) + " to " +
+               std::string(Info(options.to).shortName) +
+               " with the window's parameters: they join only the window's seven systems.\n";
+    }
+    const auto route = controller::ShortestRoute(*first, *last);
     std::string steps;
     for (std::size_t i = 1; i < route.size(); ++i) {
         const auto from = route[i - 1], to = route[i];
