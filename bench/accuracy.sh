@@ -14,10 +14,10 @@
 # PROJ options travel in unquoted variables, split into words on purpose.
 # shellcheck disable=SC2046,SC2086
 set -euo pipefail
+build=${1:-$(dirname "$0")/../build}
+cli=$(cd "$build" 2>/dev/null && pwd)/cli/coordconv-cli
+[[ -x $cli ]] || { echo "accuracy.sh: no coordconv-cli in $build (build first)" >&2; exit 1; }
 cd "$(dirname "$0")/.."
-build=${1:-build}
-cli=$build/cli/coordconv-cli
-[[ -x $cli ]] || { echo "accuracy.sh: no $cli (build first)" >&2; exit 1; }
 command -v cct >/dev/null || { echo "accuracy.sh: PROJ's cct is missing (proj-bin)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
