@@ -15,8 +15,9 @@
 # shellcheck disable=SC2046,SC2086
 set -euo pipefail
 build=${1:-$(dirname "$0")/../build}
-cli=$(cd "$build" 2>/dev/null && pwd)/cli/coordconv-cli
+cli=$build/cli/coordconv-cli
 [[ -x $cli ]] || { echo "accuracy.sh: no coordconv-cli in $build (build first)" >&2; exit 1; }
+cli=$(realpath "$cli")
 cd "$(dirname "$0")/.."
 command -v cct >/dev/null || { echo "accuracy.sh: PROJ's cct is missing (proj-bin)" >&2; exit 1; }
 work=$(mktemp -d)
