@@ -267,8 +267,9 @@ prints what the window shows; any other pair of its seven runs the shortest chai
 of them at full precision. The window's WGS-84 <-> SK-42 differs from GOST
 32453-2017 by 1.3 to 5.1 m over Russia, RMS 3.4 m (at Moscow 1.58 m north,
 3.53 m east): its WGS-84 <-> PZ-90 set matches no published one.
-Values below 0.0001 (in degrees: below 0.0001") are written as 0; a pair the
-window offers also reads them as 0, as the window does. With TO a
+Metres below 0.0001 are written as 0, angles below 1e-10 degrees (0.01 mm); the
+window's parameters write values below 0.0001 (in degrees: below 0.0001") as 0,
+and a pair the window offers also reads them so, as the window does. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
 Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file
