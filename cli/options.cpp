@@ -32,6 +32,15 @@ std::optional<batch::Separator> ReadSeparator(std::string_view text) {
     return std::nullopt;
 }
 
+// The encodings' names: as iconv spells them, and as Windows does.
+std::optional<batch::Encoding> ReadEncoding(std::string_view text) {
+    if (text == "utf-8" || text == "utf8" || text == "UTF-8") return batch::Encoding::Utf8;
+    if (text == "windows-1251" || text == "cp1251" || text == "WINDOWS-1251") {
+        return batch::Encoding::Windows1251;
+    }
+    return std::nullopt;
+}
+
 // Each job holds two blocks of a few megabytes.
 constexpr int kMostJobs = 256;
 
@@ -41,6 +50,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     std::string_view systems[2];
     int systemCount = 0;
     bool optionsEnded = false;
+    std::optional<batch::Encoding> outputEncoding;  // the input's unless told
     for (int i = 0; i < argc; ++i) {
         std::string_view argument = argv[i];
         if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
@@ -60,6 +70,14 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 options.keepGoing = true;
                 continue;
             }
+            if (argument == "--decimal-comma") {
+                options.decimalComma = true;
+                continue;
+            }
+            if (argument == "--bom") {
+                options.bom = true;
+                continue;
+            }
             // Options with a value: "--zone 7" or "--zone=7".
             std::string_view name = argument;
             std::string_view value;
@@ -72,7 +90,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
                 name != "--parameters" && name != "--output" && name != "--skip" &&
                 name != "--decimals" && name != "--columns" && name != "--jobs" &&
-                name != "--separator") {
+                name != "--separator" && name != "--encoding" && name != "--output-encoding") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -124,6 +142,19 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 }
                 options.separator = *separator;
             }
+            if (name == "--encoding" || name == "--output-encoding") {
+                const auto encoding = ReadEncoding(value);
+                if (!encoding) {
+                    error = std::string(name) + " takes utf-8 or windows-1251, not \"" +
+                            std::string(value) + "\"";
+                    return Command::UsageError;
+                }
+                if (name == "--encoding") {
+                    options.encoding = *encoding;
+                } else {
+                    outputEncoding = *encoding;
+                }
+            }
             if (name == "--output" && value.empty()) {
                 error = "--output needs a file name (standard output is the default)";
                 return Command::UsageError;
@@ -159,6 +190,15 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             continue;
         }
         systems[systemCount++] = argument;
+    }
+    options.outputEncoding = outputEncoding.value_or(options.encoding);
+    if (options.bom && options.outputEncoding != batch::Encoding::Utf8) {
+        error = "--bom marks UTF-8 output; Windows-1251 has no byte-order mark";
+        return Command::UsageError;
+    }
+    if (options.decimalComma && options.separator == batch::Separator::Comma) {
+        error = "--decimal-comma reads fields apart by semicolons, tabs or blanks, not commas";
+        return Command::UsageError;
     }
     if (systemCount < 2) {
         error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
