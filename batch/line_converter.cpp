@@ -83,16 +83,22 @@ void LineConverter::Overlong(ConvertedLine& result) {
 }
 
 char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) const {
+    if (!options_.decimalComma) return WriteNumber(to, point, i);
+    char* const end = WriteNumber(to, point, i);
+    std::replace(to, end, '.', ',');  // the writers' decimal point
+    return end;
+}
+
+char* LineConverter::WriteNumber(char* to, const ConvertedLine& point, int i) const {
     const bool fixed = options_.decimals >= 0;
     const int digits = fixed ? options_.decimals : options_.precision;
     const double value = point.values[i];
-    char* const end = i < 2 && writesDms_ ? WriteDms(to, value)
-                      : i < 2 && converter_.WritesPackedAngles()
-                          ? controller::WritePackedAngle(to, value, digits, fixed)
-                      : fixed ? controller::WriteFixed(to, value, digits)
-                              : controller::WriteGeneral(to, value, digits);
-    if (options_.decimalComma) std::replace(to, end, '.', ',');
-    return end;
+    if (i < 2 && writesDms_) return WriteDms(to, value);
+    if (i < 2 && converter_.WritesPackedAngles()) {
+        return controller::WritePackedAngle(to, value, digits, fixed);
+    }
+    return fixed ? controller::WriteFixed(to, value, digits)
+                 : controller::WriteGeneral(to, value, digits);
 }
 
 char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
@@ -118,7 +124,9 @@ char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
     for (const int i : order) {
         to = std::copy(line.begin() + copied, line.begin() + spans[i].start, to);
         to = WriteValue(to, point, i);
-        to = std::copy(line.begin() + spans[i].end, line.begin() + spans[i].fieldEnd, to);
+        if (spans[i].fieldEnd != spans[i].end) {  // the closing quote
+            to = std::copy(line.begin() + spans[i].end, line.begin() + spans[i].fieldEnd, to);
+        }
         if (i == 2) to = writeZone(to, spans[2].separator);
         copied = spans[i].fieldEnd;
     }

@@ -55,6 +55,9 @@ class LineConverter {
     static constexpr std::size_t MaxPointGrowth = 4 * MaxValueLength + 40;
 
   private:
+    // Result i with the point as its decimal separator.
+    char* WriteNumber(char* to, const ConvertedLine& point, int i) const;
+
     const Options options_;
     const PointConverter converter_;
     const bool readsDms_;

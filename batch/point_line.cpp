@@ -55,9 +55,8 @@ std::size_t ClosingQuote(std::string_view line, std::size_t open) {
 // start: the seconds' mark of 55°45'30.5" opens none).
 bool HoldsOutsideQuotes(std::string_view line, char c) {
     const std::size_t first = line.find(c);
-    if (first == std::string_view::npos || first < line.find('"')) {
-        return first != std::string_view::npos;
-    }
+    if (first == std::string_view::npos) return false;
+    if (line.substr(0, first).find('"') == std::string_view::npos) return true;
     bool fieldStart = true;
     for (std::size_t at = 0; at < line.size(); ++at) {
         if (fieldStart && line[at] == '"') {
@@ -276,10 +275,10 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
         }
         for (int c = 0; c < kFields; ++c) {
             if ((picked ? columns[c] : c + 1) != count) continue;
-            std::size_t from = start, to = end;  // blanks inside quotes are no digits either
-            while (from < to && IsBlank(line[from]))
-                ++from;
-            while (to > from && IsBlank(line[to - 1]))
+            std::size_t from = start, to = end;
+            while (quoted && from < to && IsBlank(line[from]))  // blanks inside quotes are no
+                ++from;                                         // digits either
+            while (quoted && to > from && IsBlank(line[to - 1]))
                 --to;
             fields[c] = line.substr(from, to - from);
             quotedCoordinate |= quoted;
