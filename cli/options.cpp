@@ -246,7 +246,10 @@ Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"
 
 Input: the FILEs in order, or standard input (no FILE, or "-").
 Three numbers a line, separated by blanks, tabs, commas or semicolons, with
-the point as decimal separator. Empty lines and lines whose first non-blank
+the point as decimal separator (or a comma: --decimal-comma). Without --columns,
+a line apart by semicolons or tabs (--decimal-comma, --separator) or with a quoted
+coordinate is written as it stands, its coordinates replaced; others as three
+values apart by one blank. Empty lines and lines whose first non-blank
 character is # are copied to the output unchanged, so the lines stay aligned.
 From a pipe or a terminal, the results of the lines that have come are written
 as soon as no more input is ready (tail -f points | coordconv-cli ...).
@@ -287,7 +290,27 @@ Options:
                            line holding a semicolon is split at its semicolons
                            alone, else one holding a tab at its tabs alone, else
                            at blanks and commas); blanks around a field are not
-                           part of it, blanks inside a text field are copied
+                           part of it, blanks inside a text field are copied.
+                           A field that starts with a double quote ends at its
+                           closing quote (RFC 4180): separators and blanks inside
+                           are its own, "" is one quote; a quoted coordinate is
+                           read and written inside its quotes
+  --decimal-comma          a comma between digits is the decimal separator (a point
+                           still is one), as Russian Excel saves CSV: lines are
+                           split by the rule of --columns, and one split at blanks
+                           and commas cannot hold a decimal comma. The results are
+                           written with a comma too, where the coordinates stood
+  --encoding utf-8|windows-1251
+                           the input's encoding (default utf-8); hemisphere letters,
+                           degree signs and quoted fields are read in it, messages
+                           are UTF-8 whatever it is
+  --output-encoding utf-8|windows-1251
+                           the output's (default: the input's); text passing
+                           through is recoded, and a character Windows-1251 lacks
+                           is an error of its line
+  --bom                    begin the output with a UTF-8 byte-order mark, so that
+                           Excel opens a UTF-8 CSV right (never two: an input's own
+                           is left out); not with Windows-1251 output
   -j, --jobs N             convert N blocks of lines at once (default: one for each
                            core); the output is the same whatever N
   -o, --output FILE        write to FILE when the run succeeds (with -k, bad lines
