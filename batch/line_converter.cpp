@@ -85,7 +85,7 @@ void LineConverter::Overlong(ConvertedLine& result) {
 char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) const {
     if (!options_.decimalComma) return WriteNumber(to, point, i);
     char* const end = WriteNumber(to, point, i);
-    std::replace(to, end, '.', ',');  // the writers' decimal point
+    std::replace(to, end, '.', ',');  // the number writers put a point
     return end;
 }
 

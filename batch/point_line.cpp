@@ -325,7 +325,7 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
         if (count > kFields && (sawMark || separator == Separator::Comma)) error += commaHint;
         return LineKind::Error;
     }
-    std::string buffer;  // a field's decimal comma as a point, an angle as UTF-8
+    std::string buffer;  // a field with its decimal comma as a point
     for (int i = 0; i < kFields; ++i) {
         // Named only on an error: building the text for every field would cost a tenth of the run.
         const auto fail = [&](const std::string& why) {
