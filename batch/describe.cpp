@@ -82,8 +82,13 @@ std::string Official(const Options& options) {
 
 std::string Window(const Options& options) {
     using enum controller::CoordinateSystem;
-    const auto route =
-        controller::ShortestRoute(*WindowSystem(options.from), *WindowSystem(options.to));
+    const auto first = WindowSystem(options.from), last = WindowSystem(options.to);
+    if (!first || !last) {
+        return "No route from " + std::string(Info(options.from).shortName) + " to " +
+               std::string(Info(options.to).shortName) +
+               " with the window's parameters: they join only the window's seven systems.\n";
+    }
+    const auto route = controller::ShortestRoute(*first, *last);
     std::string steps;
     for (std::size_t i = 1; i < route.size(); ++i) {
         const auto from = route[i - 1], to = route[i];
@@ -97,7 +102,9 @@ std::string Window(const Options& options) {
         } else if (a == CoordinateForm::Geodetic && b == CoordinateForm::Geocentric) {
             how = "closed form, exact";
         } else if (a == CoordinateForm::Geocentric && b == CoordinateForm::Geodetic) {
-            how = "the window's iteration, one pass behind (0.6 mm)";
+            how =
+                "the window's iteration, one pass behind (0.62 mm to 9 km of height, 2.2 mm at "
+                "20 000 km; nearer than 1e-4 degrees to a pole up to 0.1 m, 0.4 m at 20 000 km)";
         } else {
             const bool sk42 = from == Sk42Xyz || to == Sk42Xyz || from == Sk42Blh || to == Sk42Blh;
             how =
@@ -115,7 +122,8 @@ std::string Window(const Options& options) {
     if (route.size() == 1) steps = "  1. unchanged\n";
     return "Route from " + std::string(Info(options.from).shortName) + " to " +
            std::string(Info(options.to).shortName) + " with the window's parameters:\n" + steps +
-           "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 2 to 5 m.\n";
+           "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m over "
+           "Russia (RMS 3.4 m).\n";
 }
 
 }  // namespace

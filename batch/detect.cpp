@@ -13,63 +13,6 @@ namespace batch {
 
 namespace {
 
-// The Windows-1251 code page (the Unicode consortium's mapping file CP1251.TXT): bytes 0x80–0xBF as
-// Unicode code points, 0x98 having no character; 0xC0–0xFF are А–я, U+0410–U+044F, in order.
-constexpr char16_t kWindows1251[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
-    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
-    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
-    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
-    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-
-std::string Windows1251ToUtf8(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-            continue;
-        }
-        const char32_t code = byte >= 0xC0 ? 0x0410 + (byte - 0xC0) : kWindows1251[byte - 0x80];
-        if (code < 0x800) {
-            text += static_cast<char>(0xC0 | code >> 6);
-        } else {
-            text += static_cast<char>(0xE0 | code >> 12);
-            text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        }
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return text;
-}
-
-// Where the bytes first break UTF-8 as RFC 3629 defines it (no overlong forms, no
-// surrogates, nothing beyond U+10FFFF), npos when they do not.
-std::size_t FirstNonUtf8(std::string_view bytes) {
-    for (std::size_t at = 0; at < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[at]);
-        const int length = lead < 0x80   ? 1
-                           : lead < 0xC2 ? 0
-                           : lead < 0xE0 ? 2
-                           : lead < 0xF0 ? 3
-                           : lead < 0xF5 ? 4
-                                         : 0;
-        if (length == 0 || at + length > bytes.size()) return at;
-        unsigned char low = 0x80, high = 0xBF;  // the second byte's range (RFC 3629, section 4)
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-        for (int i = 1; i < length; ++i) {
-            const auto byte = static_cast<unsigned char>(bytes[at + i]);
-            if (byte < (i == 1 ? low : 0x80) || byte > (i == 1 ? high : 0xBF)) return at;
-        }
-        at += length;
-    }
-    return std::string_view::npos;
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -241,19 +184,25 @@ Key MostCommon(const std::map<Key, int>& counts) {
         ->first;
 }
 
-// The separator that splits most lines into the same number of fields, three at least; on a
-// tie the first of semicolon, tab, comma, blank (so "554530,5;373700,2" is two fields, not
-// three, and "55.75, 37.6, 100" three apart by commas).
-Guessed<Separator> ChooseSeparator(const std::vector<std::string_view>& lines) {
+// The separator that splits most lines into the same number of fields, three at least, and
+// some line into three that can be coordinates (reading decimal commas unless it is the
+// comma); on a tie the first of semicolon, tab, comma, blank (so "554530,5;373700,2" is two
+// fields, not three, and "55.75, 37.6, 100" three apart by commas).
+Guessed<Separator> ChooseSeparator(const std::vector<std::string_view>& lines,
+                                   controller::CoordinateForm form) {
     Guessed<Separator> best{Separator::Auto, {Clue::NoPointLines}};
     for (const Separator separator :
          {Separator::Semicolon, Separator::Tab, Separator::Comma, Separator::Blank}) {
+        const CoordinateReader reader{form, separator != Separator::Comma};
         std::map<int, int> linesOfCount;
+        bool points = false;
         for (const std::string_view line : lines) {
-            const auto fields = static_cast<int>(SplitFields(line, separator).size());
-            if (fields >= 3) ++linesOfCount[fields];
+            const std::vector<Field> fields = SplitFields(line, separator);
+            if (fields.size() < 3) continue;
+            ++linesOfCount[static_cast<int>(fields.size())];
+            points = points || reader.FirstRun(fields) != 0;
         }
-        if (linesOfCount.empty()) continue;
+        if (!points) continue;
         const int fields = MostCommon(linesOfCount);
         const int count = linesOfCount[fields];
         if (count > best.reason.count) {
@@ -362,13 +311,13 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         head = head.substr(0, lastEnd == std::string_view::npos ? DetectBytes : lastEnd + 1);
     }
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);  // the UTF-8 byte-order mark
-    const std::size_t broken = FirstNonUtf8(head);
     std::string converted;
-    if (broken != std::string_view::npos) {
+    if (const Recoding utf8 = Recode(head, Encoding::Utf8, Encoding::Utf8, converted);
+        !utf8.done()) {
         Reason reason{Clue::NotUtf8};
-        reason.line = 1 + static_cast<int>(std::count(head.begin(), head.begin() + broken, '\n'));
+        reason.line = 1 + static_cast<int>(std::count(head.begin(), head.begin() + utf8.at, '\n'));
         detection.encoding = {Encoding::Windows1251, reason};
-        converted = Windows1251ToUtf8(head);
+        converted = ShownAsUtf8(head, Encoding::Windows1251, head.size());
         head = converted;
     } else {
         const bool ascii = std::all_of(head.begin(), head.end(),
@@ -393,7 +342,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
     detection.skip = {0, nothing};
     detection.decimalComma = {false, nothing};
     detection.columns = {{}, nothing};
-    detection.separator = ChooseSeparator(texts);
+    detection.separator = ChooseSeparator(texts, Info(from).form);
     if (detection.separator.value == Separator::Auto) {
         detection.separator.reason = nothing;
         return detection;
@@ -403,11 +352,10 @@ Detection DetectOptions(std::string_view head, SystemId from) {
     for (std::size_t i = 0; i < texts.size(); ++i)
         lines.push_back({numbers[i], SplitFields(texts[i], detection.separator.value)});
 
-    // Russian spreadsheets write "554530,5" in fields apart by semicolons or tabs.
-    const Separator separator = detection.separator.value;
+    // Russian spreadsheets write "554530,5" in fields apart by semicolons, tabs or blanks.
     detection.decimalComma = {false, {Clue::DecimalPoint}};
     for (const Line& line : lines) {
-        if (separator != Separator::Semicolon && separator != Separator::Tab) break;
+        if (detection.separator.value == Separator::Comma) break;
         const auto comma = std::find_if(line.fields.begin(), line.fields.end(), [](const Field& f) {
             return !ReadNumber(f.value, false) && ReadNumber(f.value, true);
         });

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/encoding.h"
 #include "batch/point_line.h"
 #include "batch/systems.h"
 
@@ -17,7 +18,6 @@ namespace batch {
 inline constexpr std::size_t DetectBytes = 64 * 1024;
 inline constexpr int DetectLines = 200;
 
-enum class Encoding { Utf8, Windows1251 };
 enum class AngleReading { Packed, Degrees, Dms };
 
 // What a guess rests on.

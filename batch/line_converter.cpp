@@ -28,7 +28,11 @@ LineConverter::LineConverter(const Options& options)
       converter_(options),
       readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
       writesDms_(options.dms && Info(options.to).form == controller::CoordinateForm::Geodetic),
-      picked_(options.columns[0] != 0) {}
+      picked_(options.columns[0] != 0),
+      rules_{readsDms_, options.columns, options.separator, options.decimalComma, options.encoding},
+      // The output has a mark of its own, or is in Windows-1251, which has none.
+      dropsMark_(options.encoding == Encoding::Utf8 &&
+                 (options.bom || options.outputEncoding != Encoding::Utf8)) {}
 
 void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
                             ConvertedLine& result) const {
@@ -42,13 +46,16 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     result.text = line;  // a header or a comment keeps its byte-order mark
     result.warning = nullptr;
     result.error.clear();
+    if (lineNumber == 1 && options_.encoding == Encoding::Utf8 &&
+        line.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
+        line.remove_prefix(ByteOrderMark.size());
+        if (dropsMark_) result.text = line;
+    }
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
         result.kind = LineKind::PassThrough;  // a header
         return;
     }
-    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-    result.kind = ReadPointLine(line, result.values, result.error, readsDms_, options_.columns,
-                                &result.spans, options_.separator);
+    result.kind = ReadPointLine(line, result.values, result.error, rules_, &result.layout);
     if (result.kind != LineKind::Point) return;
     result.text = line;  // the spans count from after the mark
     result.kind = LineKind::Error;
@@ -76,6 +83,13 @@ void LineConverter::Overlong(ConvertedLine& result) {
 }
 
 char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) const {
+    if (!options_.decimalComma) return WriteNumber(to, point, i);
+    char* const end = WriteNumber(to, point, i);
+    std::replace(to, end, '.', ',');  // the number writers put a point
+    return end;
+}
+
+char* LineConverter::WriteNumber(char* to, const ConvertedLine& point, int i) const {
     const bool fixed = options_.decimals >= 0;
     const int digits = fixed ? options_.decimals : options_.precision;
     const double value = point.values[i];
@@ -93,16 +107,16 @@ char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
         at = std::copy(separator.begin(), separator.end(), at);
         return controller::WriteZone(at, point.zone);
     };
-    if (!picked_) {
+    if (!picked_ && !point.layout.keep) {
         for (int i = 0; i < 3; ++i) {
             if (i > 0) *to++ = ' ';
             to = WriteValue(to, point, i);
         }
         return writeZone(to, " ");
     }
-    // The line as it stands, its three coordinates replaced.
+    // The line as it stands, its three coordinates replaced (inside their quotes).
     const std::string_view line = point.text;
-    const auto& spans = point.spans;
+    const auto& spans = point.layout.spans;
     std::array<int, 3> order{0, 1, 2};
     std::sort(order.begin(), order.end(),
               [&](int a, int b) { return spans[a].start < spans[b].start; });
@@ -110,10 +124,24 @@ char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
     for (const int i : order) {
         to = std::copy(line.begin() + copied, line.begin() + spans[i].start, to);
         to = WriteValue(to, point, i);
+        if (spans[i].fieldEnd != spans[i].end) {  // the closing quote
+            to = std::copy(line.begin() + spans[i].end, line.begin() + spans[i].fieldEnd, to);
+        }
         if (i == 2) to = writeZone(to, spans[2].separator);
-        copied = spans[i].end;
+        copied = spans[i].fieldEnd;
     }
     return std::copy(line.begin() + copied, line.end(), to);
+}
+
+bool LineConverter::Recode(std::string_view text, std::string& out, std::string& error) const {
+    const Recoding recoding = batch::Recode(text, options_.encoding, options_.outputEncoding, out);
+    if (!recoding.done()) error = Describe(recoding);
+    return recoding.done();
+}
+
+std::string LineConverter::ErrorLine(std::uint64_t lineNumber, std::string_view error) const {
+    return MessageIn(options_.outputEncoding,
+                     "# error: line " + std::to_string(lineNumber) + ": " + std::string(error));
 }
 
 }  // namespace batch

@@ -18,11 +18,11 @@ struct ConvertedLine {
     std::string_view text;  // the line without its end; a point's without a byte-order mark
     bool crlf = false;      // it ended in "\r\n"
     LineKind kind = LineKind::Error;
-    std::array<double, 3> values{};    // the results of a point
-    int zone = 0;                      // the zone used, for plane results
-    std::array<FieldSpan, 3> spans{};  // where the coordinates stood (options.columns)
-    std::string error;                 // what is wrong with a bad line
-    const char* warning = nullptr;     // what is doubtful about a good point
+    std::array<double, 3> values{};  // the results of a point
+    int zone = 0;                    // the zone used, for plane results
+    PointLayout layout;              // where the coordinates stood
+    std::string error;               // what is wrong with a bad line
+    const char* warning = nullptr;   // what is doubtful about a good point
 };
 
 class LineConverter {
@@ -43,15 +43,28 @@ class LineConverter {
     // True when the results carry the zone used (TO holds plane coordinates).
     bool WritesZone() const { return converter_.WritesZone(); }
 
+    // True when the output's encoding is not the input's: every line written is recoded.
+    bool Recodes() const { return options_.encoding != options_.outputEncoding; }
+    // A line of the input's encoding (or a point's output line) appended to out in the
+    // output's; false with error set at a byte or character that cannot be recoded.
+    bool Recode(std::string_view text, std::string& out, std::string& error) const;
+    // The line written for a bad line with --keep-going, in the output's encoding.
+    std::string ErrorLine(std::uint64_t lineNumber, std::string_view error) const;
+
     static constexpr std::size_t MaxValueLength = controller::MaxFixedLength + 1;
     static constexpr std::size_t MaxPointGrowth = 4 * MaxValueLength + 40;
 
   private:
+    // Result i with the point as its decimal separator.
+    char* WriteNumber(char* to, const ConvertedLine& point, int i) const;
+
     const Options options_;
     const PointConverter converter_;
     const bool readsDms_;
     const bool writesDms_;
     const bool picked_;
+    const LineRules rules_;
+    const bool dropsMark_;  // an input's byte-order mark on line 1 is left out of the output
 };
 
 // Lets LineConverter see the mathematics library's reports (each thread its own), instead of

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "batch/encoding.h"
 #include "batch/point_line.h"
 #include "batch/systems.h"
 #include "controller/number_text.h"
@@ -29,6 +30,14 @@ struct Options {
     Separator separator = Separator::Auto;  // what separates the fields of every line
     unsigned jobs = 0;                      // blocks converted at once; 0: one for each core
     int decimals = -1;  // digits after the point for every value; −1: significant digits
+    // A comma between digits is the decimal separator of the input, and the output's
+    // (point_line.h says in which lines): Russian Excel reads "6182646,451" as a number.
+    bool decimalComma = false;
+    Encoding encoding = Encoding::Utf8;        // of the input
+    Encoding outputEncoding = Encoding::Utf8;  // of the output (text passing through recoded)
+    // The output starts with a UTF-8 byte-order mark, which its writer puts there; an input's
+    // own on line 1 is dropped, so that there are never two.
+    bool bom = false;
 };
 
 }  // namespace batch

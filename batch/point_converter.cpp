@@ -27,12 +27,17 @@ PointConverter::PointConverter(const Options& options)
 }
 
 void PointConverter::DropSmallValues(CoordinateForm form, std::array<double, 3>& values) const {
-    // 0.0001 of display form is 0.0001"; in decimal degrees the same angle is the limit,
-    // not 0.0001° (11 m).
-    const bool degrees = options_.angles == AngleForm::Degrees && form == CoordinateForm::Geodetic;
+    // The window writes a value below 0.0001 as 0: metres, and packed angles, whose 0.0001 is
+    // 0.0001″ (3 mm); in decimal degrees the same angle is the limit, not 0.0001° (11 m). Its
+    // parameters keep its digits; the official routes zero an angle below 1e-10° (0.01 mm).
+    const bool windowTexts = !windowRoute_.empty();
+    const double smallSeconds = windowTexts ? controller::SmallValue : 3600 * 1e-10;
+    const bool angles = form == CoordinateForm::Geodetic;
+    const bool degrees = options_.angles == AngleForm::Degrees;
     for (int i = 0; i < 3; ++i) {
-        if (degrees && i < 2) {
-            if (std::fabs(values[i]) < controller::SmallValue / 3600) values[i] = 0;
+        if (angles && i < 2) {
+            const double limit = degrees ? smallSeconds / 3600 : smallSeconds;
+            if (std::fabs(values[i]) < limit) values[i] = 0;
         } else {
             values[i] = controller::DropSmallValue(values[i]);
         }

@@ -35,8 +35,7 @@ class PointConverter {
     void Convert(std::array<double, 3>& values, int& zone, std::string& error) const;
 
   private:
-    // The small-value rule of the window, for the values of a system of this form in the
-    // user's form.
+    // The small-value rule, for the values of a system of this form in the user's form.
     void DropSmallValues(controller::CoordinateForm form, std::array<double, 3>& values) const;
 
     Options options_;

@@ -29,15 +29,64 @@ std::size_t SkipBlanks(std::string_view line, std::size_t at) {
     return at;
 }
 
-// A field as it may be quoted in a message: at most 40 bytes, control bytes as '?'.
-std::string Quoted(std::string_view field) {
+// A field as it may be quoted in a message (UTF-8 whatever the input): at most 40 bytes,
+// control bytes as '?'.
+std::string Quoted(std::string_view field, Encoding encoding) {
     constexpr std::size_t kLongest = 40;
-    std::string text = "\"";
-    for (char c : field.substr(0, kLongest)) {
-        text += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    std::string text = ShownAsUtf8(field, encoding, kLongest);
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
     }
-    if (field.size() > kLongest) text += "...";
-    return text + "\"";
+    return "\"" + text + "\"";
+}
+
+// The quote that closes the field opened at `open`, "" inside standing for one quote
+// (RFC 4180); npos when the line ends first.
+std::size_t ClosingQuote(std::string_view line, std::size_t open) {
+    for (std::size_t at = open + 1;;) {
+        const std::size_t quote = line.find('"', at);
+        if (quote == std::string_view::npos || quote + 1 == line.size() || line[quote + 1] != '"')
+            return quote;
+        at = quote + 2;
+    }
+}
+
+// Whether c occurs in the line outside its quoted fields (a quote opens a field only at its
+// start: the seconds' mark of 55°45'30.5" opens none).
+bool HoldsOutsideQuotes(std::string_view line, char c) {
+    const std::size_t first = line.find(c);
+    if (first == std::string_view::npos) return false;
+    if (line.substr(0, first).find('"') == std::string_view::npos) return true;
+    bool fieldStart = true;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (fieldStart && line[at] == '"') {
+            at = ClosingQuote(line, at);
+            if (at == std::string_view::npos) return false;
+            fieldStart = false;
+            continue;
+        }
+        if (line[at] == c) return true;
+        fieldStart = IsBlank(line[at]) || IsMark(line[at]);
+    }
+    return false;
+}
+
+// A field whose decimal separator is a comma, as the number readers take it: "554530,5" as
+// "554530.5". Only a comma between digits is turned; any other stays and makes no number.
+std::string_view WithDecimalPoint(std::string_view field, std::string& buffer) {
+    if (field.find(',') == std::string_view::npos) return field;
+    buffer.assign(field);
+    for (std::size_t i = 1; i + 1 < buffer.size(); ++i) {
+        if (buffer[i] == ',' && IsDigit(buffer[i - 1]) && IsDigit(buffer[i + 1])) buffer[i] = '.';
+    }
+    return buffer;
+}
+
+// An angle's field as UTF-8, whose letters and marks (С, °, ″) ReadDms knows; false when its
+// bytes are no text of the encoding.
+bool AngleText(std::string_view field, Encoding encoding, std::string& utf8) {
+    utf8.clear();
+    return Recode(field, encoding, Encoding::Utf8, utf8).done();
 }
 
 // The separator a new field takes: the gap beside its neighbour, unless empty or long.
@@ -126,23 +175,29 @@ bool ReadColumns(std::string_view text, Columns& columns) {
 }
 
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
-                       bool dms, const Columns& columns, std::array<FieldSpan, 3>* spans,
-                       Separator separator) {
+                       const LineRules& rules, PointLayout* layout) {
     std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
 
     constexpr int kFields = 3;
+    const Columns& columns = rules.columns;
     const bool picked = columns[0] != 0;
-    const bool chosen = separator == Separator::Auto && picked;  // by what the line holds
-    if (chosen && line.find(';') != std::string_view::npos) {
+    Separator separator = rules.separator;
+    // Chosen by what the line holds: other fields may hold blanks, numbers decimal commas.
+    const bool chosen = separator == Separator::Auto && (picked || rules.decimalComma);
+    if (chosen && HoldsOutsideQuotes(line, ';')) {
         separator = Separator::Semicolon;
-    } else if (chosen && line.find('\t') != std::string_view::npos) {
+    } else if (chosen && HoldsOutsideQuotes(line, '\t')) {
         separator = Separator::Tab;
     }
     const char mark = SeparatorMark(separator);  // 0: fields apart by runs of blanks
-    if (separator == Separator::Auto && !picked && !dms && ReadThreeNumbers(line, at, values)) {
+    if (separator == Separator::Auto && !picked && !rules.dms && !rules.decimalComma &&
+        ReadThreeNumbers(line, at, values)) {
         return LineKind::Point;
     }
+    // Where commas do not separate fields, a field's comma may be its decimal separator.
+    const bool commaInFields =
+        rules.decimalComma && separator != Separator::Auto && separator != Separator::Comma;
     // The blanks around a field, but not the separator (two tabs in a row hold an empty field).
     const auto skipFiller = [&](std::size_t from) {
         while (from < line.size() && IsBlank(line[from]) && line[from] != mark)
@@ -154,61 +209,110 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     std::string_view fields[kFields];
     int count = 0;
     bool sawMark = false;
-    bool blanksAlone = false;  // fields apart by blanks without a comma or semicolon
+    bool blanksAlone = false;      // fields apart by blanks without a comma or semicolon
+    bool commaAmidDigits = false;  // "554530,5" split at its comma
+    bool quotedCoordinate = false;
     std::size_t previousEnd = 0;
     while (true) {
-        const std::size_t start = at;
-        std::size_t end = at;
+        ++count;
+        const std::size_t fieldStart = at;
+        std::size_t start = at, end = at;  // the field's text, inside its quotes
+        const bool quoted = at < line.size() && line[at] == '"';
+        if (quoted) {
+            end = ClosingQuote(line, at);
+            if (end == std::string_view::npos) {
+                error = "field " + std::to_string(count) + " " +
+                        Quoted(line.substr(at + 1), rules.encoding) + " has no closing quote";
+                return LineKind::Error;
+            }
+            start = at + 1;
+            at = end + 1;
+        }
+        std::size_t fieldEnd = at;
         bool last = false;
+        bool strayText = false;  // text after a closing quote
         if (mark != 0) {
-            const std::size_t next = line.find(mark, at);
-            last = next == std::string_view::npos;
-            end = last ? line.size() : next;
-            while (end > start && IsBlank(line[end - 1]))
-                --end;
+            const std::size_t next = quoted ? skipFiller(at) : line.find(mark, at);
+            strayText = quoted && next < line.size() && line[next] != mark;
+            last = next >= line.size();
+            if (!quoted) {
+                end = last ? line.size() : next;
+                while (end > start && IsBlank(line[end - 1]))
+                    --end;
+                fieldEnd = end;
+            }
             at = last ? line.size() : skipFiller(next + 1);
         } else {
             const bool marksSeparate = separator == Separator::Auto;
-            while (at < line.size() && !IsBlank(line[at]) && !(marksSeparate && IsMark(line[at])))
+            const auto ends = [&](std::size_t i) {
+                return i == line.size() || IsBlank(line[i]) || (marksSeparate && IsMark(line[i]));
+            };
+            strayText = quoted && !ends(at);
+            while (!ends(at))
                 ++at;
-            end = at;
+            if (!quoted) end = fieldEnd = at;
             at = SkipBlanks(line, at);
             last = at == line.size();
             if (!last && marksSeparate && IsMark(line[at])) {
                 sawMark = true;
+                commaAmidDigits |= line[at] == ',' && fieldEnd == at && fieldEnd > fieldStart &&
+                                   IsDigit(line[at - 1]) && at + 1 < line.size() &&
+                                   IsDigit(line[at + 1]);
                 at = SkipBlanks(line, at + 1);
             } else if (!last) {
                 blanksAlone = true;
             }
         }
-        ++count;
+        if (strayText) {
+            error = "field " + std::to_string(count) + " " +
+                    Quoted(line.substr(start, end - start), rules.encoding) +
+                    " has text after its closing quote";
+            return LineKind::Error;
+        }
         if (end == start && !picked) {  // nothing between two separators, or after the last one
             error = "field " + std::to_string(count) + " is empty";
             return LineKind::Error;
         }
         for (int c = 0; c < kFields; ++c) {
             if ((picked ? columns[c] : c + 1) != count) continue;
-            fields[c] = line.substr(start, end - start);
-            if (spans != nullptr) {
-                const auto gap = count == 1 ? line.substr(end, at - end)
-                                            : line.substr(previousEnd, start - previousEnd);
-                (*spans)[c] = {start, end, SeparatorFrom(gap)};
+            std::size_t from = start, to = end;
+            while (quoted && from < to && IsBlank(line[from]))  // blanks inside quotes are no
+                ++from;                                         // digits either
+            while (quoted && to > from && IsBlank(line[to - 1]))
+                --to;
+            fields[c] = line.substr(from, to - from);
+            quotedCoordinate |= quoted;
+            if (layout != nullptr) {
+                const auto gap = count == 1 ? line.substr(fieldEnd, at - fieldEnd)
+                                            : line.substr(previousEnd, fieldStart - previousEnd);
+                layout->spans[c] = {from, to, fieldEnd, SeparatorFrom(gap)};
             }
         }
-        previousEnd = end;
+        previousEnd = fieldEnd;
         if (last || (picked && count == needed)) break;  // the rest of the line is copied
     }
+    if (layout != nullptr) layout->keep = mark == ';' || mark == '\t' || quotedCoordinate;
     // Which separator split the line, when its own characters chose it: for the messages.
     const auto splitAt = [&] {
         return chosen && mark != 0 ? std::string(" (split at its ") + SeparatorName(separator) +
                                          "; --separator chooses another)"
                                    : std::string();
     };
+    // Without --decimal-comma, what a comma between digits may have meant.
+    const std::string_view commaHint =
+        rules.decimalComma ? ""
+                           : " (the decimal separator is the point; --decimal-comma reads a "
+                             "comma in fields apart by semicolons or tabs)";
+    if (rules.decimalComma && commaAmidDigits) {
+        error =
+            "a comma between digits, in a line split at blanks and commas: these cannot carry a "
+            "decimal comma, fields apart by semicolons or tabs can";
+        return LineKind::Error;
+    }
     // "P1 554500 37,5 100" or "Point 7,55.75,37.6,100": which separates the fields?
     if (picked && sawMark && blanksAlone) {
-        error =
-            "fields apart by blanks and by commas: --separator says which one separates them "
-            "(the decimal separator is the point)";
+        error = "fields apart by blanks and by commas: --separator says which one separates them" +
+                std::string(commaHint);
         return LineKind::Error;
     }
     if (picked && count < needed) {
@@ -218,11 +322,10 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     }
     if (!picked && count != kFields) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") + ", expected 3";
-        if (count > kFields && (sawMark || separator == Separator::Comma)) {
-            error += " (the decimal separator is the point)";
-        }
+        if (count > kFields && (sawMark || separator == Separator::Comma)) error += commaHint;
         return LineKind::Error;
     }
+    std::string buffer;  // a field with its decimal comma as a point
     for (int i = 0; i < kFields; ++i) {
         // Named only on an error: building the text for every field would cost a tenth of the run.
         const auto fail = [&](const std::string& why) {
@@ -230,20 +333,30 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
             return LineKind::Error;
         };
         if (fields[i].empty()) return fail("is empty" + splitAt());
-        if (dms && i < 2) {
-            std::string why;
-            if (ReadDms(fields[i], i == 0, values[i], why)) continue;
-            return fail(Quoted(fields[i]) + " " + why + splitAt());
+        const std::string_view field =
+            commaInFields ? WithDecimalPoint(fields[i], buffer) : fields[i];
+        if (rules.dms && i < 2) {
+            std::string why, utf8;
+            if (!AngleText(field, rules.encoding, utf8)) {
+                return fail(Quoted(fields[i], rules.encoding) +
+                            (rules.encoding == Encoding::Utf8
+                                 ? " is not UTF-8 (--encoding windows-1251 reads a Windows-1251 "
+                                   "file)"
+                                 : " is not an angle"));
+            }
+            if (ReadDms(utf8, i == 0, values[i], why)) continue;
+            return fail(Quoted(fields[i], rules.encoding) + " " + why + splitAt());
         }
-        switch (controller::ReadStrictReal(fields[i], values[i])) {
+        switch (controller::ReadStrictReal(field, values[i])) {
             case controller::StrictReal::Number:
                 break;
             case controller::StrictReal::NotANumber:
-                return fail(Quoted(fields[i]) + " is not a number" +
-                            (HasDecimalComma(fields[i]) ? " (the decimal separator is the point)"
-                                                        : splitAt()));
+                return fail(Quoted(fields[i], rules.encoding) + " is not a number" +
+                            (HasDecimalComma(fields[i]) && !rules.decimalComma
+                                 ? std::string(commaHint)
+                                 : splitAt()));
             case controller::StrictReal::OutOfRange:
-                return fail(Quoted(fields[i]) + " is out of range");
+                return fail(Quoted(fields[i], rules.encoding) + " is out of range");
         }
     }
     return LineKind::Point;

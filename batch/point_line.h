@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "batch/encoding.h"
+
 namespace batch {
 
 enum class LineKind { Point, PassThrough, Error };
@@ -22,23 +24,43 @@ bool ReadColumns(std::string_view text, Columns& columns);
 
 // Where a coordinate stood in its line, and the separator a new field after it takes: the one
 // before it (or after it, for the first field), one blank when that is empty or over 32 bytes.
+// A quoted coordinate stands inside its quotes; its field ends after the closing one.
 struct FieldSpan {
     std::size_t start = 0, end = 0;
+    std::size_t fieldEnd = 0;
     std::string_view separator = " ";
+};
+
+// How the fields of a point were found: where its coordinates stand, and whether the line
+// is to be written as it stands (split at semicolons or tabs, or a coordinate quoted).
+struct PointLayout {
+    std::array<FieldSpan, 3> spans{};
+    bool keep = false;
+};
+
+// How the lines are read.
+struct LineRules {
+    bool dms = false;  // the first two coordinates in degrees, minutes and seconds
+    Columns columns{};
+    Separator separator = Separator::Auto;
+    // A comma between digits is the decimal separator, in fields apart by semicolons, tabs
+    // or blanks alone; a line is then split by the rule --columns follows.
+    bool decimalComma = false;
+    Encoding encoding = Encoding::Utf8;  // of the line: D:M:S letters, fields in messages
 };
 
 // Empty lines and lines whose first non-blank character is '#' pass through. A point is
 // three fields separated by blanks, tabs, commas or semicolons, each one finite decimal
-// number read strictly; with `dms` the first two are a latitude and a longitude in degrees,
-// minutes and seconds (dms.h), read into decimal degrees. On an error, error says what is
-// wrong with which field. With columns, a line has any number of fields, empty ones too, and
-// spans gets where the three coordinates stand; since other fields may hold text with blanks,
-// a line in which a semicolon occurs is split at its semicolons alone, else one with a tab
-// at its tabs alone, else at blanks and commas. A separator other than Auto splits every
-// line at it alone. Blanks around a field are not part of it.
+// number read strictly; with rules.dms the first two are a latitude and a longitude in
+// degrees, minutes and seconds (dms.h), read into decimal degrees. On an error, error says
+// what is wrong with which field. With columns, a line has any number of fields, empty ones
+// too, and layout gets where the three coordinates stand; since other fields may hold text
+// with blanks, a line in which a semicolon occurs is split at its semicolons alone, else one
+// with a tab at its tabs alone, else at blanks and commas (the same with decimalComma). A
+// separator other than Auto splits every line at it alone. Blanks around a field are not
+// part of it. A field that starts with a double quote ends at its closing quote (RFC 4180):
+// separators and blanks inside are its own, "" is one quote.
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
-                       bool dms = false, const Columns& columns = {},
-                       std::array<FieldSpan, 3>* spans = nullptr,
-                       Separator separator = Separator::Auto);
+                       const LineRules& rules = {}, PointLayout* layout = nullptr);
 
 }  // namespace batch

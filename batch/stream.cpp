@@ -47,11 +47,12 @@ class OutputBytes {
 struct Block {
     LineBlock lines;
     OutputBytes output;
-    std::vector<LineNote> notes;  // warnings, and bad lines written as "# error: ..."
-    LineNote stop;                // the bad line that ends the run; line 0 when none
-    std::uint64_t points = 0;     // lines converted
-    std::uint64_t badLines = 0;   // "# error: …" lines written (--keep-going)
-    bool converted = false;       // guarded by the workers' mutex
+    std::vector<LineNote> notes;   // warnings, and bad lines written as "# error: ..."
+    LineNote stop;                 // the bad line that ends the run; line 0 when none
+    std::uint64_t points = 0;      // lines converted
+    std::uint64_t badLines = 0;    // "# error: …" lines written (--keep-going)
+    bool converted = false;        // guarded by the workers' mutex
+    std::string written, recoded;  // a line on its way into the output's encoding
 };
 
 // Converts blocks of lines; one converter serves every worker (it holds no state of a run).
@@ -84,15 +85,22 @@ class BlockConverter {
 
   private:
     // The output line of a converted line; false when it ends the block.
-    bool Write(const ConvertedLine& line, std::uint64_t lineNumber, Block& block) const {
+    bool Write(ConvertedLine& line, std::uint64_t lineNumber, Block& block) const {
         const std::string_view lineEnd = line.crlf ? "\r\n" : "\n";
+        const bool recodes = lines_.Recodes();
+        if (recodes && line.kind != LineKind::Error && !WriteRecoded(line, block)) {
+            line.kind = LineKind::Error;
+        }
         switch (line.kind) {
             case LineKind::PassThrough:
-                block.output.Append(line.text);
+                if (!recodes) block.output.Append(line.text);
                 break;
             case LineKind::Point: {
-                char* at = block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
-                block.output.Commit(lines_.WritePoint(at, line));
+                if (!recodes) {
+                    char* at =
+                        block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
+                    block.output.Commit(lines_.WritePoint(at, line));
+                }
                 ++block.points;
                 if (line.warning) block.notes.push_back({lineNumber, line.warning, true});
                 break;
@@ -104,11 +112,25 @@ class BlockConverter {
                 }
                 ++block.badLines;
                 block.notes.push_back({lineNumber, line.error});
-                block.output.Append("# error: line " + std::to_string(lineNumber) + ": " +
-                                    line.error);
+                block.output.Append(lines_.ErrorLine(lineNumber, line.error));
                 break;
         }
         block.output.Append(lineEnd);
+        return true;
+    }
+
+    // A line passing through, or a point's output line, appended in the output's encoding;
+    // false, with line.error saying why, when it has no form there.
+    bool WriteRecoded(ConvertedLine& line, Block& block) const {
+        std::string_view text = line.text;
+        if (line.kind == LineKind::Point) {
+            block.written.resize(line.text.size() + LineConverter::MaxPointGrowth);
+            char* const start = block.written.data();
+            text = {start, static_cast<std::size_t>(lines_.WritePoint(start, line) - start)};
+        }
+        block.recoded.clear();
+        if (!lines_.Recode(text, block.recoded, line.error)) return false;
+        block.output.Append(block.recoded);
         return true;
     }
 

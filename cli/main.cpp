@@ -10,6 +10,7 @@
 
 #include "batch/describe.h"
 #include "batch/detect.h"
+#include "batch/encoding.h"
 #include "batch/output_file.h"
 #include "batch/stream.h"
 #include "cli/options.h"
@@ -25,10 +26,29 @@ void Complain(const std::string& text) {
     std::fprintf(stderr, "coordconv-cli: %s\n", text.c_str());
 }
 
+// All of text to fd; false with errno set when a write fails.
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t wrote = write(fd, text.data(), text.size());
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            if (wrote == 0) errno = EIO;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+    return true;
+}
+
 // Each input in order into output (named outputName in messages, "" for standard output); the
 // first status that is not success ends the run, except that --keep-going goes on through
 // every file and reports 65 at the end.
 int ConvertFiles(const cli::Options& options, int output, std::string_view outputName) {
+    if (options.bom && !WriteAll(output, batch::ByteOrderMark)) {
+        Complain((outputName.empty() ? std::string() : std::string(outputName) + ": ") +
+                 "cannot write the results: " + std::strerror(errno));
+        return cli::ExitIoError;
+    }
     const auto convert = [&](int input, std::string_view name) {
         cli::Reporter reporter(STDERR_FILENO, name, outputName);
         return reporter.Finish(batch::ConvertStream(options, input, output, reporter));

@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include "batch-window/batch_window.h"
+#include "batch/describe.h"
 #include "batch/stream.h"
 
 using batch_window::BatchWindow;
@@ -139,6 +140,29 @@ class BatchWindowTest : public QObject {
         QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 0);
         QVERIFY(!window.Choices());
         QVERIFY(!Action(window, "convert")->isEnabled());
+    }
+
+    // The lists name the window's seven systems plainly and mark the official ones with their
+    // standard (the names as the catalogue of systems was written).
+    void choiceNamesMarkTheOfficialSystems() {
+        BatchWindow window;
+        const auto* source = window.findChild<QComboBox*>("source");
+        QCOMPARE(source->itemText(kWgs84Xyz), "WGS-84 — геоцентрические X, Y, Z");
+        QCOMPARE(source->itemText(kPz9011Blh),
+                 "ПЗ-90.11 — геодезические B, L, H (ГОСТ 32453-2017)");
+    }
+
+    // The window's parameters know no route to an official system: describing one says so.
+    void noWindowRouteToAnOfficialSystem() {
+        batch::Options options;
+        options.parameters = batch::Parameters::Window;
+        options.from = batch::SystemId::Wgs84Blh;
+        options.to = batch::SystemId::Pz9011Blh;
+        QCOMPARE(QString::fromStdString(batch::DescribeRoute(options)),
+                 "No route from wgs84-blh to pz9011-blh with the window's parameters: they join "
+                 "only the window's seven systems.\n");
+        std::swap(options.from, options.to);
+        QVERIFY(batch::DescribeRoute(options).starts_with("No route from pz9011-blh"));
     }
 
     // The saved file holds exactly what coordconv-cli writes with the same choices.

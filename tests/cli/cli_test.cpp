@@ -48,13 +48,18 @@ CliRun RunCli(const std::string& arguments, const std::string& input) {
     return run;
 }
 
-// Fields: arguments | input | output | a text the messages hold | exit status.
+// Fields: arguments | input | output ("<FILE": FILE's bytes) | a text the messages hold | exit
+// status.
 TEST(CoordconvCli, EveryRunOfTheTable) {
     const std::string file = COORDCONV_TEST_DATA "/cli.cases";
-    for (const auto& c : testing_support::ReadCases(file)) {
+    for (auto& c : testing_support::ReadCases(file)) {
         SCOPED_TRACE(c.Where(file) + ": coordconv-cli " + c.fields.at(0));
         const CliRun run = RunCli(c.fields.at(0), c.fields.at(1));
         EXPECT_EQ(run.status, std::stoi(c.fields.at(4))) << run.messages;
+        if (c.fields.at(2).starts_with('<')) {  // the bytes of a file under tests/data
+            c.fields.at(2) = ReadFile(COORDCONV_TEST_DATA "/" + c.fields.at(2).substr(1));
+            ASSERT_FALSE(c.fields.at(2).empty());
+        }
         if (c.fields.at(0).find("--help") == 0 || c.fields.at(0).find("--describe") == 0 ||
             c.fields.at(0) == "--version") {  // texts: their beginning
             EXPECT_EQ(run.output.find(c.fields.at(2)), 0u);

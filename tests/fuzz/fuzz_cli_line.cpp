@@ -19,11 +19,12 @@ using testing_support::Check;
 
 namespace {
 
-// An independent reading of a point line: the pieces between blanks, tabs, commas and
-// semicolons, each read strictly.
+// An independent reading of a point line: the pieces between blanks, tabs, commas,
+// semicolons and quotes (a number may stand in quotes), each read strictly.
 bool LooksLikeThreeNumbers(std::string line) {
     std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == ',' || c == ';' || c == '\t'; }, ' ');
+        line.begin(), line.end(),
+        [](char c) { return c == ',' || c == ';' || c == '\t' || c == '"'; }, ' ');
     std::istringstream pieces(line);
     int count = 0;
     double value;
@@ -79,6 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 1 && (data[1] & 0x80) != 0) {  // coordinates picked out of longer lines
         const int first = data[1] % 5 + 2;
         options.columns = {first, 1, first + 1};
+    }
+    if (size > 1) {  // office files: decimal commas, the encodings either way, the mark
+        options.decimalComma = (data[1] & 0x40) != 0;
+        options.encoding = data[1] & 0x20 ? batch::Encoding::Windows1251 : batch::Encoding::Utf8;
+        options.outputEncoding =
+            data[1] & 0x10 ? batch::Encoding::Windows1251 : batch::Encoding::Utf8;
+        options.bom = (data[1] & 0x08) != 0 && options.outputEncoding == batch::Encoding::Utf8;
     }
     const int in = MemoryFile(input), out = MemoryFile("");
     batch::Observer observer;
