@@ -30,6 +30,7 @@ bool IsComment(std::string_view line) {
 struct Field {
     std::string_view text;   // as written, blanks around it left out
     std::string_view value;  // inside its quotes, if quoted
+    bool broken = false;     // a quote without its closing one, or text after that
 };
 
 // The fields of a line split at the separator alone (Blank: at runs of blanks and tabs). A
@@ -58,13 +59,16 @@ std::vector<Field> SplitFields(std::string_view line, Separator separator) {
             at = std::min(close + 1, line.size());
         }
         const bool quoted = valueStart != start;
+        const std::size_t afterQuote = at;
         while (at < line.size() && !(mark == 0 ? IsBlank(line[at]) : line[at] == mark))
             ++at;
         std::size_t end = at;
         while (end > start && isFiller(line[end - 1]))
             --end;
         const std::string_view text = line.substr(start, end - start);
-        fields.push_back({text, quoted ? line.substr(valueStart, valueEnd - valueStart) : text});
+        const bool broken = quoted && (valueEnd == line.size() || end > afterQuote);
+        fields.push_back(
+            {text, quoted ? line.substr(valueStart, valueEnd - valueStart) : text, broken});
         if (mark == 0) {
             while (at < line.size() && IsBlank(line[at]))
                 ++at;
@@ -108,32 +112,33 @@ struct CoordinateReader {
         bool number = true;  // false: degrees, minutes and seconds
     };
 
-    std::optional<Value> Read(const Field& field) const {
+    // A coordinate; the first two of a geodetic point, a latitude and a longitude, may be in
+    // degrees, minutes and seconds.
+    std::optional<Value> Read(const Field& field, int coordinate) const {
         if (auto number = ReadNumber(field.value, decimalComma)) return Value{*number};
-        if (form != controller::CoordinateForm::Geodetic) return std::nullopt;
+        if (form != controller::CoordinateForm::Geodetic || coordinate == 2) return std::nullopt;
         std::string text(field.value);  // 55°45'30,5" with a decimal comma
         if (const auto comma = text.find(','); decimalComma && comma != std::string::npos)
             text[comma] = '.';
         double degrees = 0;
         std::string why;
-        for (const bool latitude : {true, false}) {
-            if (ReadDms(text, latitude, degrees, why)) return Value{degrees, false};
-        }
+        if (ReadDms(text, coordinate == 0, degrees, why)) return Value{degrees, false};
         return std::nullopt;
     }
 
     // The three fields from `first` (from 0) read as a point, the latitude and longitude in
-    // the same form and the height a number; nothing when they cannot be read so.
+    // the same form; nothing when they cannot be read so.
     std::optional<std::array<double, 3>> ReadRun(const std::vector<Field>& fields,
                                                  std::size_t first) const {
         if (first + 3 > fields.size()) return std::nullopt;
         std::array<Value, 3> read;
         for (std::size_t k = 0; k < 3; ++k) {
-            const auto value = Read(fields[first + k]);
+            if (fields[first + k].broken) return std::nullopt;
+            const auto value = Read(fields[first + k], static_cast<int>(k));
             if (!value) return std::nullopt;
             read[k] = *value;
         }
-        if (read[0].number != read[1].number || !read[2].number) return std::nullopt;
+        if (read[0].number != read[1].number) return std::nullopt;
         return std::array<double, 3>{read[0].value, read[1].value, read[2].value};
     }
 
@@ -161,14 +166,14 @@ struct CoordinateReader {
 
     // The first field (from 1) of three in a row that read as coordinates and can be a
     // point, else of the first three that read at all; 0 when none do. A whole number below
-    // 10 000 before three that can be a point is the point's number ("7 55.75 37.6 150").
+    // 10 000 first, before three that can be a point, is its number ("7 55.75 37.6 150").
     int FirstRun(const std::vector<Field>& fields) const {
         int first = 0;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
+        for (std::size_t i = 0; i < fields.size() && !fields[i].broken; ++i) {
             const auto run = ReadRun(fields, i);
             if (!run) continue;
             const auto next = ReadRun(fields, i + 1);
-            const bool pointNumber = std::fabs((*run)[0]) < 10000 &&
+            const bool pointNumber = first == 0 && std::fabs((*run)[0]) < 10000 &&
                                      (*run)[0] == std::trunc((*run)[0]) && next && Plausible(*next);
             if (Plausible(*run) && !pointNumber) return static_cast<int>(i) + 1;
             if (first == 0) first = static_cast<int>(i) + 1;
@@ -383,25 +388,34 @@ Detection DetectOptions(std::string_view head, SystemId from) {
     const int start = MostCommon(linesOfStart);
     const Columns columns{start, start + 1, start + 2};
     const bool wholeLine = start == 1 && MostCommon(linesOfCount) == 3;
+    // A line is read up to its last coordinate: no quote before that may be broken.
     const auto isPoint = [&](const Line& line) {
-        return reader.ReadRun(line.fields, static_cast<std::size_t>(start - 1)).has_value();
+        const auto first = static_cast<std::size_t>(start - 1);
+        return (!wholeLine || line.fields.size() == 3) && reader.ReadRun(line.fields, first) &&
+               std::none_of(line.fields.begin(), line.fields.begin() + first,
+                            [](const Field& f) { return f.broken; });
     };
-    const auto firstPoint = std::find_if(lines.begin(), lines.end(), isPoint);
+    // The header ends at the first line that holds coordinates anywhere, even one that will
+    // not read with these options: that is a bad line to be named, not a header to be copied.
+    const auto headerEnd = std::find_if(
+        lines.begin(), lines.end(), [&](const Line& line) { return reader.FirstRun(line.fields); });
+    const auto firstPoint = std::find_if(headerEnd, lines.end(), isPoint);
+    detection.firstPointLine = firstPoint->number;
     std::vector<const Line*> points;
     for (auto line = firstPoint; line != lines.end(); ++line) {
         if (isPoint(*line)) points.push_back(&*line);
     }
     if (wholeLine) {
-        detection.columns = {{}, {Clue::WholeLine}};
+        detection.columns = {{}, {Clue::WholeLine, firstPoint->number}};
     } else {
         Reason reason{Clue::FirstNumbersInRow, firstPoint->number, start};
         reason.count = static_cast<int>(points.size());
         detection.columns = {columns, reason};
     }
-    if (firstPoint == lines.begin()) {
-        detection.skip = {0, {Clue::NoHeader, firstPoint->number}};
+    if (headerEnd == lines.begin()) {
+        detection.skip = {0, {Clue::NoHeader, headerEnd->number}};
     } else {
-        const Line& last = *(firstPoint - 1);
+        const Line& last = *(headerEnd - 1);
         Reason reason{Clue::HeaderLines, last.number, start};
         if (static_cast<int>(last.fields.size()) >= start) {
             reason.sample = std::string(last.fields[start - 1].value);

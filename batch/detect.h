@@ -31,7 +31,7 @@ enum class Clue {
     HeaderLines,         // header: up to `line`, the coordinate fields hold no numbers
     DecimalComma,        // `sample` at `line`, `field` is a number with a decimal comma
     DecimalPoint,        // no number has a decimal comma
-    WholeLine,           // columns: the lines are the three coordinates alone
+    WholeLine,           // columns: the lines are the three coordinates alone, from `line`
     FirstNumbersInRow,   // columns: from `field` the first three numbers in a row
     DmsMarks,            // angles: `sample` holds ':', '°' or a hemisphere letter
     NotDegrees,          // angles: `sample` is beyond the degrees of a latitude or longitude
@@ -67,7 +67,8 @@ struct Detection {
     Guessed<Columns> columns;                     // zeros: the whole line is the three numbers
     std::optional<Guessed<AngleReading>> angles;  // geodetic systems only
     std::optional<Reason> zones;                  // plane systems only: what the eastings say
-    int linesLooked = 0;                          // of the input, comments and header included
+    int firstPointLine = 0;  // the line (from 1) of the first point, 0 for none
+    int linesLooked = 0;     // of the input, comments and header included
 };
 
 // Looks at the beginning of an input (the first DetectBytes, the first DetectLines lines of
