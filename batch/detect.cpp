@@ -81,17 +81,23 @@ std::vector<Field> SplitFields(std::string_view line, Separator separator) {
     return fields;
 }
 
+// A field with a decimal comma as the readers take it: each comma between digits turned
+// into a point ("554530,5" is 554530.5); any other comma stays and makes no number.
+std::string WithDecimalPoint(std::string_view field) {
+    std::string text(field);
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (text[i] == ',' && IsDigit(text[i - 1]) && IsDigit(text[i + 1])) text[i] = '.';
+    }
+    return text;
+}
+
 // A field that is a whole finite number, with a decimal comma ("554530,5") when allowed.
 std::optional<double> ReadNumber(std::string_view text, bool decimalComma) {
     double value = 0;
     if (controller::ReadStrictReal(text, value) == controller::StrictReal::Number) return value;
-    const auto comma = text.find(',');
-    if (!decimalComma || comma == std::string_view::npos || comma == 0 ||
-        comma + 1 == text.size() || !IsDigit(text[comma - 1]) || !IsDigit(text[comma + 1]))
-        return std::nullopt;
-    std::string pointed(text);
-    pointed[comma] = '.';
-    if (controller::ReadStrictReal(pointed, value) == controller::StrictReal::Number) return value;
+    if (!decimalComma || text.find(',') == std::string_view::npos) return std::nullopt;
+    if (controller::ReadStrictReal(WithDecimalPoint(text), value) == controller::StrictReal::Number)
+        return value;
     return std::nullopt;
 }
 
@@ -117,9 +123,9 @@ struct CoordinateReader {
     std::optional<Value> Read(const Field& field, int coordinate) const {
         if (auto number = ReadNumber(field.value, decimalComma)) return Value{*number};
         if (form != controller::CoordinateForm::Geodetic || coordinate == 2) return std::nullopt;
-        std::string text(field.value);  // 55°45'30,5" with a decimal comma
-        if (const auto comma = text.find(','); decimalComma && comma != std::string::npos)
-            text[comma] = '.';
+        // 55°45'30,5" with a decimal comma
+        const std::string text =
+            decimalComma ? WithDecimalPoint(field.value) : std::string(field.value);
         double degrees = 0;
         std::string why;
         if (ReadDms(text, coordinate == 0, degrees, why)) return Value{degrees, false};
