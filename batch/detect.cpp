@@ -197,8 +197,8 @@ Key MostCommon(const std::map<Key, int>& counts) {
 
 // The separator that splits most lines into the same number of fields, three at least, and
 // some line into three that can be coordinates (reading decimal commas unless it is the
-// comma); on a tie the first of semicolon, tab, comma, blank (so "554530,5;373700,2" is two
-// fields, not three, and "55.75, 37.6, 100" three apart by commas).
+// comma); on a tie the first of semicolon, tab, comma, blank (so "P 1;554530,5;373700;100"
+// is four fields apart by semicolons, and "55.75, 37.6, 100" three apart by commas).
 Guessed<Separator> ChooseSeparator(const std::vector<std::string_view>& lines,
                                    controller::CoordinateForm form) {
     Guessed<Separator> best{Separator::Auto, {Clue::NoPointLines}};
