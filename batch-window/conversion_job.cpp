@@ -126,6 +126,10 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
                 case batch::OutputFile::Failure::ReadOnlyDirectory:
                     return tr("Не удалось записать %1: в каталог %2 запись запрещена")
                         .arg(target_, targetDirectory_);
+                case batch::OutputFile::Failure::OtherOwner:
+                    return tr("Не удалось записать %1: файл принадлежит другому пользователю, "
+                              "новый стал бы вашим")
+                        .arg(target_);
                 case batch::OutputFile::Failure::System:
                 case batch::OutputFile::Failure::None:
                     break;

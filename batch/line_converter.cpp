@@ -62,7 +62,8 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     const char* warning = nullptr;
     if (!(result.error = converter_.Check(result.values, warning)).empty()) return;
     mathErrors = 0;
-    converter_.Convert(result.values, result.zone, result.error);
+    const char* routeWarning = nullptr;
+    converter_.Convert(result.values, result.zone, result.error, routeWarning);
     if (!result.error.empty()) {
         return;
     } else if (options_.zone != 0 && converter_.WritesZone() && result.zone != options_.zone) {
@@ -73,7 +74,8 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
         // The window's own words for its iteration near the centre, before ours.
         result.warning = mathErrors > 0 ? "asin: DOMAIN error (a point within about 21 km of "
                                           "the centre of the Earth)"
-                                        : warning;
+                         : routeWarning != nullptr ? routeWarning
+                                                   : warning;
     }
 }
 

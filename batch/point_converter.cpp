@@ -13,17 +13,20 @@ PointConverter::PointConverter(const Options& options)
       domain_(options),
       from_(Info(options.from).form),
       to_(Info(options.to).form) {
+    windowRoute_ = WindowChain(options);
+    if (windowRoute_.empty()) officialRoute_.emplace(options.from, options.to);
+}
+
+std::vector<controller::CoordinateSystem> WindowChain(const Options& options) {
     const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
-    if (options.parameters == Parameters::Window && from && to) {
-        windowRoute_ = controller::ShortestRoute(*from, *to);
-        // Into another zone the window goes as the surveyor does with it: to geodetic
-        // coordinates, moved over, projected into the zone asked for.
-        if (from_ == CoordinateForm::Plane && to_ == CoordinateForm::Plane && options.zone != 0) {
-            windowRoute_ = {*from, controller::CoordinateSystem::Sk42Blh, *to};
-        }
-    } else {
-        officialRoute_.emplace(options.from, options.to);
+    if (options.parameters != Parameters::Window || !from || !to) return {};
+    // Into another zone the window goes as the surveyor does with it: to geodetic
+    // coordinates, moved over, projected into the zone asked for.
+    if (controller::FormOf(*from) == CoordinateForm::Plane &&
+        controller::FormOf(*to) == CoordinateForm::Plane && options.zone != 0) {
+        return {*from, controller::CoordinateSystem::Sk42Blh, *to};
     }
+    return controller::ShortestRoute(*from, *to);
 }
 
 void PointConverter::DropSmallValues(CoordinateForm form, std::array<double, 3>& values) const {
@@ -44,7 +47,9 @@ void PointConverter::DropSmallValues(CoordinateForm form, std::array<double, 3>&
     }
 }
 
-void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::string& error) const {
+void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::string& error,
+                             const char*& warning) const {
+    warning = nullptr;
     // The window reads a value below 0.0001 as 0. Only a pair it offers (one step) promises
     // the window's texts; every other route reads the values as written (2e-8° is 2 mm).
     if (windowRoute_.size() == 2) DropSmallValues(from_, values);
@@ -62,16 +67,24 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
         controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values,
                                  replane ? eastingsOwn : zone, AngleForm::Degrees);
         // Near the centre the window's iteration, and far beyond the pole its series, leave
-        // the latitudes (the southern ones it writes from 270° to 360°); at the pole its
-        // Molodensky step overshoots by a second or so, which its texts keep.
+        // the latitudes (the southern ones it writes from 270° to 360°); near the pole its
+        // Molodensky step overshoots by a second or so, which its texts keep, and says so.
         constexpr double kPoleOvershoot = 0.01;
         const double latitude = values[0];
-        if (controller::FormOf(windowRoute_[i]) == CoordinateForm::Geodetic &&
-            !(std::fabs(latitude) <= 90 + kPoleOvershoot ||
-              (latitude >= 270 - kPoleOvershoot && latitude <= 360))) {
+        const auto beyondPole = [latitude](double margin) {
+            return !(std::fabs(latitude) <= 90 + margin ||
+                     (latitude >= 270 - margin && latitude <= 360));
+        };
+        if (controller::FormOf(windowRoute_[i]) != CoordinateForm::Geodetic) continue;
+        if (beyondPole(kPoleOvershoot)) {
             error = "the window's formulas give no latitude here (" + std::to_string(latitude) +
                     " degrees)";
             return;
+        }
+        if (beyondPole(0)) {
+            warning =
+                "the window's formulas put the point a little beyond the pole (their "
+                "error there is metres)";
         }
     }
     if (windowRoute_.size() == 1 && to_ == CoordinateForm::Plane) {

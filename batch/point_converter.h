@@ -14,6 +14,10 @@
 
 namespace batch {
 
+// The window's chain of systems from FROM to TO with its parameters (empty for the official
+// routes, or a system the window does not know).
+std::vector<controller::CoordinateSystem> WindowChain(const Options& options);
+
 class PointConverter {
   public:
     explicit PointConverter(const Options& options);
@@ -31,8 +35,10 @@ class PointConverter {
     }
     // Replaces the values by the results; zone becomes the zone used on a route to plane
     // coordinates. error: what is wrong with the results (not finite, or a latitude the
-    // window's formulas put beyond the pole); empty when nothing.
-    void Convert(std::array<double, 3>& values, int& zone, std::string& error) const;
+    // window's formulas put beyond the pole); empty when nothing. warning: what is doubtful
+    // about good results (nullptr when nothing).
+    void Convert(std::array<double, 3>& values, int& zone, std::string& error,
+                 const char*& warning) const;
 
   private:
     // The small-value rule, for the values of a system of this form in the user's form.

@@ -244,7 +244,8 @@ Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"
   blh  latitude, longitude, height in metres
   xyh  Gauss-Krüger northing x, easting y (zone number in its millions), height
 
-Input: the FILEs in order, or standard input (no FILE, or "-").
+Input: the FILEs in order, or standard input (no FILE, or "-"); a line may be
+up to 65536 bytes long (a longer one is an error, comments too).
 Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator (or a comma: --decimal-comma). Without --columns,
 a line apart by semicolons or tabs (--decimal-comma, --separator) or with a quoted
@@ -260,8 +261,9 @@ within 1 km of the centre of the Earth or beyond (at or below -(b - 1 km)), an
 easting whose millions name no zone from 1 to 60 (or not the --zone asked for),
 a northing beyond the pole, and a latitude the window's formulas put beyond it.
 A warning is said for a plane point more than 1 degree beyond its zone's edge,
-and for a geocentric point within the evolute (about 43 km of the centre), which
-has several latitudes. Packed latitudes and
+for a point within 100 km of the centre of the Earth (its latitude is not
+reliable there), and for a latitude the window's formulas put a little beyond
+the pole. Packed latitudes and
 longitudes come out in [0, 360) as the window writes them (30 S is 330 degrees);
 in decimal degrees they are signed: latitudes in [-90, 90], longitudes in
 (-180, 180].
@@ -317,8 +319,10 @@ Options:
                            marked), else leave it as it was. FILE keeps its mode
                            and owner, a symbolic link its file; a FILE with other
                            hard links is replaced under this name only (the others
-                           keep the old contents); a device, a pipe or /dev/stdout
-                           is written in place
+                           keep the old contents); a file of another user is
+                           refused (the new one would be yours; use > instead); a
+                           device, a pipe or /dev/stdout is written in place; "-"
+                           is standard output
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
   -k, --keep-going         write "# error: ..." in place of a bad line and go on
