@@ -4,6 +4,7 @@
 
 #include "batch/dms.h"
 #include "batch/line_blocks.h"
+#include "batch/output_form.h"
 #include "controller/number_text.h"
 #include "engine/math_error.h"
 
@@ -27,8 +28,11 @@ LineConverter::LineConverter(const Options& options)
     : options_(options),
       converter_(options),
       readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
-      writesDms_(options.dms && Info(options.to).form == controller::CoordinateForm::Geodetic),
-      picked_(options.columns[0] != 0) {}
+      writesAngles_(Info(options.to).form == controller::CoordinateForm::Geodetic),
+      writesDms_(writesAngles_ && WrittenAngles(options) == AngleText::Dms),
+      picked_(options.columns[0] != 0),
+      separator_(OutputSeparator(options.separator)),
+      names_(NamesOf(Info(options.to).form)) {}
 
 void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
                             ConvertedLine& result) const {
@@ -42,15 +46,25 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     result.text = line;  // a header or a comment keeps its byte-order mark
     result.warning = nullptr;
     result.error.clear();
+    const std::size_t mark = lineNumber == 1 && line.substr(0, 3) == kByteOrderMark ? 3 : 0;
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
-        result.kind = LineKind::PassThrough;  // a header
+        // A header over fields as the points split has their names, and keeps its mark.
+        result.kind = FindCoordinateFields(line.substr(mark), options_.columns, options_.separator,
+                                           result.spans)
+                          ? LineKind::Header
+                          : LineKind::PassThrough;
+        for (FieldSpan& span : result.spans) {
+            span.start += mark;
+            span.end += mark;
+        }
         return;
     }
-    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    line.remove_prefix(mark);
+    // A bad line keeps its text as it stood (--keep-going writes it so); a point's counts
+    // from after the mark, as its spans do.
     result.kind = ReadPointLine(line, result.values, result.error, readsDms_, options_.columns,
                                 &result.spans, options_.separator);
     if (result.kind != LineKind::Point) return;
-    result.text = line;  // the spans count from after the mark
     result.kind = LineKind::Error;
     const char* warning = nullptr;
     if (!(result.error = converter_.Check(result.values, warning)).empty()) return;
@@ -63,6 +77,7 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
                        " was asked for, the point is in zone " + std::to_string(result.zone);
     } else {
         result.kind = LineKind::Point;
+        result.text = line;
         // The window's own words for its iteration near the centre, before ours.
         result.warning = mathErrors > 0 ? "asin: DOMAIN error (a point within about 21 km of "
                                           "the centre of the Earth)"
@@ -76,44 +91,63 @@ void LineConverter::Overlong(ConvertedLine& result) {
 }
 
 char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) const {
-    const bool fixed = options_.decimals >= 0;
-    const int digits = fixed ? options_.decimals : options_.precision;
     const double value = point.values[i];
-    if (i < 2 && writesDms_) return WriteDms(to, value);
-    if (i < 2 && converter_.WritesPackedAngles()) {
-        return controller::WritePackedAngle(to, value, digits, fixed);
+    const bool angle = i < 2 && writesAngles_;
+    const int decimals = angle ? options_.angleDecimals : options_.decimals;
+    const bool fixed = decimals >= 0;
+    if (angle && writesDms_) return WriteDms(to, value, fixed ? decimals : DmsDecimals);
+    if (angle && converter_.WritesPackedAngles()) {
+        return controller::WritePackedAngle(to, value, fixed ? decimals : options_.precision,
+                                            fixed);
     }
-    return fixed ? controller::WriteFixed(to, value, digits)
-                 : controller::WriteGeneral(to, value, digits);
+    return fixed ? controller::WriteFixed(to, value, decimals)
+                 : controller::WriteGeneral(to, value, options_.precision);
 }
 
-char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
-    const auto writeZone = [&](char* at, std::string_view separator) {
-        if (!converter_.WritesZone()) return at;
-        at = std::copy(separator.begin(), separator.end(), at);
-        return controller::WriteZone(at, point.zone);
-    };
+template <typename WriteCoordinate, typename WriteZone>
+char* LineConverter::WriteLine(char* to, const ConvertedLine& line, WriteCoordinate coordinate,
+                               WriteZone zone) const {
     if (!picked_) {
         for (int i = 0; i < 3; ++i) {
-            if (i > 0) *to++ = ' ';
-            to = WriteValue(to, point, i);
+            if (i > 0) to = std::copy(separator_.begin(), separator_.end(), to);
+            to = coordinate(to, i);
         }
-        return writeZone(to, " ");
+        if (!converter_.WritesZone()) return to;
+        return zone(std::copy(separator_.begin(), separator_.end(), to));
     }
     // The line as it stands, its three coordinates replaced.
-    const std::string_view line = point.text;
-    const auto& spans = point.spans;
+    const std::string_view text = line.text;
+    const auto& spans = line.spans;
     std::array<int, 3> order{0, 1, 2};
     std::sort(order.begin(), order.end(),
               [&](int a, int b) { return spans[a].start < spans[b].start; });
     std::size_t copied = 0;
     for (const int i : order) {
-        to = std::copy(line.begin() + copied, line.begin() + spans[i].start, to);
-        to = WriteValue(to, point, i);
-        if (i == 2) to = writeZone(to, spans[2].separator);
+        to = std::copy(text.begin() + copied, text.begin() + spans[i].start, to);
+        to = coordinate(to, i);
+        if (i == 2 && converter_.WritesZone()) {
+            to = zone(std::copy(spans[2].separator.begin(), spans[2].separator.end(), to));
+        }
         copied = spans[i].end;
     }
-    return std::copy(line.begin() + copied, line.end(), to);
+    return std::copy(text.begin() + copied, text.end(), to);
+}
+
+char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
+    return WriteLine(
+        to, point, [&](char* at, int i) { return WriteValue(at, point, i); },
+        [&](char* at) { return controller::WriteZone(at, point.zone); });
+}
+
+char* LineConverter::WriteHeader(char* to, const ConvertedLine& header) const {
+    const auto name = [](char* at, std::string_view text) {
+        return std::copy(text.begin(), text.end(), at);
+    };
+    // Without --columns the names are written as the points are; a mark stays in front.
+    if (!picked_ && header.text.substr(0, 3) == kByteOrderMark) to = name(to, kByteOrderMark);
+    return WriteLine(
+        to, header, [&](char* at, int i) { return name(at, names_.coordinates[i]); },
+        [&](char* at) { return name(at, names_.zone); });
 }
 
 }  // namespace batch

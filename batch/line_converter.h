@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "batch/options.h"
+#include "batch/output_form.h"
 #include "batch/point_converter.h"
 #include "batch/point_line.h"
 
@@ -15,8 +16,10 @@ namespace batch {
 
 // What became of one line.
 struct ConvertedLine {
-    std::string_view text;  // the line without its end; a point's without a byte-order mark
-    bool crlf = false;      // it ended in "\r\n"
+    // The line without its end, as it stood; a point's without a byte-order mark. Empty for a
+    // line longer than MaxLineLength, which is not kept.
+    std::string_view text;
+    bool crlf = false;  // it ended in "\r\n"
     LineKind kind = LineKind::Error;
     std::array<double, 3> values{};    // the results of a point
     int zone = 0;                      // the zone used, for plane results
@@ -40,6 +43,10 @@ class LineConverter {
     char* WriteValue(char* to, const ConvertedLine& point, int i) const;
     // The output line of a point, without its end: room for point.text.size() + MaxPointGrowth.
     char* WritePoint(char* to, const ConvertedLine& point) const;
+    // The output line of a header (LineKind::Header): the names of TO's coordinates and zone in
+    // place of the fields that would hold them, as WritePoint places the results; room for
+    // header.text.size() + MaxPointGrowth.
+    char* WriteHeader(char* to, const ConvertedLine& header) const;
     // True when the results carry the zone used (TO holds plane coordinates).
     bool WritesZone() const { return converter_.WritesZone(); }
 
@@ -47,11 +54,22 @@ class LineConverter {
     static constexpr std::size_t MaxPointGrowth = 4 * MaxValueLength + 40;
 
   private:
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+    // A line of results: the coordinates (each written by coordinate(to, i)) and the zone
+    // (zone(to)) joined by the output separator, or put in place of the fields they came from.
+    template <typename WriteCoordinate, typename WriteZone>
+    char* WriteLine(char* to, const ConvertedLine& line, WriteCoordinate coordinate,
+                    WriteZone zone) const;
+
     const Options options_;
     const PointConverter converter_;
     const bool readsDms_;
+    const bool writesAngles_;  // TO holds latitudes and longitudes
     const bool writesDms_;
     const bool picked_;
+    const std::string_view separator_;  // between the values of a line without --columns
+    const ResultNames& names_;          // of TO's coordinates and zone, for headers
 };
 
 // Lets LineConverter see the mathematics library's reports (each thread its own), instead of

@@ -104,7 +104,102 @@ bool HasDecimalComma(std::string_view field) {
     return false;
 }
 
+// With --columns and no separator asked for, a line holding a semicolon splits at its
+// semicolons alone, else one holding a tab at its tabs alone: other fields may hold blanks.
+Separator SplittingSeparator(std::string_view line, const Columns& columns, Separator separator) {
+    if (separator != Separator::Auto || columns[0] == 0) return separator;
+    if (line.find(';') != std::string_view::npos) return Separator::Semicolon;
+    if (line.find('\t') != std::string_view::npos) return Separator::Tab;
+    return separator;
+}
+
+// A line cut into fields: those of the three coordinates, and what the cutting saw.
+struct CutLine {
+    std::string_view coordinates[3];
+    int count = 0;             // fields cut; with columns, up to the last one asked for
+    int firstEmpty = 0;        // without columns, the first empty field; 0 when none
+    bool sawMark = false;      // a comma or semicolon between fields (Separator::Auto)
+    bool blanksAlone = false;  // fields apart by blanks without a comma or semicolon
+};
+
+// Cuts a line that is no comment from `at`, its first non-blank byte, at `separator` (Auto:
+// runs of blanks and one comma or semicolon); spans get where the coordinates stand.
+CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
+                  const Columns& columns, std::array<FieldSpan, 3>* spans) {
+    constexpr int kFields = 3;
+    const bool picked = columns[0] != 0;
+    const char mark = SeparatorMark(separator);  // 0: fields apart by runs of blanks
+    // The blanks around a field, but not the separator (two tabs in a row hold an empty field).
+    const auto skipFiller = [&](std::size_t from) {
+        while (from < line.size() && IsBlank(line[from]) && line[from] != mark)
+            ++from;
+        return from;
+    };
+    if (mark != 0) at = skipFiller(0);
+    const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
+    CutLine cut;
+    std::size_t previousEnd = 0;
+    while (true) {
+        const std::size_t start = at;
+        std::size_t end = at;
+        bool last = false;
+        if (mark != 0) {
+            const std::size_t next = line.find(mark, at);
+            last = next == std::string_view::npos;
+            end = last ? line.size() : next;
+            while (end > start && IsBlank(line[end - 1]))
+                --end;
+            at = last ? line.size() : skipFiller(next + 1);
+        } else {
+            const bool marksSeparate = separator == Separator::Auto;
+            while (at < line.size() && !IsBlank(line[at]) && !(marksSeparate && IsMark(line[at])))
+                ++at;
+            end = at;
+            at = SkipBlanks(line, at);
+            last = at == line.size();
+            if (!last && marksSeparate && IsMark(line[at])) {
+                cut.sawMark = true;
+                at = SkipBlanks(line, at + 1);
+            } else if (!last) {
+                cut.blanksAlone = true;
+            }
+        }
+        ++cut.count;
+        if (end == start && !picked) {  // nothing between two separators, or after the last one
+            cut.firstEmpty = cut.count;
+            return cut;
+        }
+        for (int c = 0; c < kFields; ++c) {
+            if ((picked ? columns[c] : c + 1) != cut.count) continue;
+            cut.coordinates[c] = line.substr(start, end - start);
+            if (spans != nullptr) {
+                const auto gap = cut.count == 1 ? line.substr(end, at - end)
+                                                : line.substr(previousEnd, start - previousEnd);
+                (*spans)[c] = {start, end, SeparatorFrom(gap)};
+            }
+        }
+        previousEnd = end;
+        if (last || (picked && cut.count == needed)) return cut;  // the rest of the line is copied
+    }
+}
+
 }  // namespace
+
+bool FindCoordinateFields(std::string_view line, const Columns& columns, Separator separator,
+                          std::array<FieldSpan, 3>& spans) {
+    const std::size_t at = SkipBlanks(line, 0);
+    if (at == line.size() || line[at] == '#') return false;
+    const bool picked = columns[0] != 0;
+    const CutLine cut =
+        CutFields(line, at, SplittingSeparator(line, columns, separator), columns, &spans);
+    const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : 3;
+    if (cut.firstEmpty != 0 || (picked && cut.sawMark && cut.blanksAlone) ||
+        (picked ? cut.count < needed : cut.count != needed)) {
+        return false;
+    }
+    return std::none_of(std::begin(cut.coordinates), std::end(cut.coordinates),
+                        [](std::string_view field) { return field.empty(); });
+}
 
 bool ReadColumns(std::string_view text, Columns& columns) {
     constexpr int kLastField = static_cast<int>(MaxLineLength / 2);
@@ -128,75 +223,24 @@ bool ReadColumns(std::string_view text, Columns& columns) {
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
                        bool dms, const Columns& columns, std::array<FieldSpan, 3>* spans,
                        Separator separator) {
-    std::size_t at = SkipBlanks(line, 0);
+    const std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
 
     constexpr int kFields = 3;
     const bool picked = columns[0] != 0;
     const bool chosen = separator == Separator::Auto && picked;  // by what the line holds
-    if (chosen && line.find(';') != std::string_view::npos) {
-        separator = Separator::Semicolon;
-    } else if (chosen && line.find('\t') != std::string_view::npos) {
-        separator = Separator::Tab;
-    }
+    separator = SplittingSeparator(line, columns, separator);
     const char mark = SeparatorMark(separator);  // 0: fields apart by runs of blanks
     if (separator == Separator::Auto && !picked && !dms && ReadThreeNumbers(line, at, values)) {
         return LineKind::Point;
     }
-    // The blanks around a field, but not the separator (two tabs in a row hold an empty field).
-    const auto skipFiller = [&](std::size_t from) {
-        while (from < line.size() && IsBlank(line[from]) && line[from] != mark)
-            ++from;
-        return from;
-    };
-    if (mark != 0) at = skipFiller(0);
     const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
-    std::string_view fields[kFields];
-    int count = 0;
-    bool sawMark = false;
-    bool blanksAlone = false;  // fields apart by blanks without a comma or semicolon
-    std::size_t previousEnd = 0;
-    while (true) {
-        const std::size_t start = at;
-        std::size_t end = at;
-        bool last = false;
-        if (mark != 0) {
-            const std::size_t next = line.find(mark, at);
-            last = next == std::string_view::npos;
-            end = last ? line.size() : next;
-            while (end > start && IsBlank(line[end - 1]))
-                --end;
-            at = last ? line.size() : skipFiller(next + 1);
-        } else {
-            const bool marksSeparate = separator == Separator::Auto;
-            while (at < line.size() && !IsBlank(line[at]) && !(marksSeparate && IsMark(line[at])))
-                ++at;
-            end = at;
-            at = SkipBlanks(line, at);
-            last = at == line.size();
-            if (!last && marksSeparate && IsMark(line[at])) {
-                sawMark = true;
-                at = SkipBlanks(line, at + 1);
-            } else if (!last) {
-                blanksAlone = true;
-            }
-        }
-        ++count;
-        if (end == start && !picked) {  // nothing between two separators, or after the last one
-            error = "field " + std::to_string(count) + " is empty";
-            return LineKind::Error;
-        }
-        for (int c = 0; c < kFields; ++c) {
-            if ((picked ? columns[c] : c + 1) != count) continue;
-            fields[c] = line.substr(start, end - start);
-            if (spans != nullptr) {
-                const auto gap = count == 1 ? line.substr(end, at - end)
-                                            : line.substr(previousEnd, start - previousEnd);
-                (*spans)[c] = {start, end, SeparatorFrom(gap)};
-            }
-        }
-        previousEnd = end;
-        if (last || (picked && count == needed)) break;  // the rest of the line is copied
+    const CutLine cut = CutFields(line, at, separator, columns, spans);
+    const auto& fields = cut.coordinates;
+    const int count = cut.count;
+    if (cut.firstEmpty != 0) {
+        error = "field " + std::to_string(cut.firstEmpty) + " is empty";
+        return LineKind::Error;
     }
     // Which separator split the line, when its own characters chose it: for the messages.
     const auto splitAt = [&] {
@@ -205,7 +249,7 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
                                    : std::string();
     };
     // "P1 554500 37,5 100" or "Point 7,55.75,37.6,100": which separates the fields?
-    if (picked && sawMark && blanksAlone) {
+    if (picked && cut.sawMark && cut.blanksAlone) {
         error =
             "fields apart by blanks and by commas: --separator says which one separates them "
             "(the decimal separator is the point)";
@@ -218,7 +262,7 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     }
     if (!picked && count != kFields) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") + ", expected 3";
-        if (count > kFields && (sawMark || separator == Separator::Comma)) {
+        if (count > kFields && (cut.sawMark || separator == Separator::Comma)) {
             error += " (the decimal separator is the point)";
         }
         return LineKind::Error;

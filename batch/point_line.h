@@ -7,7 +7,9 @@
 
 namespace batch {
 
-enum class LineKind { Point, PassThrough, Error };
+// A header (a line --skip copies) whose fields split as a point's has the names of the
+// results in place of its coordinates' (LineConverter::WriteHeader).
+enum class LineKind { Point, PassThrough, Header, Error };
 
 // What separates the fields of a line: Auto follows each line (ReadPointLine); the others
 // split every line at that character alone (Blank: at runs of blanks and tabs).
@@ -40,5 +42,11 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
                        bool dms = false, const Columns& columns = {},
                        std::array<FieldSpan, 3>* spans = nullptr,
                        Separator separator = Separator::Auto);
+
+// True when line (no comment, no empty line) splits into fields as a point's line would:
+// exactly three without columns, else at least up to the last of columns, the coordinates'
+// fields not empty; spans get where they stand. For a header over the points.
+bool FindCoordinateFields(std::string_view line, const Columns& columns, Separator separator,
+                          std::array<FieldSpan, 3>& spans);
 
 }  // namespace batch

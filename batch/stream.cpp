@@ -90,6 +90,11 @@ class BlockConverter {
             case LineKind::PassThrough:
                 block.output.Append(line.text);
                 break;
+            case LineKind::Header: {
+                char* at = block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
+                block.output.Commit(lines_.WriteHeader(at, line));
+                break;
+            }
             case LineKind::Point: {
                 char* at = block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
                 block.output.Commit(lines_.WritePoint(at, line));
@@ -104,12 +109,25 @@ class BlockConverter {
                 }
                 ++block.badLines;
                 block.notes.push_back({lineNumber, line.error});
-                block.output.Append("# error: line " + std::to_string(lineNumber) + ": " +
-                                    line.error);
+                WriteBadLine(line, lineNumber, block.output);
                 break;
         }
         block.output.Append(lineEnd);
         return true;
+    }
+
+    // A bad line as it stood, marked " # error: what is wrong": its point's name stays and the
+    // output lines stay aligned with the input's. A line too long to keep leaves its mark alone,
+    // with its number.
+    static void WriteBadLine(const ConvertedLine& line, std::uint64_t lineNumber,
+                             OutputBytes& output) {
+        if (line.text.empty()) {
+            output.Append("# error: line " + std::to_string(lineNumber) + ": " + line.error);
+            return;
+        }
+        output.Append(line.text);
+        output.Append(" # error: ");
+        output.Append(line.error);
     }
 
     const bool keepGoing_;

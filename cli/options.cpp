@@ -4,6 +4,9 @@
 #include <charconv>
 #include <climits>
 #include <optional>
+#include <utility>
+
+#include "batch/output_form.h"
 
 namespace cli {
 
@@ -32,6 +35,13 @@ std::optional<batch::Separator> ReadSeparator(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<batch::AngleText> ReadAngleText(std::string_view text) {
+    if (text == "packed") return batch::AngleText::Packed;
+    if (text == "degrees") return batch::AngleText::Degrees;
+    if (text == "dms") return batch::AngleText::Dms;
+    return std::nullopt;
+}
+
 // Each job holds two blocks of a few megabytes.
 constexpr int kMostJobs = 256;
 
@@ -40,6 +50,11 @@ constexpr int kMostJobs = 256;
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
     std::string_view systems[2];
     int systemCount = 0;
+    // --decimals N means N for metres and the same ground distance for angles; the other two
+    // set one kind each and win over it, whatever their order.
+    std::pair<std::string_view, int> decimals[] = {
+        {"--decimals", -1}, {"--decimals-metres", -1}, {"--decimals-angles", -1}};
+    auto& [both, metres, angles] = decimals;
     bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
         std::string_view argument = argv[i];
@@ -72,7 +87,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
                 name != "--parameters" && name != "--output" && name != "--skip" &&
                 name != "--decimals" && name != "--columns" && name != "--jobs" &&
-                name != "--separator") {
+                name != "--separator" && name != "--angles-out" && name != "--decimals-metres" &&
+                name != "--decimals-angles") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -95,9 +111,12 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 error = "--skip takes a number of lines, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
             }
-            if (name == "--decimals" && !ReadInteger(value, 0, 12, options.decimals)) {
-                error = "--decimals takes 0 to 12 digits, not \"" + std::string(value) + "\"";
-                return Command::UsageError;
+            for (auto& [option, digits] : decimals) {
+                if (name == option && !ReadInteger(value, 0, 12, digits)) {
+                    error = std::string(option) + " takes 0 to 12 digits, not \"" +
+                            std::string(value) + "\"";
+                    return Command::UsageError;
+                }
             }
             if (name == "--jobs") {
                 int jobs = 0;
@@ -140,16 +159,20 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                     return Command::UsageError;
                 }
             }
-            if (name == "--angles") {
-                if (value == "packed") {
-                    options.angles = controller::AngleForm::Display;
-                } else if (value == "degrees" || value == "dms") {
-                    options.angles = controller::AngleForm::Degrees;
-                    options.dms = value == "dms";
-                } else {
-                    error =
-                        "--angles takes packed, degrees or dms, not \"" + std::string(value) + "\"";
+            if (name == "--angles" || name == "--angles-out") {
+                const auto form = ReadAngleText(value);
+                if (!form) {
+                    error = std::string(name) + " takes packed, degrees or dms, not \"" +
+                            std::string(value) + "\"";
                     return Command::UsageError;
+                }
+                if (name == "--angles-out") {
+                    options.anglesOut = *form;
+                } else {
+                    options.angles = *form == batch::AngleText::Packed
+                                         ? controller::AngleForm::Display
+                                         : controller::AngleForm::Degrees;
+                    options.dms = *form == batch::AngleText::Dms;
                 }
             }
             continue;
@@ -178,6 +201,11 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     }
     options.from = *from;
     options.to = *to;
+    options.decimals = metres.second >= 0 ? metres.second : both.second;
+    options.angleDecimals = angles.second >= 0 ? angles.second
+                            : both.second >= 0 ? batch::SameGroundAngleDecimals(
+                                                     both.second, batch::WrittenAngles(options))
+                                               : -1;
     return Command::Convert;
 }
 
