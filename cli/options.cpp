@@ -260,13 +260,27 @@ Options:
                            angles as DDDMMSS.sss, like the window (default), as
                            decimal degrees, or as 55:45:30.5 (also 55°45'30.5",
                            55d45'30.5", a sign or N S E W / С Ю В З before or after;
-                           written 55:45:30.50000)
+                           written 55:45:30.50000); read and written alike unless
+  --angles-out packed|degrees|dms
+                           says how the angles of the results are written
   --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
                            the longitude, or the millions of the easting); a zone
                            the point cannot be projected into is an error
   --precision N            significant digits of the results, 1 to 17 (default 12)
-  --decimals N             N digits after the point instead, 0 to 12
-  --skip N                 copy the first N lines of each input unchanged (headers)
+  --decimals N             N digits after the point instead, 0 to 12: N for metres,
+                           and for angles the digits that step as far on the
+                           ground (1" is about 30.9 m on the meridian, 1 degree
+                           111 km): seconds of packed and D:M:S angles N + 1, decimal
+                           degrees N + 5 (at most 12); --decimals 3 writes 1 mm,
+                           0.0001" (3 mm) and 0.00000001 degree (1.1 mm)
+  --decimals-metres N      digits after the point of metres alone, 0 to 12
+  --decimals-angles N      digits after the point of angles alone (of the seconds
+                           of packed and D:M:S angles), 0 to 12; these two win
+                           over --decimals
+  --skip N                 copy the first N lines of each input (headers); a header
+                           that splits into fields as the points do has the names
+                           of TO's coordinates in place of theirs (X Y Z, B L H,
+                           x y H and a new "zone" after them), the rest unchanged
   --columns I,J,K          the fields (from 1) that hold the three coordinates; the
                            other fields are copied with their separators, a zone goes
                            in a new field after the third coordinate
@@ -275,7 +289,9 @@ Options:
                            line holding a semicolon is split at its semicolons
                            alone, else one holding a tab at its tabs alone, else
                            at blanks and commas); blanks around a field are not
-                           part of it, blanks inside a text field are copied
+                           part of it, blanks inside a text field are copied.
+                           Without --columns the results are joined by it (a blank
+                           for auto); with --columns each line keeps its own
   -j, --jobs N             convert N blocks of lines at once (default: one for each
                            core); the output is the same whatever N
   -o, --output FILE        write to FILE when the run succeeds (with -k, bad lines
@@ -286,7 +302,10 @@ Options:
                            is written in place
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
-  -k, --keep-going         write "# error: ..." in place of a bad line and go on
+  -k, --keep-going         write a bad line as it stood followed by
+                           " # error: what is wrong", and go on: its point's name
+                           stays, the lines stay aligned; a line longer than 64 KiB
+                           is written "# error: line N: longer than ..."
   -h, --help               this text
   --version                the version
 

@@ -80,6 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int first = data[1] % 5 + 2;
         options.columns = {first, 1, first + 1};
     }
+    if (size > 1) {  // how the results are written
+        options.angleDecimals = data[1] & 0x40 ? data[1] % 13 : -1;
+        if (data[1] & 0x20) options.anglesOut = static_cast<batch::AngleText>(data[1] % 3);
+        options.separator = static_cast<batch::Separator>(data[1] / 3 % 5);
+    }
     const int in = MemoryFile(input), out = MemoryFile("");
     batch::Observer observer;
     const batch::StreamResult result = batch::ConvertStream(options, in, out, observer);
@@ -88,6 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(pread(out, output.data(), output.size(), 0) == ssize_t(output.size()));
     Check(output.empty() || output.back() == '\n');
     Check(std::size_t(std::count(output.begin(), output.end(), '\n')) == lines);
+    // Each bad line is marked, whatever it holds.
+    std::size_t marks = 0;
+    for (std::size_t at = output.find("# error: "); at != std::string::npos;
+         at = output.find("# error: ", at + 1))
+        ++marks;
+    Check(marks >= result.badLines);
     close(in);
     close(out);
     return 0;
