@@ -34,8 +34,8 @@ LineConverter::LineConverter(const Options& options)
       separator_(OutputSeparator(options.separator)),
       names_(NamesOf(Info(options.to).form)) {}
 
-void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
-                            ConvertedLine& result) const {
+void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result,
+                            const FieldLayout* points) const {
     if (line.size() > MaxLineLength) {
         Overlong(result);
         result.crlf = line.back() == '\r';
@@ -48,9 +48,9 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     result.error.clear();
     const std::size_t mark = lineNumber == 1 && line.substr(0, 3) == kByteOrderMark ? 3 : 0;
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
-        // A header over fields as the points split has their names, and keeps its mark.
-        result.kind = FindCoordinateFields(line.substr(mark), options_.columns, options_.separator,
-                                           result.spans)
+        // A header whose fields split as the points' gets their names, and keeps its mark.
+        result.kind = points != nullptr && FindCoordinateFields(line.substr(mark), options_.columns,
+                                                                *points, result.spans)
                           ? LineKind::Header
                           : LineKind::PassThrough;
         for (FieldSpan& span : result.spans) {
@@ -82,6 +82,21 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
         result.warning = mathErrors > 0 ? "asin: DOMAIN error (a point within about 21 km of "
                                           "the centre of the Earth)"
                                         : warning;
+    }
+}
+
+std::optional<FieldLayout> LineConverter::PointLayout(std::string_view text,
+                                                      std::uint64_t firstLine) const {
+    const auto skip = static_cast<std::uint64_t>(options_.skip);
+    for (std::uint64_t number = firstLine;; ++number) {
+        if (text.empty()) return std::nullopt;
+        const std::size_t newline = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(std::min(newline + 1, text.size()));
+        if (number <= skip) continue;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const FieldLayout layout = LayoutOf(line, options_.columns, options_.separator);
+        if (layout.count > 0) return layout;
     }
 }
 

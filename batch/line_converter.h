@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,8 +34,15 @@ class LineConverter {
     explicit LineConverter(const Options& options);
 
     // Converts one line given without its '\n'; lineNumber counts from 1 (headers, the
-    // byte-order mark). The result is reused from line to line.
-    void Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result) const;
+    // byte-order mark). The result is reused from line to line. A header (options.skip) that
+    // splits as `points`, the layout of the first point line, becomes a LineKind::Header; with
+    // no layout every header passes through.
+    void Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result,
+                 const FieldLayout* points = nullptr) const;
+
+    // The layout of the first line past the headers that is neither empty nor a comment, among
+    // the lines of text (the first numbered firstLine); none when text holds no such line.
+    std::optional<FieldLayout> PointLayout(std::string_view text, std::uint64_t firstLine) const;
 
     // The result for a line longer than MaxLineLength.
     static void Overlong(ConvertedLine& result);

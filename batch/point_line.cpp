@@ -123,9 +123,11 @@ struct CutLine {
 };
 
 // Cuts a line that is no comment from `at`, its first non-blank byte, at `separator` (Auto:
-// runs of blanks and one comma or semicolon); spans get where the coordinates stand.
+// runs of blanks and one comma or semicolon); spans get where the coordinates stand. With
+// columns the cutting ends at the last field asked for unless `everyField`.
 CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
-                  const Columns& columns, std::array<FieldSpan, 3>* spans) {
+                  const Columns& columns, std::array<FieldSpan, 3>* spans,
+                  bool everyField = false) {
     constexpr int kFields = 3;
     const bool picked = columns[0] != 0;
     const char mark = SeparatorMark(separator);  // 0: fields apart by runs of blanks
@@ -179,21 +181,29 @@ CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
             }
         }
         previousEnd = end;
-        if (last || (picked && cut.count == needed)) return cut;  // the rest of the line is copied
+        if (last || (picked && cut.count == needed && !everyField))
+            return cut;  // the rest is copied
     }
 }
 
 }  // namespace
 
-bool FindCoordinateFields(std::string_view line, const Columns& columns, Separator separator,
+FieldLayout LayoutOf(std::string_view line, const Columns& columns, Separator separator) {
+    const std::size_t at = SkipBlanks(line, 0);
+    if (at == line.size() || line[at] == '#') return {separator, 0};
+    separator = SplittingSeparator(line, columns, separator);
+    return {separator, CutFields(line, at, separator, columns, nullptr, true).count};
+}
+
+bool FindCoordinateFields(std::string_view line, const Columns& columns, const FieldLayout& points,
                           std::array<FieldSpan, 3>& spans) {
     const std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return false;
     const bool picked = columns[0] != 0;
-    const CutLine cut =
-        CutFields(line, at, SplittingSeparator(line, columns, separator), columns, &spans);
+    const CutLine cut = CutFields(line, at, points.separator, columns, &spans, true);
     const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : 3;
-    if (cut.firstEmpty != 0 || (picked && cut.sawMark && cut.blanksAlone) ||
+    if (cut.count != points.count || cut.firstEmpty != 0 ||
+        (picked && cut.sawMark && cut.blanksAlone) ||
         (picked ? cut.count < needed : cut.count != needed)) {
         return false;
     }

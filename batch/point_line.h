@@ -43,10 +43,18 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
                        std::array<FieldSpan, 3>* spans = nullptr,
                        Separator separator = Separator::Auto);
 
-// True when line (no comment, no empty line) splits into fields as a point's line would:
-// exactly three without columns, else at least up to the last of columns, the coordinates'
-// fields not empty; spans get where they stand. For a header over the points.
-bool FindCoordinateFields(std::string_view line, const Columns& columns, Separator separator,
+// How a line splits into fields: the separator it is split at (with columns and Auto, the one
+// its own characters choose) and the number of fields; none for a comment or an empty line.
+struct FieldLayout {
+    Separator separator = Separator::Auto;
+    int count = 0;
+};
+FieldLayout LayoutOf(std::string_view line, const Columns& columns, Separator separator);
+
+// True when line splits as a point's line whose layout is `points`: at its separator, into as
+// many fields, those of the coordinates (columns) there and not empty; spans get where they
+// stand. For a header over the points, which gets their names.
+bool FindCoordinateFields(std::string_view line, const Columns& columns, const FieldLayout& points,
                           std::array<FieldSpan, 3>& spans);
 
 }  // namespace batch

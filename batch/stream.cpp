@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,7 +59,13 @@ struct Block {
 class BlockConverter {
   public:
     explicit BlockConverter(const Options& options)
-        : keepGoing_(options.keepGoing), lines_(options) {}
+        : keepGoing_(options.keepGoing), skip_(options.skip), lines_(options) {}
+
+    // True while text, the whole lines read from firstLine on, ends within the headers or
+    // before the first point line: the headers wait for it, to be named for its fields.
+    bool AwaitsPoints(std::string_view text, std::uint64_t firstLine) const {
+        return firstLine <= skip_ && !lines_.PointLayout(text, firstLine);
+    }
 
     // Converts the lines of block into its output, one output line for each; without
     // keepGoing the first bad line ends the block, and is its stop.
@@ -69,10 +76,13 @@ class BlockConverter {
         block.points = block.badLines = 0;
         std::string_view text = block.lines.text;
         std::uint64_t lineNumber = block.lines.firstLine;
+        // Headers are named for the points when they split as the first point line does.
+        std::optional<FieldLayout> points;
+        if (lineNumber <= skip_) points = lines_.PointLayout(text, lineNumber);
         ConvertedLine line;
         for (; !text.empty(); ++lineNumber) {
             const std::size_t newline = std::min(text.find('\n'), text.size());
-            lines_.Convert(text.substr(0, newline), lineNumber, line);
+            lines_.Convert(text.substr(0, newline), lineNumber, line, points ? &*points : nullptr);
             text.remove_prefix(std::min(newline + 1, text.size()));
             if (!Write(line, lineNumber, block)) return;
         }
@@ -131,6 +141,7 @@ class BlockConverter {
     }
 
     const bool keepGoing_;
+    const std::uint64_t skip_;
     const LineConverter lines_;
 };
 
@@ -222,6 +233,13 @@ StreamResult ConvertStream(const Options& options, int input, int output, Observ
     std::vector<Block> ring(jobs == 1 ? 1 : 2 * jobs);
     Workers workers(converter, jobs);
     BlockReader reader(input);
+    // From a pipe, the headers wait for the first point line rather than go on alone: what they
+    // are named never depends on when the input came.
+    if (options.skip > 0) {
+        reader.WaitWhile([&converter](std::string_view text, std::uint64_t firstLine) {
+            return converter.AwaitsPoints(text, firstLine);
+        });
+    }
     StreamResult result;
     std::uint64_t read = 0, written = 0;
     bool inputWaits = false;  // nothing more was ready: write what was read before reading on

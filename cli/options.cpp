@@ -278,9 +278,10 @@ Options:
                            of packed and D:M:S angles), 0 to 12; these two win
                            over --decimals
   --skip N                 copy the first N lines of each input (headers); a header
-                           that splits into fields as the points do has the names
-                           of TO's coordinates in place of theirs (X Y Z, B L H,
-                           x y H and a new "zone" after them), the rest unchanged
+                           with as many fields as the first point line, split the
+                           same way, has the names of TO's coordinates in place of
+                           theirs (X Y Z, B L H, x y H and a new "zone" after them),
+                           the rest unchanged
   --columns I,J,K          the fields (from 1) that hold the three coordinates; the
                            other fields are copied with their separators, a zone goes
                            in a new field after the third coordinate
