@@ -14,7 +14,7 @@ root() { [ "$(id -u)" = 0 ]; }
 
 check "/dev/stdout into a >> log: written in place" '{ echo earlier; echo "$point" | cc -o /dev/stdout; echo later; } >>log1; [ "$(cat log1)" = "$(printf "earlier\n%s\nlater" "$xyz")" ]'
 check "/dev/fd/1 through a symbolic link: written in place" 'ln -s /dev/fd/1 tolog; { echo earlier; echo "$point" | cc -o tolog; } >>log2; [ "$(cat log2)" = "$(printf "earlier\n%s" "$xyz")" ] && [ -L tolog ]'
-check "-k: the file holds the marked bad lines, and the message says so" 'printf "x 1 2\n%s\n" "$point" | cc -k -o k.txt 2>err; [ $? = 65 ] && [ "$(cat k.txt)" = "$(printf "# error: line 1: field 1 \"x\" is not a number\n%s" "$xyz")" ] && grep -q "1 line with errors, marked \"# error:\" in k.txt" err'
+check "-k: the file holds the marked bad lines, and the message says so" 'printf "x 1 2\n%s\n" "$point" | cc -k -o k.txt 2>err; [ $? = 65 ] && [ "$(cat k.txt)" = "$(printf "x 1 2 # error: field 1 \"x\" is not a number\n%s" "$xyz")" ] && grep -q "1 line with errors, marked \"# error:\" in k.txt" err'
 check "a bad line without -k: the file as it was, and said" 'echo old >kept.txt; echo x | cc -o kept.txt 2>err; [ $? = 65 ] && [ "$(cat kept.txt)" = old ] && grep -q "kept.txt left unchanged" err'
 check "a 0600 file stays 0600" 'echo old >private.txt; chmod 600 private.txt; echo "$point" | cc -o private.txt && [ "$(stat -c %a private.txt)" = 600 ]'
 check "another's file keeps its owner (root only)" '! root || { echo old >owned.txt; chown 12345:12345 owned.txt; echo "$point" | cc -o owned.txt && [ "$(stat -c %u:%g owned.txt)" = 12345:12345 ]; }'
