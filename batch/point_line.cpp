@@ -346,6 +346,7 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     const bool chosen = ChoosesSeparator(rules);
     const Separator separator = SplittingSeparator(line, rules);
     const char mark = SeparatorMark(separator);   // 0: fields apart by runs of blanks
+    if (layout != nullptr) layout->keep = false;  // the layout may be the previous line's
     if (separator == Separator::Auto && !picked && !rules.dms && !rules.decimalComma &&
         ReadThreeNumbers(line, at, values)) {
         return LineKind::Point;
