@@ -278,8 +278,9 @@ Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator (or a comma: --decimal-comma). Without --columns,
 a line apart by semicolons or tabs (--decimal-comma, --separator) or with a quoted
 coordinate is written as it stands, its coordinates replaced; others as three
-values joined by the --separator (one blank for auto). Empty lines and lines whose first non-blank
-character is # are copied to the output unchanged, so the lines stay aligned.
+values joined by the --separator (one blank for auto). Empty lines and lines
+whose first non-blank character is # are copied to the output unchanged, so the
+lines stay aligned.
 From a pipe or a terminal, the results of the lines that have come are written
 as soon as no more input is ready (tail -f points | coordconv-cli ...).
 What no point can be is an error for its line: packed angles with 60 minutes or
@@ -337,10 +338,11 @@ Options:
                            part of it, blanks inside a text field are copied.
                            Without --columns the results are joined by it (a blank
                            for auto), except in lines kept as they stand (above);
-                           with --columns each line keeps its own. A field that starts with a double quote ends at its
-                           closing quote (RFC 4180): separators and blanks inside
-                           are its own, "" is one quote; a quoted coordinate is
-                           read and written inside its quotes
+                           with --columns each line keeps its own. A field that
+                           starts with a double quote ends at its closing quote
+                           (RFC 4180): separators and blanks inside are its own,
+                           "" is one quote; a quoted coordinate is read and
+                           written inside its quotes
   --decimal-comma          a comma between digits is the decimal separator (a point
                            still is one), as Russian Excel saves CSV: lines are
                            split by the rule of --columns, and one split at blanks
