@@ -98,8 +98,8 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
     switch (result.outcome) {
         case batch::Outcome::Done:
             if (result.badLines > 0) {
-                return tr("Записано в %1: точек %2, строк с ошибками %3 (в файле они — "
-                          "строки «# error: …»)")
+                return tr("Записано в %1: точек %2, строк с ошибками %3 (в файле они "
+                          "помечены «# error: …»)")
                     .arg(target_)
                     .arg(result.points)
                     .arg(result.badLines);
