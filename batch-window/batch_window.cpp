@@ -356,6 +356,7 @@ void BatchWindow::UpdatePreview() {
                 }
                 break;
             case batch::LineKind::PassThrough:
+            case batch::LineKind::Header:  // its names are over the columns already
                 source->setForeground(quiet);
                 break;
             case batch::LineKind::Error:

@@ -98,8 +98,8 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
     switch (result.outcome) {
         case batch::Outcome::Done:
             if (result.badLines > 0) {
-                return tr("Записано в %1: точек %2, строк с ошибками %3 (в файле они — "
-                          "строки «# error: …»)")
+                return tr("Записано в %1: точек %2, строк с ошибками %3 (в файле они "
+                          "помечены «# error: …»)")
                     .arg(target_)
                     .arg(result.points)
                     .arg(result.badLines);
@@ -126,6 +126,10 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
                 case batch::OutputFile::Failure::ReadOnlyDirectory:
                     return tr("Не удалось записать %1: в каталог %2 запись запрещена")
                         .arg(target_, targetDirectory_);
+                case batch::OutputFile::Failure::OtherOwner:
+                    return tr("Не удалось записать %1: файл принадлежит другому пользователю, "
+                              "новый стал бы вашим")
+                        .arg(target_);
                 case batch::OutputFile::Failure::System:
                 case batch::OutputFile::Failure::None:
                     break;

@@ -1,5 +1,8 @@
 #include "batch/describe.h"
 
+#include <algorithm>
+
+#include "batch/point_converter.h"
 #include "controller/routes.h"
 
 namespace batch {
@@ -76,19 +79,19 @@ std::string Official(const Options& options) {
     }
     if (n == 0) step(FormName(from) + ": unchanged");
     return "Route from " + std::string(from.shortName) + " to " + std::string(to.shortName) +
-           " with the parameters of GOST 32453-2017, through PZ-90.11:\n" + steps +
+           " with the parameters of GOST 32453-2017" +
+           (sameDatum ? ", on one datum:\n" : ", through PZ-90.11:\n") + steps +
            "The arithmetic adds less than 0.1 mm; the result is as accurate as the parameters.\n";
 }
 
 std::string Window(const Options& options) {
     using enum controller::CoordinateSystem;
-    const auto first = WindowSystem(options.from), last = WindowSystem(options.to);
-    if (!first || !last) {
+    const auto route = WindowChain(options);
+    if (route.empty()) {
         return "No route from " + std::string(Info(options.from).shortName) + " to " +
                std::string(Info(options.to).shortName) +
                " with the window's parameters: they join only the window's seven systems.\n";
     }
-    const auto route = controller::ShortestRoute(*first, *last);
     std::string steps;
     for (std::size_t i = 1; i < route.size(); ++i) {
         const auto from = route[i - 1], to = route[i];
@@ -120,10 +123,17 @@ std::string Window(const Options& options) {
                  " -> " + std::string(controller::DisplayName(to)) + ": " + how + "\n";
     }
     if (route.size() == 1) steps = "  1. unchanged\n";
+    const auto on = [&](Datum datum) {
+        return std::any_of(route.begin(), route.end(), [&](controller::CoordinateSystem system) {
+            return Info(static_cast<SystemId>(static_cast<int>(system))).datum == datum;
+        });
+    };
     return "Route from " + std::string(Info(options.from).shortName) + " to " +
            std::string(Info(options.to).shortName) + " with the window's parameters:\n" + steps +
-           "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m over "
-           "Russia (RMS 3.4 m).\n";
+           (on(Datum::Wgs84) && on(Datum::Sk42)
+                ? "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m "
+                  "over Russia (RMS 3.4 m).\n"
+                : "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "batch/dms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -133,15 +134,25 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
     return true;
 }
 
-char* WriteDms(char* out, double degrees) {
-    if (!(std::fabs(degrees) < 1e9)) return controller::WriteGeneral(out, degrees, 12);
-    // Hundred-thousandths of a second, rounded once: no 60 can appear.
-    const auto units = static_cast<std::uint64_t>(std::llround(std::fabs(degrees) * 3600e5));
-    const std::uint64_t d = units / 360000000, m = units / 6000000 % 60, s = units % 6000000;
-    const int n = std::snprintf(
-        out, 32, "%s%llu:%02llu:%02llu.%05llu", degrees < 0 && units > 0 ? "-" : "",
-        static_cast<unsigned long long>(d), static_cast<unsigned long long>(m),
-        static_cast<unsigned long long>(s / 100000), static_cast<unsigned long long>(s % 100000));
+char* WriteDms(char* out, double degrees, int decimals) {
+    decimals = std::clamp(decimals, 0, 12);
+    std::uint64_t unit = 1;  // units of a second
+    for (int i = 0; i < decimals; ++i)
+        unit *= 10;
+    // Units of the last decimal, rounded once: no 60 can appear. Beyond 2^63 units (a turn
+    // at twelve decimals is 1.3e18) the general form.
+    const double scaled = std::fabs(degrees) * 3600 * static_cast<double>(unit);
+    if (!(scaled < 0x1p63)) return controller::WriteGeneral(out, degrees, 12);
+    const auto units = static_cast<std::uint64_t>(std::llround(scaled));
+    const std::uint64_t seconds = units / unit;
+    const std::uint64_t d = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    int n = std::snprintf(out, 40, "%s%llu:%02llu:%02llu", degrees < 0 && units > 0 ? "-" : "",
+                          static_cast<unsigned long long>(d), static_cast<unsigned long long>(m),
+                          static_cast<unsigned long long>(s));
+    if (decimals > 0) {
+        n += std::snprintf(out + n, 40 - n, ".%0*llu", decimals,
+                           static_cast<unsigned long long>(units % unit));
+    }
     return out + n;
 }
 

@@ -12,8 +12,11 @@ namespace batch {
 // angle (a latitude takes N S С Ю, a longitude E W В З; minutes and seconds below 60).
 bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string& why);
 
-// Writes signed degrees as D:MM:SS.sssss (seconds to five decimals, rounded with carry);
-// room for 32 characters at out.
-char* WriteDms(char* out, double degrees);
+// Seconds written with this many decimals unless asked otherwise: 0.00001" is 0.3 mm.
+inline constexpr int DmsDecimals = 5;
+
+// Writes signed degrees as D:MM:SS.sssss (seconds with `decimals` decimals, 0 to 12, rounded
+// once with carry); room for 40 characters at out.
+char* WriteDms(char* out, double degrees, int decimals = DmsDecimals);
 
 }  // namespace batch

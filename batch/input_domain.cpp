@@ -42,8 +42,11 @@ InputDomain::InputDomain(const Options& options)
 std::string InputDomain::Check(const std::array<double, 3>& values, const char*& warning) const {
     warning = nullptr;
     switch (form_) {
-        case CoordinateForm::Geodetic:
-            return CheckGeodetic(values);
+        case CoordinateForm::Geodetic: {
+            std::string error = CheckGeodetic(values);
+            if (error.empty()) warning = GeodeticWarning(values);
+            return error;
+        }
         case CoordinateForm::Plane:
             return CheckPlane(values, warning);
         case CoordinateForm::Geocentric:
@@ -82,6 +85,19 @@ std::string InputDomain::CheckGeodetic(const std::array<double, 3>& values) cons
     return CheckHeight(values[2]);
 }
 
+const char* InputDomain::GeodeticWarning(const std::array<double, 3>& values) const {
+    // Only a height deeper than b − 100 km comes within 100 km of the centre, and only then
+    // is the point's place worth computing.
+    const double a = ellipsoid_.a, b = a * (1 - 1 / ellipsoid_.invF);
+    if (values[2] > -(b - 100e3)) return nullptr;
+    const double latitude =
+        controller::AngleToDegrees(values[0], angles_) / engine::DegreesPerRadian();
+    const double sinB = std::sin(latitude), cosB = std::cos(latitude);
+    const double e2 = 1 - (b / a) * (b / a);
+    const double N = a / std::sqrt(1 - e2 * sinB * sinB);  // the prime vertical's radius
+    return CheckGeocentric({(N + values[2]) * cosB, 0, (N * (1 - e2) + values[2]) * sinB});
+}
+
 std::string InputDomain::CheckPlane(const std::array<double, 3>& values,
                                     const char*& warning) const {
     const double x = values[0], easting = values[1];
@@ -113,15 +129,12 @@ std::string InputDomain::CheckPlane(const std::array<double, 3>& values,
 
 const char* InputDomain::CheckGeocentric(const std::array<double, 3>& values) const {
     if (toGeocentric_) return nullptr;
-    // Inside the evolute of the meridian ellipse, the astroid (a p)^⅔ + (b z)^⅔ = (a² − b²)^⅔,
-    // more than one normal to the ellipsoid passes through a point (at the centre: B = 0 with
-    // H = −a, and ±90° with H = −b).
-    const double p = std::hypot(values[0], values[1]), z = std::fabs(values[2]);
-    const double a = ellipsoid_.a, b = a * (1 - 1 / ellipsoid_.invF);
-    const double focal = (a - b) * (a + b);
-    if (std::cbrt(a * p * a * p) + std::cbrt(b * z * b * z) < std::cbrt(focal * focal)) {
-        return "within about 43 km of the centre of the Earth, where a point has several "
-               "latitudes";
+    // Within 43 km of the centre (the evolute of the meridian) a point has several
+    // latitudes, and within about 50 km the iterations to latitude (ours and PROJ's) may take
+    // a foot point that is not the nearest: 55° at −6340 km comes back as 90°.
+    constexpr double kUnreliableRadius = 100e3;
+    if (std::hypot(values[0], values[1], values[2]) < kUnreliableRadius) {
+        return "within 100 km of the centre of the Earth, where its latitude is not reliable";
     }
     return nullptr;
 }

@@ -4,13 +4,14 @@
 //   geodetic:   latitude within [−90°, 90°] (the window's southern 270° to 360° too),
 //               longitude within [−360°, 360°], a packed angle's minutes and seconds below
 //               60, the height above −(b − 1 km): deeper the point nears or passes the
-//               centre of the Earth;
+//               centre of the Earth; a point within 100 km of the centre warns (below);
 //   plane:      the zone the easting's millions name 1 to 60 (and the one asked for, when
 //               a zone is asked for to another form), the northing
 //               within the meridian's quadrant (beyond it lies past the pole), and the
 //               height as above; a point more than 1° beyond its zone's edge warns;
-//   geocentric: any; a point within the evolute of the meridian (about 43 km from the
-//               centre) has several latitudes, and warns.
+//   geocentric: any; a point within 100 km of the centre warns: within the evolute of the
+//               meridian (43 km) it has several latitudes, and a little beyond it the
+//               iterations to latitude may miss the nearest foot point.
 #pragma once
 
 #include <array>
@@ -31,6 +32,8 @@ class InputDomain {
 
   private:
     std::string CheckGeodetic(const std::array<double, 3>& values) const;
+    // A geodetic point so deep that it lies near the centre (see CheckGeocentric).
+    const char* GeodeticWarning(const std::array<double, 3>& values) const;
     std::string CheckPlane(const std::array<double, 3>& values, const char*& warning) const;
     std::string CheckHeight(double height) const;
     const char* CheckGeocentric(const std::array<double, 3>& values) const;

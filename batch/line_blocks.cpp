@@ -42,7 +42,7 @@ bool BlockReader::Next(LineBlock& block) {
     waiting_ = false;
     bool lineEnded = interactive_ && std::memchr(data, '\n', size) != nullptr;
     while (size < BlockBytes && !ended_) {
-        if (lineEnded && !InputReady()) {
+        if (lineEnded && !InputReady() && !Incomplete(data, size)) {
             waiting_ = true;
             break;
         }
@@ -103,6 +103,12 @@ std::size_t BlockReader::Read(char* to, std::size_t room) {
         shortened_ = got == 0 && bytesRead_ < bytesExpected_;  // truncated by someone else
         return 0;
     }
+}
+
+bool BlockReader::Incomplete(const char* data, std::size_t size) const {
+    if (!incomplete_) return false;
+    const std::string_view text(data, size);
+    return incomplete_(text.substr(0, text.rfind('\n') + 1), nextLine_);
 }
 
 bool BlockReader::InputReady() const {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -59,6 +60,11 @@ class BlockReader {
 
     // Fills block with the lines that follow the previous block's; false at the end.
     bool Next(LineBlock& block);
+    // From a pipe or a terminal, a block goes on past a moment of no input while `incomplete`
+    // holds for its whole lines so far (text, the number of its first line).
+    void WaitWhile(std::function<bool(std::string_view, std::uint64_t)> incomplete) {
+        incomplete_ = std::move(incomplete);
+    }
     // True once the input has ended (the block just read is the last one when nothing is
     // left over).
     bool AtEnd() const { return ended_ && carried_ == 0; }
@@ -76,6 +82,7 @@ class BlockReader {
     std::size_t Read(char* to, std::size_t room);
     void SkipRestOfLine();
     bool InputReady() const;
+    bool Incomplete(const char* data, std::size_t size) const;
 
     int fd_;
     Bytes carry_;  // bytes read past the previous block
@@ -84,6 +91,7 @@ class BlockReader {
     std::uint64_t bytesRead_ = 0;
     std::uint64_t bytesExpected_ = 0;
     bool interactive_ = false;  // a pipe, a terminal: input arrives as others write it
+    std::function<bool(std::string_view, std::uint64_t)> incomplete_;
     bool waiting_ = false;
     bool ended_ = false;
     bool shortened_ = false;

@@ -4,6 +4,7 @@
 
 #include "batch/dms.h"
 #include "batch/line_blocks.h"
+#include "batch/output_form.h"
 #include "controller/number_text.h"
 #include "engine/math_error.h"
 
@@ -27,15 +28,18 @@ LineConverter::LineConverter(const Options& options)
     : options_(options),
       converter_(options),
       readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
-      writesDms_(options.dms && Info(options.to).form == controller::CoordinateForm::Geodetic),
+      writesAngles_(Info(options.to).form == controller::CoordinateForm::Geodetic),
+      writesDms_(writesAngles_ && WrittenAngles(options) == AngleText::Dms),
       picked_(options.columns[0] != 0),
       rules_{readsDms_, options.columns, options.separator, options.decimalComma, options.encoding},
       // The output has a mark of its own, or is in Windows-1251, which has none.
       dropsMark_(options.encoding == Encoding::Utf8 &&
-                 (options.bom || options.outputEncoding != Encoding::Utf8)) {}
+                 (options.bom || options.outputEncoding != Encoding::Utf8)),
+      separator_(OutputSeparator(options.separator)),
+      names_(NamesOf(Info(options.to).form)) {}
 
-void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
-                            ConvertedLine& result) const {
+void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result,
+                            const FieldLayout* points) const {
     if (line.size() > MaxLineLength) {
         Overlong(result);
         result.crlf = line.back() == '\r';
@@ -43,26 +47,39 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
     }
     result.crlf = !line.empty() && line.back() == '\r';
     if (result.crlf) line.remove_suffix(1);
-    result.text = line;  // a header or a comment keeps its byte-order mark
+    result.text = line;  // a header, a comment or a bad line keeps its byte-order mark
     result.warning = nullptr;
     result.error.clear();
-    if (lineNumber == 1 && options_.encoding == Encoding::Utf8 &&
-        line.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
-        line.remove_prefix(ByteOrderMark.size());
-        if (dropsMark_) result.text = line;
-    }
+    const std::string_view unmarked = lineNumber == 1 && options_.encoding == Encoding::Utf8 &&
+                                              line.substr(0, ByteOrderMark.size()) == ByteOrderMark
+                                          ? line.substr(ByteOrderMark.size())
+                                          : line;
+    if (dropsMark_) result.text = unmarked;
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
-        result.kind = LineKind::PassThrough;  // a header
+        // A header whose fields split as the points' gets their names, and keeps its mark.
+        result.kind =
+            points != nullptr && FindCoordinateFields(unmarked, rules_, *points, result.layout)
+                ? LineKind::Header
+                : LineKind::PassThrough;
+        const std::size_t mark = result.text.size() - unmarked.size();
+        for (FieldSpan& span : result.layout.spans) {
+            span.start += mark;
+            span.end += mark;
+            span.fieldEnd += mark;
+        }
         return;
     }
+    // A bad line keeps its text as it stood (--keep-going writes it so); a point's counts
+    // from after the mark, as its spans do.
+    line = unmarked;
     result.kind = ReadPointLine(line, result.values, result.error, rules_, &result.layout);
     if (result.kind != LineKind::Point) return;
-    result.text = line;  // the spans count from after the mark
     result.kind = LineKind::Error;
     const char* warning = nullptr;
     if (!(result.error = converter_.Check(result.values, warning)).empty()) return;
     mathErrors = 0;
-    converter_.Convert(result.values, result.zone, result.error);
+    const char* routeWarning = nullptr;
+    converter_.Convert(result.values, result.zone, result.error, routeWarning);
     if (!result.error.empty()) {
         return;
     } else if (options_.zone != 0 && converter_.WritesZone() && result.zone != options_.zone) {
@@ -70,10 +87,27 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber,
                        " was asked for, the point is in zone " + std::to_string(result.zone);
     } else {
         result.kind = LineKind::Point;
+        result.text = line;
         // The window's own words for its iteration near the centre, before ours.
         result.warning = mathErrors > 0 ? "asin: DOMAIN error (a point within about 21 km of "
                                           "the centre of the Earth)"
-                                        : warning;
+                         : routeWarning != nullptr ? routeWarning
+                                                   : warning;
+    }
+}
+
+std::optional<FieldLayout> LineConverter::FirstPointLayout(std::string_view text,
+                                                           std::uint64_t firstLine) const {
+    const auto skip = static_cast<std::uint64_t>(options_.skip);
+    for (std::uint64_t number = firstLine;; ++number) {
+        if (text.empty()) return std::nullopt;
+        const std::size_t newline = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(std::min(newline + 1, text.size()));
+        if (number <= skip) continue;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const FieldLayout layout = LayoutOf(line, rules_);
+        if (layout.count > 0) return layout;
     }
 }
 
@@ -90,47 +124,67 @@ char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) con
 }
 
 char* LineConverter::WriteNumber(char* to, const ConvertedLine& point, int i) const {
-    const bool fixed = options_.decimals >= 0;
-    const int digits = fixed ? options_.decimals : options_.precision;
     const double value = point.values[i];
-    if (i < 2 && writesDms_) return WriteDms(to, value);
-    if (i < 2 && converter_.WritesPackedAngles()) {
-        return controller::WritePackedAngle(to, value, digits, fixed);
+    const bool angle = i < 2 && writesAngles_;
+    const int decimals = angle ? options_.angleDecimals : options_.decimals;
+    const bool fixed = decimals >= 0;
+    if (angle && writesDms_) return WriteDms(to, value, fixed ? decimals : DmsDecimals);
+    if (angle && converter_.WritesPackedAngles()) {
+        return controller::WritePackedAngle(to, value, fixed ? decimals : options_.precision,
+                                            fixed);
     }
-    return fixed ? controller::WriteFixed(to, value, digits)
-                 : controller::WriteGeneral(to, value, digits);
+    return fixed ? controller::WriteFixed(to, value, decimals)
+                 : controller::WriteGeneral(to, value, options_.precision);
 }
 
-char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
-    const auto writeZone = [&](char* at, std::string_view separator) {
-        if (!converter_.WritesZone()) return at;
-        at = std::copy(separator.begin(), separator.end(), at);
-        return controller::WriteZone(at, point.zone);
-    };
-    if (!picked_ && !point.layout.keep) {
+template <typename WriteCoordinate, typename WriteZone>
+char* LineConverter::WriteLine(char* to, const ConvertedLine& line, WriteCoordinate coordinate,
+                               WriteZone zone) const {
+    if (!picked_ && !line.layout.keep) {
         for (int i = 0; i < 3; ++i) {
-            if (i > 0) *to++ = ' ';
-            to = WriteValue(to, point, i);
+            if (i > 0) to = std::copy(separator_.begin(), separator_.end(), to);
+            to = coordinate(to, i);
         }
-        return writeZone(to, " ");
+        if (!converter_.WritesZone()) return to;
+        return zone(std::copy(separator_.begin(), separator_.end(), to));
     }
     // The line as it stands, its three coordinates replaced (inside their quotes).
-    const std::string_view line = point.text;
-    const auto& spans = point.layout.spans;
+    const std::string_view text = line.text;
+    const auto& spans = line.layout.spans;
     std::array<int, 3> order{0, 1, 2};
     std::sort(order.begin(), order.end(),
               [&](int a, int b) { return spans[a].start < spans[b].start; });
     std::size_t copied = 0;
     for (const int i : order) {
-        to = std::copy(line.begin() + copied, line.begin() + spans[i].start, to);
-        to = WriteValue(to, point, i);
-        if (spans[i].fieldEnd != spans[i].end) {  // the closing quote
-            to = std::copy(line.begin() + spans[i].end, line.begin() + spans[i].fieldEnd, to);
+        to = std::copy(text.begin() + copied, text.begin() + spans[i].start, to);
+        to = coordinate(to, i);
+        // The closing quote, if any; a zone goes after it, in a field of its own.
+        to = std::copy(text.begin() + spans[i].end, text.begin() + spans[i].fieldEnd, to);
+        if (i == 2 && converter_.WritesZone()) {
+            to = zone(std::copy(spans[2].separator.begin(), spans[2].separator.end(), to));
         }
-        if (i == 2) to = writeZone(to, spans[2].separator);
         copied = spans[i].fieldEnd;
     }
-    return std::copy(line.begin() + copied, line.end(), to);
+    return std::copy(text.begin() + copied, text.end(), to);
+}
+
+char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
+    return WriteLine(
+        to, point, [&](char* at, int i) { return WriteValue(at, point, i); },
+        [&](char* at) { return controller::WriteZone(at, point.zone); });
+}
+
+char* LineConverter::WriteHeader(char* to, const ConvertedLine& header) const {
+    const auto name = [](char* at, std::string_view text) {
+        return std::copy(text.begin(), text.end(), at);
+    };
+    // Written as the points are; a mark kept stays in front of names joined anew.
+    const bool marked = options_.encoding == Encoding::Utf8 &&
+                        header.text.substr(0, ByteOrderMark.size()) == ByteOrderMark;
+    if (!picked_ && !header.layout.keep && marked) to = name(to, ByteOrderMark);
+    return WriteLine(
+        to, header, [&](char* at, int i) { return name(at, names_.coordinates[i]); },
+        [&](char* at) { return name(at, names_.zone); });
 }
 
 bool LineConverter::Recode(std::string_view text, std::string& out, std::string& error) const {
@@ -139,9 +193,19 @@ bool LineConverter::Recode(std::string_view text, std::string& out, std::string&
     return recoding.done();
 }
 
-std::string LineConverter::ErrorLine(std::uint64_t lineNumber, std::string_view error) const {
-    return MessageIn(options_.outputEncoding,
-                     "# error: line " + std::to_string(lineNumber) + ": " + std::string(error));
+std::string LineConverter::BadLine(const ConvertedLine& line, std::uint64_t lineNumber) const {
+    const Encoding to = options_.outputEncoding;
+    if (line.text.empty()) {
+        return MessageIn(to, "# error: line " + std::to_string(lineNumber) + ": " + line.error);
+    }
+    std::string written;
+    if (!Recodes()) {
+        written = line.text;
+    } else if (!batch::Recode(line.text, options_.encoding, to, written).done()) {
+        // Bytes of no character, or characters the output lacks: shown, so that none is lost.
+        written = MessageIn(to, ShownAsUtf8(line.text, options_.encoding, line.text.size()));
+    }
+    return written + MessageIn(to, " # error: " + line.error);
 }
 
 }  // namespace batch

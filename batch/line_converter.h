@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "batch/options.h"
+#include "batch/output_form.h"
 #include "batch/point_converter.h"
 #include "batch/point_line.h"
 
@@ -15,8 +17,10 @@ namespace batch {
 
 // What became of one line.
 struct ConvertedLine {
-    std::string_view text;  // the line without its end; a point's without a byte-order mark
-    bool crlf = false;      // it ended in "\r\n"
+    // The line without its end, as it stood; a point's without a byte-order mark. Empty for a
+    // line longer than MaxLineLength, which is not kept.
+    std::string_view text;
+    bool crlf = false;  // it ended in "\r\n"
     LineKind kind = LineKind::Error;
     std::array<double, 3> values{};  // the results of a point
     int zone = 0;                    // the zone used, for plane results
@@ -30,8 +34,16 @@ class LineConverter {
     explicit LineConverter(const Options& options);
 
     // Converts one line given without its '\n'; lineNumber counts from 1 (headers, the
-    // byte-order mark). The result is reused from line to line.
-    void Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result) const;
+    // byte-order mark). The result is reused from line to line. A header (options.skip) that
+    // splits as `points`, the layout of the first point line, becomes a LineKind::Header; with
+    // no layout every header passes through.
+    void Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result,
+                 const FieldLayout* points = nullptr) const;
+
+    // The layout of the first line past the headers that is neither empty nor a comment, among
+    // the lines of text (the first numbered firstLine); none when text holds no such line.
+    std::optional<FieldLayout> FirstPointLayout(std::string_view text,
+                                                std::uint64_t firstLine) const;
 
     // The result for a line longer than MaxLineLength.
     static void Overlong(ConvertedLine& result);
@@ -40,6 +52,10 @@ class LineConverter {
     char* WriteValue(char* to, const ConvertedLine& point, int i) const;
     // The output line of a point, without its end: room for point.text.size() + MaxPointGrowth.
     char* WritePoint(char* to, const ConvertedLine& point) const;
+    // The output line of a header (LineKind::Header): the names of TO's coordinates and zone in
+    // place of the fields that would hold them, as WritePoint places the results; room for
+    // header.text.size() + MaxPointGrowth.
+    char* WriteHeader(char* to, const ConvertedLine& header) const;
     // True when the results carry the zone used (TO holds plane coordinates).
     bool WritesZone() const { return converter_.WritesZone(); }
 
@@ -48,8 +64,10 @@ class LineConverter {
     // A line of the input's encoding (or a point's output line) appended to out in the
     // output's; false with error set at a byte or character that cannot be recoded.
     bool Recode(std::string_view text, std::string& out, std::string& error) const;
-    // The line written for a bad line with --keep-going, in the output's encoding.
-    std::string ErrorLine(std::uint64_t lineNumber, std::string_view error) const;
+    // The line written for a bad line with --keep-going, in the output's encoding: the line as
+    // it stood and " # error: " with what is wrong, or for a line not kept (too long)
+    // "# error: line N: " with it.
+    std::string BadLine(const ConvertedLine& line, std::uint64_t lineNumber) const;
 
     static constexpr std::size_t MaxValueLength = controller::MaxFixedLength + 1;
     static constexpr std::size_t MaxPointGrowth = 4 * MaxValueLength + 40;
@@ -58,13 +76,22 @@ class LineConverter {
     // Result i with the point as its decimal separator.
     char* WriteNumber(char* to, const ConvertedLine& point, int i) const;
 
+    // A line of results: the coordinates (each written by coordinate(to, i)) and the zone
+    // (zone(to)) joined by the output separator, or put in place of the fields they came from.
+    template <typename WriteCoordinate, typename WriteZone>
+    char* WriteLine(char* to, const ConvertedLine& line, WriteCoordinate coordinate,
+                    WriteZone zone) const;
+
     const Options options_;
     const PointConverter converter_;
     const bool readsDms_;
+    const bool writesAngles_;  // TO holds latitudes and longitudes
     const bool writesDms_;
     const bool picked_;
     const LineRules rules_;
     const bool dropsMark_;  // an input's byte-order mark on line 1 is left out of the output
+    const std::string_view separator_;  // between the values of a line without --columns
+    const ResultNames& names_;          // of TO's coordinates and zone, for headers
 };
 
 // Lets LineConverter see the mathematics library's reports (each thread its own), instead of

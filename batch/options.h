@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "batch/encoding.h"
 #include "batch/point_line.h"
@@ -15,6 +16,9 @@ namespace batch {
 // GOST 32453-2017's sets through PZ-90.11 with exact arithmetic, or the window's own
 // constants and chains.
 enum class Parameters { Gost2017, Window };
+
+// How angles are written: DDDMMSS.sss as the window, decimal degrees, or D:M:S.
+enum class AngleText { Packed, Degrees, Dms };
 
 struct Options {
     SystemId from = SystemId::Wgs84Xyz;
@@ -29,7 +33,11 @@ struct Options {
     std::array<int, 3> columns{};  // 1-based fields of the coordinates; zeros: the whole line
     Separator separator = Separator::Auto;  // what separates the fields of every line
     unsigned jobs = 0;                      // blocks converted at once; 0: one for each core
-    int decimals = -1;  // digits after the point for every value; −1: significant digits
+    std::optional<AngleText> anglesOut;     // how angles are written; none: as they are read
+    // Digits after the point of metres, and of angles (of the seconds in packed and D:M:S
+    // angles); −1: significant digits (D:M:S: five decimals of seconds).
+    int decimals = -1;
+    int angleDecimals = -1;
     // A comma between digits is the decimal separator of the input, and the output's
     // (point_line.h says in which lines): Russian Excel reads "6182646,451" as a number.
     bool decimalComma = false;

@@ -116,6 +116,11 @@ OutputFile::OutputFile(const std::string& name) : target_(name) {
         return;
     }
     target_ = path;
+    // The partial file's name is short; the target's own must fit where it will be renamed.
+    if (path.size() - path.find_last_of('/') - 1 > NAME_MAX) {
+        Fail(Failure::System, ENAMETOOLONG);
+        return;
+    }
 
     struct stat about {};
     existed_ = stat(path.c_str(), &about) == 0;
@@ -129,6 +134,12 @@ OutputFile::OutputFile(const std::string& name) : target_(name) {
         const bool mayWrite = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
         if (!mayWrite || (about.st_mode & 0222) == 0) {
             Fail(Failure::ReadOnlyFile, mayWrite ? EACCES : errno);
+            return;
+        }
+        // Only root may give the new file the old one's owner: for anyone else it would change
+        // hands (or, in a sticky directory, fail only at the end).
+        if (about.st_uid != geteuid() && geteuid() != 0) {
+            Fail(Failure::OtherOwner, EPERM);
             return;
         }
         // The permission bits: set-id bits do not belong on a file of results.
@@ -219,7 +230,7 @@ bool OutputFile::Commit() {
 }
 
 void RemovePartialFileOnSignals() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         struct sigaction old {};
         if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
         struct sigaction removing {};

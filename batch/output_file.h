@@ -1,6 +1,7 @@
 // A file that gets results only from a whole run: they are written to a new file beside
 // it, which takes its name at the end, so a failed or cancelled run leaves no partial file.
-// The new file gets the old one's mode and, where the process may, its owner; a file with
+// The new file gets the old one's mode and owner (a file of another user is refused unless the
+// process may give it back: the new one would be the writer's); a file with
 // other hard links is replaced under this name only. A symbolic link, dangling or not, keeps
 // pointing where it did: the file it names is written. A name that exists and is no regular
 // file (/dev/null, a pipe, a terminal) is written in place, and a descriptor of this process
@@ -17,7 +18,7 @@ namespace batch {
 class OutputFile {
   public:
     // Why fd() is negative.
-    enum class Failure { None, ReadOnlyFile, ReadOnlyDirectory, System };
+    enum class Failure { None, ReadOnlyFile, ReadOnlyDirectory, OtherOwner, System };
 
     // Opens the file to write; fd() is negative when that fails (failure() and error() say why).
     explicit OutputFile(const std::string& name);
@@ -55,8 +56,8 @@ class OutputFile {
     gid_t group_ = -1;
 };
 
-// SIGINT, SIGTERM and SIGHUP remove the partial file of the OutputFile being written (one at
-// a time), then end the process as they would have. Signals ignored stay ignored.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT remove the partial file of the OutputFile being written (one
+// at a time), then end the process as they would have. Signals ignored stay ignored.
 void RemovePartialFileOnSignals();
 
 }  // namespace batch

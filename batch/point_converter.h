@@ -14,6 +14,10 @@
 
 namespace batch {
 
+// The window's chain of systems from FROM to TO with its parameters (empty for the official
+// routes, or a system the window does not know).
+std::vector<controller::CoordinateSystem> WindowChain(const Options& options);
+
 class PointConverter {
   public:
     explicit PointConverter(const Options& options);
@@ -22,7 +26,7 @@ class PointConverter {
     bool WritesZone() const { return to_ == controller::CoordinateForm::Plane; }
     // True when the first two results are packed angles (the window's display form).
     bool WritesPackedAngles() const {
-        return options_.angles == controller::AngleForm::Display &&
+        return anglesOut_ == controller::AngleForm::Display &&
                to_ == controller::CoordinateForm::Geodetic;
     }
     // What is wrong with a point of FROM ("" when nothing), and what is doubtful (input_domain.h).
@@ -31,14 +35,19 @@ class PointConverter {
     }
     // Replaces the values by the results; zone becomes the zone used on a route to plane
     // coordinates. error: what is wrong with the results (not finite, or a latitude the
-    // window's formulas put beyond the pole); empty when nothing.
-    void Convert(std::array<double, 3>& values, int& zone, std::string& error) const;
+    // window's formulas put beyond the pole); empty when nothing. warning: what is doubtful
+    // about good results (nullptr when nothing).
+    void Convert(std::array<double, 3>& values, int& zone, std::string& error,
+                 const char*& warning) const;
 
   private:
-    // The small-value rule, for the values of a system of this form in the user's form.
-    void DropSmallValues(controller::CoordinateForm form, std::array<double, 3>& values) const;
+    // The small-value rule, for the values of a system of this form with its angles in
+    // `angles`.
+    void DropSmallValues(controller::CoordinateForm form, controller::AngleForm angles,
+                         std::array<double, 3>& values) const;
 
     Options options_;
+    controller::AngleForm anglesOut_;  // the form of the angles written (D:M:S as degrees)
     InputDomain domain_;
     controller::CoordinateForm from_, to_;                   // the forms of FROM and TO
     std::vector<controller::CoordinateSystem> windowRoute_;  // with the window's parameters

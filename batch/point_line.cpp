@@ -153,51 +153,48 @@ bool HasDecimalComma(std::string_view field) {
     return false;
 }
 
-}  // namespace
-
-bool ReadColumns(std::string_view text, Columns& columns) {
-    constexpr int kLastField = static_cast<int>(MaxLineLength / 2);
-    Columns read{};
-    for (int c = 0; c < 3; ++c) {
-        const auto comma = c < 2 ? text.find(',') : text.size();
-        if (comma == std::string_view::npos) return false;
-        const std::string_view number = text.substr(0, comma);
-        const auto [end, error] =
-            std::from_chars(number.data(), number.data() + number.size(), read[c]);
-        if (error != std::errc() || end != number.data() + number.size() || read[c] < 1 ||
-            read[c] > kLastField)
-            return false;
-        text.remove_prefix(std::min(comma + 1, text.size()));
-    }
-    if (read[0] == read[1] || read[0] == read[2] || read[1] == read[2]) return false;
-    columns = read;
-    return true;
+// Whether the line's own characters choose its separator (--columns, or --decimal-comma,
+// with no separator asked for): other fields may hold blanks, numbers decimal commas.
+bool ChoosesSeparator(const LineRules& rules) {
+    return rules.separator == Separator::Auto && (rules.columns[0] != 0 || rules.decimalComma);
 }
 
-LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
-                       const LineRules& rules, PointLayout* layout) {
-    std::size_t at = SkipBlanks(line, 0);
-    if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
+// The separator a line is split at: where the line chooses, a semicolon outside its quoted
+// fields splits it at semicolons alone, else a tab at tabs alone.
+Separator SplittingSeparator(std::string_view line, const LineRules& rules) {
+    if (!ChoosesSeparator(rules)) return rules.separator;
+    if (HoldsOutsideQuotes(line, ';')) return Separator::Semicolon;
+    if (HoldsOutsideQuotes(line, '\t')) return Separator::Tab;
+    return rules.separator;
+}
 
+// Whether a line split at `separator` is written as it stands, its coordinates replaced:
+// fields apart by semicolons or tabs, or a coordinate in quotes.
+bool KeptAsItStands(Separator separator, bool quotedCoordinate) {
+    return separator == Separator::Semicolon || separator == Separator::Tab || quotedCoordinate;
+}
+
+// A line cut into fields: those of the three coordinates, and what the cutting saw.
+struct CutLine {
+    std::string_view coordinates[3];  // inside their quotes, without the blanks there
+    int count = 0;                    // fields cut; with columns, up to the last one asked for
+    std::string error;                // a field empty (without columns) or badly quoted
+    bool sawMark = false;             // a comma or semicolon between fields (Separator::Auto)
+    bool blanksAlone = false;         // fields apart by blanks without a comma or semicolon
+    bool commaAmidDigits = false;     // "554530,5" split at its comma
+    bool quotedCoordinate = false;
+};
+
+// Cuts a line that is no comment from `at`, its first non-blank byte, at `separator` (Auto:
+// runs of blanks and one comma or semicolon); spans get where the coordinates stand. With
+// columns the cutting ends at the last field asked for unless `everyField`.
+CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
+                  const LineRules& rules, std::array<FieldSpan, 3>* spans,
+                  bool everyField = false) {
     constexpr int kFields = 3;
     const Columns& columns = rules.columns;
     const bool picked = columns[0] != 0;
-    Separator separator = rules.separator;
-    // Chosen by what the line holds: other fields may hold blanks, numbers decimal commas.
-    const bool chosen = separator == Separator::Auto && (picked || rules.decimalComma);
-    if (chosen && HoldsOutsideQuotes(line, ';')) {
-        separator = Separator::Semicolon;
-    } else if (chosen && HoldsOutsideQuotes(line, '\t')) {
-        separator = Separator::Tab;
-    }
     const char mark = SeparatorMark(separator);  // 0: fields apart by runs of blanks
-    if (separator == Separator::Auto && !picked && !rules.dms && !rules.decimalComma &&
-        ReadThreeNumbers(line, at, values)) {
-        return LineKind::Point;
-    }
-    // Where commas do not separate fields, a field's comma may be its decimal separator.
-    const bool commaInFields =
-        rules.decimalComma && separator != Separator::Auto && separator != Separator::Comma;
     // The blanks around a field, but not the separator (two tabs in a row hold an empty field).
     const auto skipFiller = [&](std::size_t from) {
         while (from < line.size() && IsBlank(line[from]) && line[from] != mark)
@@ -206,24 +203,19 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     };
     if (mark != 0) at = skipFiller(0);
     const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
-    std::string_view fields[kFields];
-    int count = 0;
-    bool sawMark = false;
-    bool blanksAlone = false;      // fields apart by blanks without a comma or semicolon
-    bool commaAmidDigits = false;  // "554530,5" split at its comma
-    bool quotedCoordinate = false;
+    CutLine cut;
     std::size_t previousEnd = 0;
     while (true) {
-        ++count;
+        ++cut.count;
         const std::size_t fieldStart = at;
         std::size_t start = at, end = at;  // the field's text, inside its quotes
         const bool quoted = at < line.size() && line[at] == '"';
         if (quoted) {
             end = ClosingQuote(line, at);
             if (end == std::string_view::npos) {
-                error = "field " + std::to_string(count) + " " +
-                        Quoted(line.substr(at + 1), rules.encoding) + " has no closing quote";
-                return LineKind::Error;
+                cut.error = "field " + std::to_string(cut.count) + " " +
+                            Quoted(line.substr(at + 1), rules.encoding) + " has no closing quote";
+                return cut;
             }
             start = at + 1;
             at = end + 1;
@@ -254,44 +246,124 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
             at = SkipBlanks(line, at);
             last = at == line.size();
             if (!last && marksSeparate && IsMark(line[at])) {
-                sawMark = true;
-                commaAmidDigits |= line[at] == ',' && fieldEnd == at && fieldEnd > fieldStart &&
-                                   IsDigit(line[at - 1]) && at + 1 < line.size() &&
-                                   IsDigit(line[at + 1]);
+                cut.sawMark = true;
+                cut.commaAmidDigits |= line[at] == ',' && fieldEnd == at && fieldEnd > fieldStart &&
+                                       IsDigit(line[at - 1]) && at + 1 < line.size() &&
+                                       IsDigit(line[at + 1]);
                 at = SkipBlanks(line, at + 1);
             } else if (!last) {
-                blanksAlone = true;
+                cut.blanksAlone = true;
             }
         }
         if (strayText) {
-            error = "field " + std::to_string(count) + " " +
-                    Quoted(line.substr(start, end - start), rules.encoding) +
-                    " has text after its closing quote";
-            return LineKind::Error;
+            cut.error = "field " + std::to_string(cut.count) + " " +
+                        Quoted(line.substr(start, end - start), rules.encoding) +
+                        " has text after its closing quote";
+            return cut;
         }
         if (end == start && !picked) {  // nothing between two separators, or after the last one
-            error = "field " + std::to_string(count) + " is empty";
-            return LineKind::Error;
+            cut.error = "field " + std::to_string(cut.count) + " is empty";
+            return cut;
         }
         for (int c = 0; c < kFields; ++c) {
-            if ((picked ? columns[c] : c + 1) != count) continue;
+            if ((picked ? columns[c] : c + 1) != cut.count) continue;
             std::size_t from = start, to = end;
             while (quoted && from < to && IsBlank(line[from]))  // blanks inside quotes are no
                 ++from;                                         // digits either
             while (quoted && to > from && IsBlank(line[to - 1]))
                 --to;
-            fields[c] = line.substr(from, to - from);
-            quotedCoordinate |= quoted;
-            if (layout != nullptr) {
-                const auto gap = count == 1 ? line.substr(fieldEnd, at - fieldEnd)
-                                            : line.substr(previousEnd, fieldStart - previousEnd);
-                layout->spans[c] = {from, to, fieldEnd, SeparatorFrom(gap)};
+            cut.coordinates[c] = line.substr(from, to - from);
+            cut.quotedCoordinate |= quoted;
+            if (spans != nullptr) {
+                const auto gap = cut.count == 1
+                                     ? line.substr(fieldEnd, at - fieldEnd)
+                                     : line.substr(previousEnd, fieldStart - previousEnd);
+                (*spans)[c] = {from, to, fieldEnd, SeparatorFrom(gap)};
             }
         }
         previousEnd = fieldEnd;
-        if (last || (picked && count == needed)) break;  // the rest of the line is copied
+        if (last || (picked && cut.count == needed && !everyField))
+            return cut;  // the rest is copied
     }
-    if (layout != nullptr) layout->keep = mark == ';' || mark == '\t' || quotedCoordinate;
+}
+
+}  // namespace
+
+FieldLayout LayoutOf(std::string_view line, const LineRules& rules) {
+    const std::size_t at = SkipBlanks(line, 0);
+    if (at == line.size() || line[at] == '#') return {rules.separator, 0, false};
+    const Separator separator = SplittingSeparator(line, rules);
+    const CutLine cut = CutFields(line, at, separator, rules, nullptr, true);
+    return {separator, cut.count, KeptAsItStands(separator, cut.quotedCoordinate)};
+}
+
+bool FindCoordinateFields(std::string_view line, const LineRules& rules, const FieldLayout& points,
+                          PointLayout& layout) {
+    const std::size_t at = SkipBlanks(line, 0);
+    if (at == line.size() || line[at] == '#') return false;
+    const bool picked = rules.columns[0] != 0;
+    const CutLine cut = CutFields(line, at, points.separator, rules, &layout.spans, true);
+    const int needed =
+        picked ? std::max({rules.columns[0], rules.columns[1], rules.columns[2]}) : 3;
+    if (!cut.error.empty() || cut.count != points.count ||
+        (picked && cut.sawMark && cut.blanksAlone) ||
+        (picked ? cut.count < needed : cut.count != needed)) {
+        return false;
+    }
+    // Written as the points below it are: as it stands when they are, or its names quoted.
+    layout.keep = points.keep || KeptAsItStands(points.separator, cut.quotedCoordinate);
+    return std::none_of(std::begin(cut.coordinates), std::end(cut.coordinates),
+                        [](std::string_view field) { return field.empty(); });
+}
+
+bool ReadColumns(std::string_view text, Columns& columns) {
+    constexpr int kLastField = static_cast<int>(MaxLineLength / 2);
+    Columns read{};
+    for (int c = 0; c < 3; ++c) {
+        const auto comma = c < 2 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos) return false;
+        const std::string_view number = text.substr(0, comma);
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), read[c]);
+        if (error != std::errc() || end != number.data() + number.size() || read[c] < 1 ||
+            read[c] > kLastField)
+            return false;
+        text.remove_prefix(std::min(comma + 1, text.size()));
+    }
+    if (read[0] == read[1] || read[0] == read[2] || read[1] == read[2]) return false;
+    columns = read;
+    return true;
+}
+
+LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
+                       const LineRules& rules, PointLayout* layout) {
+    const std::size_t at = SkipBlanks(line, 0);
+    if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
+
+    constexpr int kFields = 3;
+    const Columns& columns = rules.columns;
+    const bool picked = columns[0] != 0;
+    const bool chosen = ChoosesSeparator(rules);
+    const Separator separator = SplittingSeparator(line, rules);
+    const char mark = SeparatorMark(separator);   // 0: fields apart by runs of blanks
+    if (layout != nullptr) layout->keep = false;  // the layout may be the previous line's
+    if (separator == Separator::Auto && !picked && !rules.dms && !rules.decimalComma &&
+        ReadThreeNumbers(line, at, values)) {
+        return LineKind::Point;
+    }
+    // Where commas do not separate fields, a field's comma may be its decimal separator.
+    const bool commaInFields =
+        rules.decimalComma && separator != Separator::Auto && separator != Separator::Comma;
+    const int needed = picked ? std::max({columns[0], columns[1], columns[2]}) : kFields;
+    const CutLine cut =
+        CutFields(line, at, separator, rules, layout != nullptr ? &layout->spans : nullptr);
+    if (!cut.error.empty()) {
+        error = cut.error;
+        return LineKind::Error;
+    }
+    const auto& fields = cut.coordinates;
+    const int count = cut.count;
+    if (layout != nullptr) layout->keep = KeptAsItStands(separator, cut.quotedCoordinate);
     // Which separator split the line, when its own characters chose it: for the messages.
     const auto splitAt = [&] {
         return chosen && mark != 0 ? std::string(" (split at its ") + SeparatorName(separator) +
@@ -303,14 +375,14 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
         rules.decimalComma ? ""
                            : " (the decimal separator is the point; --decimal-comma reads a "
                              "comma in fields apart by semicolons or tabs)";
-    if (rules.decimalComma && commaAmidDigits) {
+    if (rules.decimalComma && cut.commaAmidDigits) {
         error =
             "a comma between digits, in a line split at blanks and commas: these cannot carry a "
             "decimal comma, fields apart by semicolons or tabs can";
         return LineKind::Error;
     }
     // "P1 554500 37,5 100" or "Point 7,55.75,37.6,100": which separates the fields?
-    if (picked && sawMark && blanksAlone) {
+    if (picked && cut.sawMark && cut.blanksAlone) {
         error = "fields apart by blanks and by commas: --separator says which one separates them" +
                 std::string(commaHint);
         return LineKind::Error;
@@ -322,7 +394,7 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     }
     if (!picked && count != kFields) {
         error = std::to_string(count) + (count == 1 ? " field" : " fields") + ", expected 3";
-        if (count > kFields && (sawMark || separator == Separator::Comma)) error += commaHint;
+        if (count > kFields && (cut.sawMark || separator == Separator::Comma)) error += commaHint;
         return LineKind::Error;
     }
     std::string buffer;  // a field with its decimal comma as a point

@@ -9,7 +9,9 @@
 
 namespace batch {
 
-enum class LineKind { Point, PassThrough, Error };
+// A header (a line --skip copies) whose fields split as a point's has the names of the
+// results in place of its coordinates' (LineConverter::WriteHeader).
+enum class LineKind { Point, PassThrough, Header, Error };
 
 // What separates the fields of a line: Auto follows each line (ReadPointLine); the others
 // split every line at that character alone (Blank: at runs of blanks and tabs).
@@ -62,5 +64,22 @@ struct LineRules {
 // separators and blanks inside are its own, "" is one quote.
 LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std::string& error,
                        const LineRules& rules = {}, PointLayout* layout = nullptr);
+
+// How a line splits into fields: the separator it is split at (with Auto, the one its own
+// characters choose where the rules let them) and the number of fields, and whether it is
+// written as it stands (PointLayout::keep); no fields for a comment or an empty line.
+struct FieldLayout {
+    Separator separator = Separator::Auto;
+    int count = 0;
+    bool keep = false;
+};
+FieldLayout LayoutOf(std::string_view line, const LineRules& rules);
+
+// True when line splits as a point's line whose layout is `points`: at its separator, into as
+// many fields, those of the coordinates (rules.columns) there, well quoted and not empty;
+// layout gets where they stand, and is kept as it stands when the points' lines are or a name
+// is quoted. For a header over the points, which gets their names.
+bool FindCoordinateFields(std::string_view line, const LineRules& rules, const FieldLayout& points,
+                          PointLayout& layout);
 
 }  // namespace batch

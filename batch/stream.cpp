@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,7 +60,13 @@ struct Block {
 class BlockConverter {
   public:
     explicit BlockConverter(const Options& options)
-        : keepGoing_(options.keepGoing), lines_(options) {}
+        : keepGoing_(options.keepGoing), skip_(options.skip), lines_(options) {}
+
+    // True while text, the whole lines read from firstLine on, ends within the headers or
+    // before the first point line: the headers wait for it, to be named for its fields.
+    bool AwaitsPoints(std::string_view text, std::uint64_t firstLine) const {
+        return firstLine <= skip_ && !lines_.FirstPointLayout(text, firstLine);
+    }
 
     // Converts the lines of block into its output, one output line for each; without
     // keepGoing the first bad line ends the block, and is its stop.
@@ -70,10 +77,13 @@ class BlockConverter {
         block.points = block.badLines = 0;
         std::string_view text = block.lines.text;
         std::uint64_t lineNumber = block.lines.firstLine;
+        // Headers are named for the points when they split as the first point line does.
+        std::optional<FieldLayout> points;
+        if (lineNumber <= skip_) points = lines_.FirstPointLayout(text, lineNumber);
         ConvertedLine line;
         for (; !text.empty(); ++lineNumber) {
             const std::size_t newline = std::min(text.find('\n'), text.size());
-            lines_.Convert(text.substr(0, newline), lineNumber, line);
+            lines_.Convert(text.substr(0, newline), lineNumber, line, points ? &*points : nullptr);
             text.remove_prefix(std::min(newline + 1, text.size()));
             if (!Write(line, lineNumber, block)) return;
         }
@@ -95,6 +105,13 @@ class BlockConverter {
             case LineKind::PassThrough:
                 if (!recodes) block.output.Append(line.text);
                 break;
+            case LineKind::Header:
+                if (!recodes) {
+                    char* at =
+                        block.output.Reserve(line.text.size() + LineConverter::MaxPointGrowth);
+                    block.output.Commit(lines_.WriteHeader(at, line));
+                }
+                break;
             case LineKind::Point: {
                 if (!recodes) {
                     char* at =
@@ -112,21 +129,23 @@ class BlockConverter {
                 }
                 ++block.badLines;
                 block.notes.push_back({lineNumber, line.error});
-                block.output.Append(lines_.ErrorLine(lineNumber, line.error));
+                block.output.Append(lines_.BadLine(line, lineNumber));
                 break;
         }
         block.output.Append(lineEnd);
         return true;
     }
 
-    // A line passing through, or a point's output line, appended in the output's encoding;
-    // false, with line.error saying why, when it has no form there.
+    // A line passing through, or a header's or a point's output line, appended in the
+    // output's encoding; false, with line.error saying why, when it has no form there.
     bool WriteRecoded(ConvertedLine& line, Block& block) const {
         std::string_view text = line.text;
-        if (line.kind == LineKind::Point) {
+        if (line.kind == LineKind::Point || line.kind == LineKind::Header) {
             block.written.resize(line.text.size() + LineConverter::MaxPointGrowth);
             char* const start = block.written.data();
-            text = {start, static_cast<std::size_t>(lines_.WritePoint(start, line) - start)};
+            char* const end = line.kind == LineKind::Point ? lines_.WritePoint(start, line)
+                                                           : lines_.WriteHeader(start, line);
+            text = {start, static_cast<std::size_t>(end - start)};
         }
         block.recoded.clear();
         if (!lines_.Recode(text, block.recoded, line.error)) return false;
@@ -135,6 +154,7 @@ class BlockConverter {
     }
 
     const bool keepGoing_;
+    const std::uint64_t skip_;
     const LineConverter lines_;
 };
 
@@ -226,6 +246,13 @@ StreamResult ConvertStream(const Options& options, int input, int output, Observ
     std::vector<Block> ring(jobs == 1 ? 1 : 2 * jobs);
     Workers workers(converter, jobs);
     BlockReader reader(input);
+    // From a pipe, the headers wait for the first point line rather than go on alone: what they
+    // are named never depends on when the input came.
+    if (options.skip > 0) {
+        reader.WaitWhile([&converter](std::string_view text, std::uint64_t firstLine) {
+            return converter.AwaitsPoints(text, firstLine);
+        });
+    }
     StreamResult result;
     std::uint64_t read = 0, written = 0;
     bool inputWaits = false;  // nothing more was ready: write what was read before reading on

@@ -45,7 +45,7 @@ bool WriteAll(int fd, std::string_view text) {
 // every file and reports 65 at the end.
 int ConvertFiles(const cli::Options& options, int output, std::string_view outputName) {
     if (options.bom && !WriteAll(output, batch::ByteOrderMark)) {
-        Complain((outputName.empty() ? std::string() : std::string(outputName) + ": ") +
+        Complain((outputName.empty() ? std::string() : cli::Printable(outputName) + ": ") +
                  "cannot write the results: " + std::strerror(errno));
         return cli::ExitIoError;
     }
@@ -60,7 +60,7 @@ int ConvertFiles(const cli::Options& options, int output, std::string_view outpu
         const int input = standardInput ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat about {};
         if (input < 0 || fstat(input, &about) != 0 || S_ISDIR(about.st_mode)) {
-            Complain(name + ": cannot open: " +
+            Complain(cli::Printable(name) + ": cannot open: " +
                      std::strerror(input < 0                ? errno
                                    : S_ISDIR(about.st_mode) ? EISDIR
                                                             : errno));
@@ -89,21 +89,33 @@ int ConvertToFile(const cli::Options& options) {
             case batch::OutputFile::Failure::ReadOnlyDirectory:
                 why = "the directory " + file.directory() + " is not writable";
                 break;
+            case batch::OutputFile::Failure::OtherOwner:
+                why =
+                    "the file belongs to another user, and the new one would be yours "
+                    "(write it with > instead)";
+                break;
             case batch::OutputFile::Failure::System:
             case batch::OutputFile::Failure::None:
                 break;
         }
-        Complain(options.output + ": cannot write: " + why);
+        Complain(cli::Printable(options.output) + ": cannot write: " + why);
         return cli::ExitCantCreate;
     }
     const int status = ConvertFiles(options, file.fd(), options.output);
     if (status == cli::ExitOk || (status == cli::ExitBadInput && options.keepGoing)) {
-        if (file.Commit()) return status;
-        Complain(options.output + ": cannot write: " + std::strerror(errno));
+        if (file.Commit()) {
+            if (status == cli::ExitBadInput) {
+                Complain(cli::Printable(options.output) +
+                         " written with its bad lines marked \"# error:\"");
+            }
+            return status;
+        }
+        Complain(cli::Printable(options.output) + ": cannot write: " + std::strerror(errno));
         return cli::ExitIoError;
     }
     if (file.replaces())
-        Complain(options.output + (file.existed() ? " left unchanged" : " not written"));
+        Complain(cli::Printable(options.output) +
+                 (file.existed() ? " left unchanged" : " not written"));
     return status;
 }
 
@@ -166,7 +178,9 @@ int main(int argc, char** argv) {
     }
     if (options.describe) return Print(batch::DescribeRoute(options));
     if (options.detect) return DetectOptions(options);
-    if (options.output.empty()) return ConvertFiles(options, STDOUT_FILENO, "");
+    if (options.output.empty() || options.output == "-") {
+        return ConvertFiles(options, STDOUT_FILENO, "");
+    }
     batch::RemovePartialFileOnSignals();
     return ConvertToFile(options);
 }

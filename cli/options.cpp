@@ -4,6 +4,9 @@
 #include <charconv>
 #include <climits>
 #include <optional>
+#include <utility>
+
+#include "batch/output_form.h"
 
 namespace cli {
 
@@ -41,6 +44,13 @@ std::optional<batch::Encoding> ReadEncoding(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<batch::AngleText> ReadAngleText(std::string_view text) {
+    if (text == "packed") return batch::AngleText::Packed;
+    if (text == "degrees") return batch::AngleText::Degrees;
+    if (text == "dms") return batch::AngleText::Dms;
+    return std::nullopt;
+}
+
 // Each job holds two blocks of a few megabytes.
 constexpr int kMostJobs = 256;
 
@@ -49,6 +59,11 @@ constexpr int kMostJobs = 256;
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
     std::string_view systems[2];
     int systemCount = 0;
+    // --decimals N means N for metres and the same ground distance for angles; the other two
+    // set one kind each and win over it, whatever their order.
+    std::pair<std::string_view, int> decimals[] = {
+        {"--decimals", -1}, {"--decimals-metres", -1}, {"--decimals-angles", -1}};
+    auto& [both, metres, angles] = decimals;
     bool optionsEnded = false;
     std::optional<batch::Encoding> outputEncoding;  // the input's unless told
     for (int i = 0; i < argc; ++i) {
@@ -94,7 +109,9 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (name != "--zone" && name != "--angles" && name != "--precision" &&
                 name != "--parameters" && name != "--output" && name != "--skip" &&
                 name != "--decimals" && name != "--columns" && name != "--jobs" &&
-                name != "--separator" && name != "--encoding" && name != "--output-encoding") {
+                name != "--separator" && name != "--angles-out" && name != "--decimals-metres" &&
+                name != "--decimals-angles" && name != "--encoding" &&
+                name != "--output-encoding") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -117,9 +134,12 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 error = "--skip takes a number of lines, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
             }
-            if (name == "--decimals" && !ReadInteger(value, 0, 12, options.decimals)) {
-                error = "--decimals takes 0 to 12 digits, not \"" + std::string(value) + "\"";
-                return Command::UsageError;
+            for (auto& [option, digits] : decimals) {
+                if (name == option && !ReadInteger(value, 0, 12, digits)) {
+                    error = std::string(option) + " takes 0 to 12 digits, not \"" +
+                            std::string(value) + "\"";
+                    return Command::UsageError;
+                }
             }
             if (name == "--jobs") {
                 int jobs = 0;
@@ -175,16 +195,20 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                     return Command::UsageError;
                 }
             }
-            if (name == "--angles") {
-                if (value == "packed") {
-                    options.angles = controller::AngleForm::Display;
-                } else if (value == "degrees" || value == "dms") {
-                    options.angles = controller::AngleForm::Degrees;
-                    options.dms = value == "dms";
-                } else {
-                    error =
-                        "--angles takes packed, degrees or dms, not \"" + std::string(value) + "\"";
+            if (name == "--angles" || name == "--angles-out") {
+                const auto form = ReadAngleText(value);
+                if (!form) {
+                    error = std::string(name) + " takes packed, degrees or dms, not \"" +
+                            std::string(value) + "\"";
                     return Command::UsageError;
+                }
+                if (name == "--angles-out") {
+                    options.anglesOut = *form;
+                } else {
+                    options.angles = *form == batch::AngleText::Packed
+                                         ? controller::AngleForm::Display
+                                         : controller::AngleForm::Degrees;
+                    options.dms = *form == batch::AngleText::Dms;
                 }
             }
             continue;
@@ -226,6 +250,11 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     }
     options.from = *from;
     options.to = *to;
+    options.decimals = metres.second >= 0 ? metres.second : both.second;
+    options.angleDecimals = angles.second >= 0 ? angles.second
+                            : both.second >= 0 ? batch::SameGroundAngleDecimals(
+                                                     both.second, batch::WrittenAngles(options))
+                                               : -1;
     return Command::Convert;
 }
 
@@ -252,13 +281,15 @@ Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"
   blh  latitude, longitude, height in metres
   xyh  Gauss-Krüger northing x, easting y (zone number in its millions), height
 
-Input: the FILEs in order, or standard input (no FILE, or "-").
+Input: the FILEs in order, or standard input (no FILE, or "-"); a line may be
+up to 65536 bytes long (a longer one is an error, comments too).
 Three numbers a line, separated by blanks, tabs, commas or semicolons, with
 the point as decimal separator (or a comma: --decimal-comma). Without --columns,
 a line apart by semicolons or tabs (--decimal-comma, --separator) or with a quoted
 coordinate is written as it stands, its coordinates replaced; others as three
-values apart by one blank. Empty lines and lines whose first non-blank
-character is # are copied to the output unchanged, so the lines stay aligned.
+values joined by the --separator (one blank for auto). Empty lines and lines
+whose first non-blank character is # are copied to the output unchanged, so the
+lines stay aligned.
 From a pipe or a terminal, the results of the lines that have come are written
 as soon as no more input is ready (tail -f points | coordconv-cli ...).
 What no point can be is an error for its line: packed angles with 60 minutes or
@@ -268,8 +299,9 @@ within 1 km of the centre of the Earth or beyond (at or below -(b - 1 km)), an
 easting whose millions name no zone from 1 to 60 (or not the --zone asked for),
 a northing beyond the pole, and a latitude the window's formulas put beyond it.
 A warning is said for a plane point more than 1 degree beyond its zone's edge,
-and for a geocentric point within the evolute (about 43 km of the centre), which
-has several latitudes. Packed latitudes and
+for a point within 100 km of the centre of the Earth (its latitude is not
+reliable there), and for a latitude the window's formulas put a little beyond
+the pole. Packed latitudes and
 longitudes come out in [0, 360) as the window writes them (30 S is 330 degrees);
 in decimal degrees they are signed: latitudes in [-90, 90], longitudes in
 (-180, 180].
@@ -283,13 +315,28 @@ Options:
                            angles as DDDMMSS.sss, like the window (default), as
                            decimal degrees, or as 55:45:30.5 (also 55°45'30.5",
                            55d45'30.5", a sign or N S E W / С Ю В З before or after;
-                           written 55:45:30.50000)
+                           written 55:45:30.50000); read and written alike unless
+  --angles-out packed|degrees|dms
+                           says how the angles of the results are written
   --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
                            the longitude, or the millions of the easting); a zone
                            the point cannot be projected into is an error
   --precision N            significant digits of the results, 1 to 17 (default 12)
-  --decimals N             N digits after the point instead, 0 to 12
-  --skip N                 copy the first N lines of each input unchanged (headers)
+  --decimals N             N digits after the point instead, 0 to 12: N for metres,
+                           and for angles the digits that step as far on the
+                           ground (1" is about 30.9 m on the meridian, 1 degree
+                           111 km): seconds of packed and D:M:S angles N + 1, decimal
+                           degrees N + 5 (at most 12); --decimals 3 writes 1 mm,
+                           0.0001" (3 mm) and 0.00000001 degree (1.1 mm)
+  --decimals-metres N      digits after the point of metres alone, 0 to 12
+  --decimals-angles N      digits after the point of angles alone (of the seconds
+                           of packed and D:M:S angles), 0 to 12; these two win
+                           over --decimals
+  --skip N                 copy the first N lines of each input (headers); a header
+                           with as many fields as the first point line, split the
+                           same way, has the names of TO's coordinates in place of
+                           theirs (X Y Z, B L H, x y H and a new "zone" after them;
+                           a quoted name's inside its quotes), the rest unchanged
   --columns I,J,K          the fields (from 1) that hold the three coordinates; the
                            other fields are copied with their separators, a zone goes
                            in a new field after the third coordinate
@@ -299,15 +346,19 @@ Options:
                            alone, else one holding a tab at its tabs alone, else
                            at blanks and commas); blanks around a field are not
                            part of it, blanks inside a text field are copied.
-                           A field that starts with a double quote ends at its
-                           closing quote (RFC 4180): separators and blanks inside
-                           are its own, "" is one quote; a quoted coordinate is
-                           read and written inside its quotes
+                           Without --columns the results are joined by it (a blank
+                           for auto), except in lines kept as they stand (above);
+                           with --columns each line keeps its own. A field that
+                           starts with a double quote ends at its closing quote
+                           (RFC 4180): separators and blanks inside are its own,
+                           "" is one quote; a quoted coordinate is read and
+                           written inside its quotes
   --decimal-comma          a comma between digits is the decimal separator (a point
                            still is one), as Russian Excel saves CSV: lines are
                            split by the rule of --columns, and one split at blanks
                            and commas cannot hold a decimal comma. The results are
-                           written with a comma too, where the coordinates stood
+                           written with a comma too, at any --decimals, where the
+                           coordinates stood
   --encoding utf-8|windows-1251
                            the input's encoding (default utf-8); hemisphere letters,
                            degree signs and quoted fields are read in it, messages
@@ -325,8 +376,10 @@ Options:
                            marked), else leave it as it was. FILE keeps its mode
                            and owner, a symbolic link its file; a FILE with other
                            hard links is replaced under this name only (the others
-                           keep the old contents); a device, a pipe or /dev/stdout
-                           is written in place
+                           keep the old contents); a file of another user is
+                           refused (the new one would be yours; use > instead); a
+                           device, a pipe or /dev/stdout is written in place; "-"
+                           is standard output
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
   --detect                 look at the beginning of FILE (the first 64 KiB or 200
@@ -341,7 +394,12 @@ Options:
                            a fraction below 10000; DDDMMSS where degrees cannot be,
                            or as a guess when both can); for -xyh the eastings'
                            zones. Reads nothing else and converts nothing
-  -k, --keep-going         write "# error: ..." in place of a bad line and go on
+  -k, --keep-going         write a bad line as it stood followed by
+                           " # error: what is wrong", and go on: its point's name
+                           stays, the lines stay aligned; a line longer than 64 KiB
+                           is written "# error: line N: longer than ...". Both are
+                           in the output's encoding; a byte of the line that is no
+                           text there is written \xHH, a character <U+XXXX>
   -h, --help               this text
   --version                the version
 

@@ -5,7 +5,27 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/encoding.h"
+
 namespace cli {
+
+std::string Printable(std::string_view name) {
+    std::string shown;
+    while (!name.empty()) {
+        const batch::Utf8Character c = batch::ReadUtf8(name);
+        if (c.length == 0) {
+            char byte[5];
+            std::snprintf(byte, sizeof byte, "\\x%02X", static_cast<unsigned char>(name[0]));
+            shown += byte;
+            name.remove_prefix(1);
+            continue;
+        }
+        const bool control = c.character < 0x20 || (c.character >= 0x7f && c.character < 0xa0);
+        shown += control ? std::string_view("?") : name.substr(0, c.length);
+        name.remove_prefix(c.length);
+    }
+    return shown;
+}
 
 void Message(int fd, const std::string& text) {
     const std::string line = "coordconv-cli: " + text + "\n";
@@ -14,8 +34,8 @@ void Message(int fd, const std::string& text) {
 
 Reporter::Reporter(int messages, std::string_view name, std::string_view output)
     : fd_(messages),
-      where_(name.empty() ? "" : std::string(name) + ": "),
-      output_(output),
+      where_(name.empty() ? "" : Printable(name) + ": "),
+      output_(Printable(output)),
       terminal_(isatty(messages) == 1) {}
 
 Reporter::~Reporter() {
@@ -82,7 +102,7 @@ int Reporter::Finish(const batch::StreamResult& result) const {
     }
     if (result.badLines > 0) {
         Say(where_ + std::to_string(result.badLines) + (result.badLines == 1 ? " line" : " lines") +
-            " with errors" + (output_.empty() ? "" : ", marked \"# error:\" in " + output_));
+            " with errors");
         return ExitBadInput;
     }
     return ExitOk;

@@ -18,6 +18,10 @@ inline constexpr int ExitNoInput = 66;
 inline constexpr int ExitCantCreate = 73;
 inline constexpr int ExitIoError = 74;
 
+// A file name as a message shows it: control characters (C0, DEL and C1, which a terminal
+// would obey) as '?', a byte that is no UTF-8 character as \xHH.
+std::string Printable(std::string_view name);
+
 // "coordconv-cli: TEXT" on a line of its own.
 void Message(int fd, const std::string& text);
 

@@ -207,7 +207,7 @@ class BatchWindowTest : public QObject {
         const auto [outcome, message] = ConvertAndWait(window, output);
         QCOMPARE(outcome, int(batch::Outcome::Done));
         QVERIFY2(
-            message.endsWith(keepGoing ? "строк с ошибками 1 (в файле они — строки «# error: …»)"
+            message.endsWith(keepGoing ? "строк с ошибками 1 (в файле они помечены «# error: …»)"
                                        : "точек 40000"),
             qPrintable(message));
         const auto [expected, status] =

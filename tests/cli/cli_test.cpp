@@ -89,7 +89,7 @@ TEST(CoordconvCli, PrintsWhatTheWindowShows) {
         const CliRun run = RunCli("--parameters window -k --zone '" + c.fields.at(3) + "' '" +
                                       c.fields.at(0) + "' '" + c.fields.at(1) + "'",
                                   c.fields.at(2) + "\n");
-        if (run.status == 64 || run.output.rfind("# error", 0) == 0) continue;
+        if (run.status == 64 || run.status == 65) continue;  // refused, or its line marked
         const bool plane = c.fields.at(1) == "СК-42  (XYH)";
         EXPECT_EQ(run.output, c.fields.at(4) + (plane ? " " + c.fields.at(5) : "") + "\n")
             << c.Where(file);

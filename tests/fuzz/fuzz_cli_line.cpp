@@ -88,6 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             data[1] & 0x10 ? batch::Encoding::Windows1251 : batch::Encoding::Utf8;
         options.bom = (data[1] & 0x08) != 0 && options.outputEncoding == batch::Encoding::Utf8;
     }
+    if (size > 2) {  // how the results are written
+        options.angleDecimals = data[2] & 0x40 ? data[2] % 13 : -1;
+        if (data[2] & 0x20) options.anglesOut = static_cast<batch::AngleText>(data[2] % 3);
+        options.separator = static_cast<batch::Separator>(data[2] / 3 % 5);
+        // The command line refuses a decimal comma in fields apart by commas.
+        if (options.decimalComma && options.separator == batch::Separator::Comma) {
+            options.separator = batch::Separator::Auto;
+        }
+    }
     const int in = MemoryFile(input), out = MemoryFile("");
     batch::Observer observer;
     const batch::StreamResult result = batch::ConvertStream(options, in, out, observer);
@@ -96,6 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(pread(out, output.data(), output.size(), 0) == ssize_t(output.size()));
     Check(output.empty() || output.back() == '\n');
     Check(std::size_t(std::count(output.begin(), output.end(), '\n')) == lines);
+    // Each bad line is marked, whatever it holds.
+    std::size_t marks = 0;
+    for (std::size_t at = output.find("# error: "); at != std::string::npos;
+         at = output.find("# error: ", at + 1))
+        ++marks;
+    Check(marks >= result.badLines);
     close(in);
     close(out);
     return 0;
