@@ -27,19 +27,23 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "batch-window/conversion_job.h"
+#include "batch-window/detection_text.h"
 #include "batch/describe.h"
 #include "batch/line_blocks.h"
 #include "batch/line_converter.h"
@@ -116,6 +120,12 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     auto* choices = new QGroupBox(tr("Пересчёт"));
     BuildChoices(choices);
     layout->addWidget(choices);
+    detected_ = new QLabel;
+    detected_->setWordWrap(true);
+    detected_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    detected_->setObjectName("detected");
+    detected_->hide();
+    layout->addWidget(detected_);
     route_ = new QLabel;
     route_->setWordWrap(true);
     QFont small = route_->font();
@@ -132,6 +142,9 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     preview_->setSelectionBehavior(QAbstractItemView::SelectRows);
     preview_->horizontalHeader()->setStretchLastSection(false);
+    // A source line is elided, its whole text in the tooltip: rows keep one height.
+    preview_->setWordWrap(false);
+    preview_->setTextElideMode(Qt::ElideRight);
 
     auto* problems = new QGroupBox(tr("Ошибочные строки"));
     auto* problemsLayout = new QVBoxLayout(problems);
@@ -167,12 +180,14 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
 
     BuildActions();
     RestoreSettings();
-    for (QComboBox* box : {source_, target_, parameters_, angles_, separator_})
+    for (QComboBox* box : {source_, target_, parameters_, angles_, separator_, anglesOut_,
+                           decimalComma_, encoding_, outputEncoding_})
         connect(box, &QComboBox::currentIndexChanged, this, &BatchWindow::UpdatePreview);
-    for (QSpinBox* box : {zone_, skip_})
+    for (QSpinBox* box : {zone_, skip_, decimals_, angleDecimals_})
         connect(box, &QSpinBox::valueChanged, this, &BatchWindow::UpdatePreview);
     connect(columns_, &QLineEdit::textChanged, this, &BatchWindow::UpdatePreview);
-    connect(keepGoing_, &QCheckBox::toggled, this, &BatchWindow::UpdatePreview);
+    for (QCheckBox* box : {keepGoing_, bom_})
+        connect(box, &QCheckBox::toggled, this, &BatchWindow::UpdatePreview);
     UpdatePreview();
     resize(1000, 760);
 }
@@ -197,7 +212,34 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     parameters_ = new QComboBox;
     parameters_->addItems({tr("ГОСТ 32453-2017"), tr("как в окне пересчёта")});
     angles_ = new QComboBox;
-    angles_->addItems({tr("ДДДММСС.ссс"), tr("градусы"), tr("Г:М:С")});
+    angles_->addItems({tr("ГГГММСС.ссс"), tr("градусы"), tr("Г:М:С")});
+    angles_->setToolTip(
+        tr("Как записаны углы входа: ГГГММСС.ссс, как в окне пересчёта "
+           "(554530.5 — 55°45′30,5″), десятичные градусы или 55:45:30.5"));
+    anglesOut_ = new QComboBox;
+    anglesOut_->addItems({tr("как на входе"), tr("ГГГММСС.ссс"), tr("градусы"), tr("Г:М:С")});
+    anglesOut_->setToolTip(tr("Как записать углы результатов"));
+    // Digits after the point; "авто" writes the significant digits as coordconv-cli does.
+    decimals_ = new QSpinBox;
+    angleDecimals_ = new QSpinBox;
+    for (QSpinBox* box : {decimals_, angleDecimals_}) {
+        box->setRange(-1, 12);
+        box->setSpecialValueText(tr("авто"));
+    }
+    decimals_->setToolTip(tr("Знаков после точки у метров (3 — миллиметры)"));
+    angleDecimals_->setToolTip(
+        tr("Знаков после точки у углов: у секунд в ГГГММСС.ссс и "
+           "Г:М:С, у градусов в десятичных градусах"));
+    decimalComma_ = new QComboBox;
+    decimalComma_->addItems({tr("авто"), tr("точка"), tr("запятая")});
+    decimalComma_->setToolTip(
+        tr("Десятичный разделитель чисел, как его пишет русский Excel: "
+           "запятая; результаты пишутся с ним же"));
+    encoding_ = new QComboBox;
+    encoding_->addItems({tr("авто"), tr("UTF-8"), tr("Windows-1251")});
+    outputEncoding_ = new QComboBox;
+    outputEncoding_->addItems({tr("как у файла"), tr("UTF-8"), tr("Windows-1251")});
+    bom_ = new QCheckBox(tr("метка BOM в начале UTF-8 (для Excel)"));
     zone_ = new QSpinBox;
     zone_->setRange(0, controller::LargestZone);
     zone_->setSpecialValueText(tr("авто"));
@@ -226,6 +268,13 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     separator_->setObjectName("separator");
     skip_->setObjectName("skip");
     keepGoing_->setObjectName("keepGoing");
+    decimals_->setObjectName("decimals");
+    angleDecimals_->setObjectName("angleDecimals");
+    anglesOut_->setObjectName("anglesOut");
+    decimalComma_->setObjectName("decimalComma");
+    encoding_->setObjectName("encoding");
+    outputEncoding_->setObjectName("outputEncoding");
+    bom_->setObjectName("bom");
     auto* grid = new QGridLayout(panel);
     const auto add = [grid](int row, int column, const QString& label, QWidget* field) {
         if (!label.isEmpty()) grid->addWidget(new QLabel(label), row, 2 * column);
@@ -235,11 +284,18 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     add(0, 1, tr("Целевая система:"), target_);
     add(1, 0, tr("Параметры:"), parameters_);
     add(1, 1, tr("Углы:"), angles_);
+    add(1, 2, tr("Углы результатов:"), anglesOut_);
     add(2, 0, tr("Зона:"), zone_);
     add(2, 1, tr("Столбцы координат:"), columns_);
+    add(2, 2, tr("Десятичный знак:"), decimalComma_);
     add(3, 0, tr("Строк заголовка:"), skip_);
     add(3, 1, tr("Разделитель:"), separator_);
-    add(4, 1, QString(), keepGoing_);
+    add(3, 2, tr("Кодировка:"), encoding_);
+    add(4, 0, tr("Знаков у метров:"), decimals_);
+    add(4, 1, tr("Знаков у углов:"), angleDecimals_);
+    add(4, 2, tr("Кодировка результатов:"), outputEncoding_);
+    add(5, 1, QString(), keepGoing_);
+    add(5, 2, QString(), bom_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
@@ -255,7 +311,10 @@ void BatchWindow::BuildActions() {
     pasteAction_ = new QAction(tr("&Вставить точки"), this);
     pasteAction_->setShortcut(QKeySequence::Paste);
     copyAction_ = new QAction(tr("&Копировать результаты"), this);
-    copyAction_->setShortcut(QKeySequence::Copy);
+    copyAction_->setToolTip(tr("Копировать результаты всех строк ввода с их остальными полями"));
+    // Ctrl+C copies what is selected in the table, as elsewhere; the button copies all.
+    copySelectionAction_ = new QAction(tr("Копировать &выделенные"), this);
+    copySelectionAction_->setShortcut(QKeySequence::Copy);
     openAction_->setObjectName("open");
     convertAction_->setObjectName("convert");
     pasteAction_->setObjectName("paste");
@@ -267,11 +326,13 @@ void BatchWindow::BuildActions() {
     connect(convertAction_, &QAction::triggered, this, &BatchWindow::Convert);
     connect(pasteAction_, &QAction::triggered, this, &BatchWindow::PastePoints);
     connect(copyAction_, &QAction::triggered, this, &BatchWindow::CopyResults);
+    connect(copySelectionAction_, &QAction::triggered, this, &BatchWindow::CopySelection);
     connect(quit, &QAction::triggered, this, &QWidget::close);
     connect(about, &QAction::triggered, this, [this] {
         QMessageBox::about(this, tr("О программе"),
                            tr("coordconv-batch %1\nПересчёт файлов точек между WGS-84, ПЗ-90, "
-                              "ПЗ-90.11, ГСК-2011, СК-95 и СК-42.")
+                              "ПЗ-90.11, ГСК-2011, СК-95 и СК-42.\nУглы — ГГГММСС.ссс, как в "
+                              "окне пересчёта, десятичные градусы или Г:М:С.")
                                .arg(QApplication::applicationVersion()));
     });
 
@@ -280,70 +341,108 @@ void BatchWindow::BuildActions() {
     file->addSeparator();
     file->addAction(quit);
     QMenu* edit = menuBar()->addMenu(tr("&Правка"));
-    edit->addActions({pasteAction_, copyAction_});
+    edit->addActions({pasteAction_, copyAction_, copySelectionAction_});
     menuBar()->addMenu(tr("&Справка"))->addAction(about);
     QToolBar* tools = addToolBar(tr("Файл"));
     tools->setObjectName("tools");
     tools->addActions({openAction_, convertAction_, pasteAction_, copyAction_});
 }
 
-std::optional<batch::Options> BatchWindow::Choices() const {
+batch::Encoding BatchWindow::InputEncoding() const {
+    constexpr batch::Encoding kChosen[] = {batch::Encoding::Utf8, batch::Encoding::Windows1251};
+    return encoding_->currentIndex() == 0 ? detectedEncoding_
+                                          : kChosen[encoding_->currentIndex() - 1];
+}
+
+std::optional<batch::Options> BatchWindow::Choices(QString* problem) const {
+    const auto refuse = [problem](const QString& why) {
+        if (problem) *problem = why;
+        return std::nullopt;
+    };
     batch::Options options;
     options.from = SystemId(source_->currentData().toInt());
     options.to = SystemId(target_->currentData().toInt());
     options.parameters =
         parameters_->currentIndex() == 0 ? batch::Parameters::Gost2017 : batch::Parameters::Window;
-    if (options.parameters == batch::Parameters::Window &&
-        (!batch::WindowSystem(options.from) || !batch::WindowSystem(options.to))) {
-        return std::nullopt;
+    if (options.parameters == batch::Parameters::Window) {
+        for (const SystemId system : {options.from, options.to}) {
+            if (batch::WindowSystem(system)) continue;
+            return refuse(tr("Параметры окна пересчёта знают только его семь систем, а "
+                             "системы «%1» среди них нет: выберите параметры ГОСТ 32453-2017 "
+                             "или другую систему.")
+                              .arg(QString::fromStdString(batch::ChoiceName(system))));
+        }
     }
     options.angles = angles_->currentIndex() == 0 ? controller::AngleForm::Display
                                                   : controller::AngleForm::Degrees;
     options.dms = angles_->currentIndex() == 2;
+    if (anglesOut_->currentIndex() > 0)
+        options.anglesOut = batch::AngleText(anglesOut_->currentIndex() - 1);
     options.zone = zone_->value();
     if (!columns_->text().isEmpty() &&
         !batch::ReadColumns(columns_->text().toStdString(), options.columns)) {
-        return std::nullopt;
+        return refuse(
+            tr("Столбцы координат — это три разных номера полей через запятую, "
+               "например 2,3,4."));
     }
     options.separator = batch::Separator(separator_->currentData().toInt());
     options.skip = skip_->value();
     options.keepGoing = keepGoing_->isChecked();
+    options.decimals = decimals_->value();
+    options.angleDecimals = angleDecimals_->value();
+    options.decimalComma =
+        decimalComma_->currentIndex() == 0 ? detectedComma_ : decimalComma_->currentIndex() == 2;
+    if (options.decimalComma && options.separator == batch::Separator::Comma) {
+        return refuse(
+            tr("Десятичная запятая не читается в полях, разделённых запятыми: "
+               "выберите другой разделитель или десятичную точку."));
+    }
+    options.encoding = InputEncoding();
+    constexpr batch::Encoding kOutput[] = {batch::Encoding::Utf8, batch::Encoding::Windows1251};
+    options.outputEncoding = outputEncoding_->currentIndex() == 0
+                                 ? options.encoding
+                                 : kOutput[outputEncoding_->currentIndex() - 1];
+    // Windows-1251 has no byte-order mark (as coordconv-cli refuses --bom with it).
+    options.bom = bom_->isChecked() && options.outputEncoding == batch::Encoding::Utf8;
     return options;
 }
 
 void BatchWindow::UpdatePreview() {
     SaveSettings();
-    const auto options = Choices();
+    QString problem;
+    const auto options = Choices(&problem);
     const bool hasInput = !inputPath_.isEmpty() || !points_.isEmpty();
     convertAction_->setEnabled(options && hasInput && !thread_);
+    copyAction_->setEnabled(options && hasInput && !thread_);
+    bom_->setEnabled(!options || options->outputEncoding == batch::Encoding::Utf8);
     preview_->clearSpans();
-    if (!options) {
-        route_->setText(
-            tr("Такого пересчёта нет: параметры окна пересчёта знают только его "
-               "семь систем, а столбцы координат — это три разных номера полей "
-               "через запятую."));
-        preview_->setRowCount(0);
+    const SystemId to = SystemId(target_->currentData().toInt());
+    QStringList headers = ResultHeaders(batch::Info(to).form);
+    headers.prepend(tr("Исходная строка"));
+    preview_->setColumnCount(headers.size());
+    preview_->setHorizontalHeaderLabels(headers);
+    SetColumnWidths(static_cast<int>(headers.size()) - 1);
+    preview_->setRowCount(static_cast<int>(head_.size()));
+    for (int row = 0; row < preview_->rowCount(); ++row) {
+        preview_->setVerticalHeaderItem(row, new QTableWidgetItem(QString::number(row + 1)));
+        for (int column = 1; column < headers.size(); ++column)
+            preview_->setItem(row, column, new QTableWidgetItem);
+    }
+    if (!options) {  // the lines stay in sight, without results
+        route_->setText(problem);
+        for (int row = 0; row < preview_->rowCount(); ++row)
+            ShowSourceLine(row, head_[row], InputEncoding());
         return;
     }
     route_->setText(QString::fromStdString(batch::DescribeRoute(*options)).trimmed());
 
-    QStringList headers = ResultHeaders(batch::Info(options->to).form);
-    headers.prepend(tr("Исходная строка"));
-    preview_->setColumnCount(headers.size());
-    preview_->setHorizontalHeaderLabels(headers);
-    preview_->setRowCount(static_cast<int>(head_.size()));
     const batch::LineConverter converter(*options);
     batch::ConvertedLine line;
     char text[batch::LineConverter::MaxValueLength];
     const QColor quiet = palette().color(QPalette::Disabled, QPalette::Text);
     for (int row = 0; row < preview_->rowCount(); ++row) {
         converter.Convert(head_[row], row + 1, line);
-        auto* source = new QTableWidgetItem(
-            QString::fromUtf8(line.text.data(), static_cast<qsizetype>(line.text.size())));
-        preview_->setItem(row, 0, source);
-        preview_->setVerticalHeaderItem(row, new QTableWidgetItem(QString::number(row + 1)));
-        for (int column = 1; column < headers.size(); ++column)
-            preview_->setItem(row, column, new QTableWidgetItem);
+        ShowSourceLine(row, line.text, options->encoding);
         switch (line.kind) {
             case batch::LineKind::Point:
                 for (int i = 0; i < 3; ++i) {
@@ -357,17 +456,46 @@ void BatchWindow::UpdatePreview() {
                 break;
             case batch::LineKind::PassThrough:
             case batch::LineKind::Header:  // its names are over the columns already
-                source->setForeground(quiet);
+                preview_->item(row, 0)->setForeground(quiet);
                 break;
-            case batch::LineKind::Error:
-                preview_->item(row, 1)->setText(QString::fromStdString(line.error));
-                preview_->item(row, 1)->setForeground(Qt::red);
+            case batch::LineKind::Error: {
+                QTableWidgetItem* error = preview_->item(row, 1);
+                error->setText(QString::fromStdString(line.error));
+                error->setToolTip(error->text());
+                error->setForeground(Qt::red);
                 preview_->setSpan(row, 1, 1, static_cast<int>(headers.size()) - 1);
                 break;
+            }
         }
     }
-    preview_->resizeColumnsToContents();
-    preview_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+// A source line decoded from the input's encoding (a byte that is none shows as \xHH), elided
+// in its cell with the whole of it in the tooltip.
+void BatchWindow::ShowSourceLine(int row, std::string_view text, batch::Encoding encoding) {
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    const QString shown =
+        QString::fromStdString(batch::ShownAsUtf8(text, encoding, batch::MaxLineLength + 1));
+    auto* item = new QTableWidgetItem(shown);
+    item->setToolTip(shown);
+    preview_->setItem(row, 0, item);
+}
+
+// Result columns as wide as the longest value they may hold, whatever the rows show now, so
+// that nothing jumps when an error or a longer number appears; the source takes the rest.
+void BatchWindow::SetColumnWidths(int results) {
+    QHeaderView* header = preview_->horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    if (results == shownColumns_) return;  // widths the user may have dragged stay
+    shownColumns_ = results;
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const int value = preview_->fontMetrics().horizontalAdvance("-00000000.000000000") + margin;
+    for (int column = 1; column <= results; ++column) {
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        header->resizeSection(
+            column,
+            column == 4 ? header->fontMetrics().horizontalAdvance(tr("Зона")) + 2 * margin : value);
+    }
 }
 
 bool BatchWindow::OpenFile(const QString& path) {
@@ -385,6 +513,7 @@ bool BatchWindow::OpenFile(const QString& path) {
     const bool wholeFile = file.atEnd();
     head_ = FirstLines({prefix.constData(), static_cast<std::size_t>(prefix.size())}, wholeFile,
                        PreviewLines);
+    headIsAll_ = wholeFile && prefix.count('\n') + !prefix.endsWith('\n') <= PreviewLines;
     const bool cutShort = !wholeFile && static_cast<int>(head_.size()) < PreviewLines;
     const QString shown = cutShort ? tr("показаны строки из первых %1 МиБ: дальше предпросмотр "
                                         "не читает.")
@@ -395,7 +524,8 @@ bool BatchWindow::OpenFile(const QString& path) {
             .arg(QDir::toNativeSeparators(inputPath_), QString::number(inputSize_), shown));
     badLines_->clear();
     badLineText_->clear();
-    UpdatePreview();
+    statusBar()->clearMessage();
+    Detect({prefix.constData(), std::min<std::size_t>(prefix.size(), batch::DetectBytes)});
     return true;
 }
 
@@ -405,17 +535,54 @@ void BatchWindow::SetPoints(const QByteArray& text) {
     inputSize_ = text.size();
     head_ =
         FirstLines({text.constData(), static_cast<std::size_t>(text.size())}, true, PreviewLines);
-    inputName_->setText(
-        tr("Точки из буфера обмена: строк %1.").arg(text.count('\n') + !text.endsWith('\n')));
+    const qsizetype lines = text.count('\n') + !text.endsWith('\n');
+    headIsAll_ = lines <= PreviewLines;
+    inputName_->setText(tr("Точки из буфера обмена: строк %1.").arg(lines));
     badLines_->clear();
     badLineText_->clear();
+    statusBar()->showMessage(tr("Вставлено строк: %1").arg(lines));
+    Detect({text.constData(), std::min<std::size_t>(text.size(), batch::DetectBytes)});
+}
+
+// Only what the evidence leaves no doubt about is set; a guess is only said. Each choice set
+// here stays as the user changes it until the next input is opened or pasted.
+void BatchWindow::Detect(std::string_view head) {
+    const batch::Detection found =
+        batch::DetectOptions(head, SystemId(source_->currentData().toInt()));
+    detectedEncoding_ = found.encoding.value;
+    detectedComma_ = found.decimalComma.value;
+    const QList<QWidget*> choices = {encoding_, separator_, decimalComma_,
+                                     skip_,     columns_,   angles_};
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;  // one preview at the end, not six
+    for (QWidget* choice : choices)
+        quiet.push_back(std::make_unique<QSignalBlocker>(choice));
+    const auto sure = [](const auto& guessed) { return !guessed.reason.guess; };
+    if (sure(found.encoding))
+        encoding_->setCurrentIndex(1 + static_cast<int>(found.encoding.value));
+    if (found.separator.value != batch::Separator::Auto) {
+        if (sure(found.separator))
+            separator_->setCurrentIndex(separator_->findData(int(found.separator.value)));
+        if (sure(found.decimalComma))
+            decimalComma_->setCurrentIndex(found.decimalComma.value ? 2 : 1);
+        if (sure(found.skip)) skip_->setValue(found.skip.value);
+        const batch::Columns& c = found.columns.value;
+        if (sure(found.columns))
+            columns_->setText(c[0] == 0 ? QString()
+                                        : QString("%1,%2,%3").arg(c[0]).arg(c[1]).arg(c[2]));
+        if (found.angles && sure(*found.angles))
+            angles_->setCurrentIndex(static_cast<int>(found.angles->value));
+    }
+    quiet.clear();
+    detected_->setText(DetectionInRussian(found));
+    detected_->setToolTip(detected_->text());
+    detected_->show();
     UpdatePreview();
 }
 
 void BatchWindow::Open() {
     const QString path =
         QFileDialog::getOpenFileName(this, tr("Открыть файл точек"), folder_,
-                                     tr("Текстовые файлы (*.txt *.csv *.dat);;Все файлы (*)"));
+                                     tr("Файлы точек (*.csv *.txt *.tsv);;Все файлы (*)"));
     if (!path.isEmpty()) OpenFile(path);
 }
 
@@ -439,8 +606,13 @@ void BatchWindow::ConvertTo(const QString& target) {
     SaveSettings();
     badLines_->clear();
     badLineText_->clear();
+    StartJob(*options, target);
+    statusBar()->showMessage(tr("Пересчёт…"));
+}
+
+void BatchWindow::StartJob(const batch::Options& options, const QString& target) {
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
-    auto* job = new ConversionJob(*options, inputPath_, points_, target, cancelled_);
+    auto* job = new ConversionJob(options, inputPath_, points_, target, cancelled_);
     thread_ = new QThread(this);
     job->moveToThread(thread_);
     connect(thread_, &QThread::started, job, &ConversionJob::Run);
@@ -452,7 +624,6 @@ void BatchWindow::ConvertTo(const QString& target) {
     connect(thread_, &QThread::finished, job, &QObject::deleteLater);
     connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
     SetBusy(true);
-    statusBar()->showMessage(tr("Пересчёт…"));
     thread_->start();
 }
 
@@ -464,9 +635,11 @@ void BatchWindow::SetBusy(bool busy) {
     progress_->setValue(0);
     progress_->setVisible(busy);
     cancel_->setVisible(busy);
-    for (QAction* action : {openAction_, pasteAction_})
+    for (QAction* action : {openAction_, pasteAction_, copySelectionAction_})
         action->setEnabled(!busy);
-    convertAction_->setEnabled(!busy && Choices() && (!inputPath_.isEmpty() || !points_.isEmpty()));
+    const bool ready = !busy && Choices() && (!inputPath_.isEmpty() || !points_.isEmpty());
+    convertAction_->setEnabled(ready);
+    copyAction_->setEnabled(ready);
 }
 
 void BatchWindow::ShowProgress(qint64 bytesRead, qint64 points) {
@@ -498,9 +671,9 @@ void BatchWindow::ShowBadLine(QListWidgetItem* item) {
 // The text of a line of the input (without a '\r' end), found again in the file (or the
 // pasted points) for lines past the preview.
 QString BatchWindow::LineText(qint64 line) const {
-    const auto shown = [](std::string text) {
+    const auto shown = [encoding = InputEncoding()](std::string text) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        return QString::fromStdString(text);
+        return QString::fromStdString(batch::ShownAsUtf8(text, encoding, text.size()));
     };
     if (line <= static_cast<qint64>(head_.size())) return shown(head_[line - 1]);
     QFile file(inputPath_);
@@ -516,6 +689,7 @@ void BatchWindow::ConversionEnded(int outcome, const QString& message) {
     thread_ = nullptr;  // it deletes itself
     cancelled_.reset();
     SetBusy(false);
+    if (copied_) return CopyEnded(outcome, message);
     statusBar()->showMessage(message);
     emit conversionFinished(outcome, message);
 }
@@ -525,16 +699,57 @@ void BatchWindow::PastePoints() {
     if (!text.isEmpty()) SetPoints(text.toUtf8());
 }
 
-// The results of the selected rows (or of every row) as tab-separated cells, a line for each
-// row, an empty one for a row without a point, so that they line up with the source cells.
+// Every line as the file would hold it, bad lines marked rather than ending the copy, in
+// UTF-8 and without a byte-order mark: the names and other fields come along, the lines
+// stay aligned with the input's.
 void BatchWindow::CopyResults() {
+    auto options = Choices();
+    if (!options || thread_ || (inputPath_.isEmpty() && points_.isEmpty())) return;
+    options->keepGoing = true;
+    options->outputEncoding = batch::Encoding::Utf8;
+    options->bom = false;
+    copied_ = std::make_unique<QTemporaryFile>();
+    if (!copied_->open()) {
+        statusBar()->showMessage(tr("Не удалось скопировать: %1").arg(copied_->errorString()));
+        copied_.reset();
+        return;
+    }
+    copied_->close();
+    if (!headIsAll_) {  // as long as a file run may take
+        StartJob(*options, copied_->fileName());
+        statusBar()->showMessage(tr("Пересчёт для копирования…"));
+        return;
+    }
+    ConversionJob job(*options, inputPath_, points_, copied_->fileName(),
+                      std::make_shared<std::atomic<bool>>(false));
+    connect(&job, &ConversionJob::finished, this, &BatchWindow::CopyEnded);
+    job.Run();
+}
+
+void BatchWindow::CopyEnded(int outcome, const QString& message) {
+    const std::unique_ptr<QTemporaryFile> copied = std::move(copied_);
+    QFile results(copied->fileName());  // the run put a new file under the name
+    if (outcome != static_cast<int>(batch::Outcome::Done) || !results.open(QIODevice::ReadOnly)) {
+        statusBar()->showMessage(tr("Результаты не скопированы: %1").arg(message));
+        emit conversionFinished(outcome, message);
+        return;
+    }
+    const QByteArray text = results.readAll();
+    QApplication::clipboard()->setText(QString::fromUtf8(text));
+    const QString said = tr("Скопировано строк: %1")
+                             .arg(text.count('\n') + (!text.isEmpty() && !text.endsWith('\n')));
+    statusBar()->showMessage(said);
+    emit conversionFinished(outcome, said);
+}
+
+// The results of the selected rows as tab-separated cells, a line for each row, an empty one
+// for a row without a point, so that they line up with the source cells.
+void BatchWindow::CopySelection() {
     QList<int> rows;
     for (const QTableWidgetSelectionRange& range : preview_->selectedRanges())
         for (int row = range.topRow(); row <= range.bottomRow(); ++row)
             rows.append(row);
-    if (rows.isEmpty())
-        for (int row = 0; row < preview_->rowCount(); ++row)
-            rows.append(row);
+    if (rows.isEmpty()) return CopyResults();
     std::sort(rows.begin(), rows.end());
     QStringList lines;
     for (const int row : rows) {
@@ -546,6 +761,7 @@ void BatchWindow::CopyResults() {
         lines.append(cells.join('\t'));
     }
     QApplication::clipboard()->setText(lines.join('\n') + '\n');
+    statusBar()->showMessage(tr("Скопировано выделенных строк: %1").arg(rows.size()));
 }
 
 void BatchWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -580,6 +796,13 @@ void BatchWindow::RestoreSettings() {
     index("separator", separator_, 0);
     skip_->setValue(settings.value("skip", 0).toInt());
     keepGoing_->setChecked(settings.value("keepGoing", false).toBool());
+    decimals_->setValue(settings.value("decimals", -1).toInt());
+    angleDecimals_->setValue(settings.value("angleDecimals", -1).toInt());
+    index("anglesOut", anglesOut_, 0);
+    index("decimalComma", decimalComma_, 0);
+    index("encoding", encoding_, 0);
+    index("outputEncoding", outputEncoding_, 0);
+    bom_->setChecked(settings.value("bom", false).toBool());
     folder_ = settings.value("folder", QDir::homePath()).toString();
     restoreGeometry(settings.value("geometry").toByteArray());
 }
@@ -595,6 +818,13 @@ void BatchWindow::SaveSettings() const {
     settings.setValue("separator", separator_->currentIndex());
     settings.setValue("skip", skip_->value());
     settings.setValue("keepGoing", keepGoing_->isChecked());
+    settings.setValue("decimals", decimals_->value());
+    settings.setValue("angleDecimals", angleDecimals_->value());
+    settings.setValue("anglesOut", anglesOut_->currentIndex());
+    settings.setValue("decimalComma", decimalComma_->currentIndex());
+    settings.setValue("encoding", encoding_->currentIndex());
+    settings.setValue("outputEncoding", outputEncoding_->currentIndex());
+    settings.setValue("bom", bom_->isChecked());
     settings.setValue("folder", folder_);
     settings.setValue("geometry", saveGeometry());
 }

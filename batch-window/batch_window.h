@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/detect.h"
 #include "batch/options.h"
 
 class QAction;
@@ -26,6 +27,7 @@ class QPushButton;
 class QCheckBox;
 class QSpinBox;
 class QTableWidget;
+class QTemporaryFile;
 class QThread;
 
 namespace batch_window {
@@ -44,8 +46,9 @@ class BatchWindow : public QMainWindow {
     // Converts the whole input into target in the background.
     void ConvertTo(const QString& target);
 
-    // The choices as a conversion takes them; nothing when they do not make one.
-    std::optional<batch::Options> Choices() const;
+    // The choices as a conversion takes them ("авто" resolved by what the input's first
+    // lines showed); nothing, with the reason in problem, when they do not make one.
+    std::optional<batch::Options> Choices(QString* problem = nullptr) const;
 
     // How many lines of the input the preview shows, and how many bytes of a file it reads
     // at most (fewer lines show when they are long, and the window says so).
@@ -57,7 +60,11 @@ class BatchWindow : public QMainWindow {
     void Convert();
     void Cancel();
     void PastePoints();
+    // Every line of the input converted, into the clipboard: in the background when the
+    // input is longer than the preview.
     void CopyResults();
+    // The results of the preview's selected rows (Ctrl+C), or every result with none selected.
+    void CopySelection();
 
   signals:
     // A background conversion ended (for tests and the status bar alike).
@@ -78,7 +85,13 @@ class BatchWindow : public QMainWindow {
   private:
     void BuildChoices(QWidget* panel);
     void BuildActions();
-    void SetInputLines(const QByteArray& head);
+    // Sets the choices the first lines of a new input leave no doubt about.
+    void Detect(std::string_view head);
+    void StartJob(const batch::Options& options, const QString& target);
+    void CopyEnded(int outcome, const QString& message);
+    batch::Encoding InputEncoding() const;
+    void ShowSourceLine(int row, std::string_view text, batch::Encoding encoding);
+    void SetColumnWidths(int results);
     QString LineText(qint64 line) const;
     void RestoreSettings();
     void SaveSettings() const;
@@ -94,6 +107,14 @@ class BatchWindow : public QMainWindow {
     QComboBox* separator_;
     QSpinBox* skip_;
     QCheckBox* keepGoing_;
+    QSpinBox* decimals_;
+    QSpinBox* angleDecimals_;
+    QComboBox* anglesOut_;
+    QComboBox* decimalComma_;
+    QComboBox* encoding_;
+    QComboBox* outputEncoding_;
+    QCheckBox* bom_;
+    QLabel* detected_;
     QLabel* route_;
     // The preview, the bad lines, the progress.
     QLabel* inputName_;
@@ -106,15 +127,22 @@ class BatchWindow : public QMainWindow {
     QAction* convertAction_;
     QAction* pasteAction_;
     QAction* copyAction_;
+    QAction* copySelectionAction_;
 
     QString inputPath_;              // the file, or "" for pasted points
     QByteArray points_;              // the pasted points
     qint64 inputSize_ = 0;           // bytes, for the progress bar
     std::vector<std::string> head_;  // the first lines of the input, without their '\n'
-    QString folder_;                 // where the last file was opened or written
+    bool headIsAll_ = false;         // head_ holds every line of the input
+    // What the first lines showed, for the choices left at "авто".
+    batch::Encoding detectedEncoding_ = batch::Encoding::Utf8;
+    bool detectedComma_ = false;
+    int shownColumns_ = 0;  // result columns whose widths are set
+    QString folder_;        // where the last file was opened or written
 
     QPointer<QThread> thread_;                      // while a conversion runs
     std::shared_ptr<std::atomic<bool>> cancelled_;  // its cancel flag
+    std::unique_ptr<QTemporaryFile> copied_;        // while the results for copying are made
 };
 
 }  // namespace batch_window

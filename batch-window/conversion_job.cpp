@@ -85,6 +85,15 @@ batch::StreamResult ConversionJob::Convert(int input) {
         failed.systemError = output.error();
         return failed;
     }
+    // The mark goes first, once, as coordconv-cli --bom writes it.
+    if (options_.bom &&
+        ::write(output.fd(), batch::ByteOrderMark.data(), batch::ByteOrderMark.size()) !=
+            static_cast<ssize_t>(batch::ByteOrderMark.size())) {
+        batch::StreamResult failed;
+        failed.outcome = batch::Outcome::WriteFailed;
+        failed.systemError = errno != 0 ? errno : EIO;
+        return failed;
+    }
     Forwarder forwarder(*this, *cancelled_);
     batch::StreamResult result = batch::ConvertStream(options_, input, output.fd(), forwarder);
     if (result.outcome == batch::Outcome::Done && !output.Commit()) {

@@ -1,6 +1,8 @@
 // coordconv-batch: a window that converts whole files of points.
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,6 +47,11 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("coordconv");
     QApplication::setApplicationName("coordconv-batch");
     QApplication::setApplicationVersion(COORDCONV_VERSION);
+    // The window speaks Russian whatever the locale, so Qt's own buttons and dialogs
+    // (the file dialogs, "Cancel", "Open") do too, when Qt's translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     batch_window::BatchWindow window;
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) window.OpenFile(arguments.at(1));

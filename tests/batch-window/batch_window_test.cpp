@@ -137,7 +137,10 @@ class BatchWindowTest : public QObject {
 
         window.findChild<QComboBox*>("target")->setCurrentIndex(kPz9011Blh);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(1);
-        QCOMPARE(window.findChild<QTableWidget*>("preview")->rowCount(), 0);
+        // The lines stay; the route line names the system the window's parameters lack.
+        QCOMPARE(PreviewRow(window, 1), QStringList({"554500 373700 100", "", "", ""}));
+        QVERIFY(window.findChild<QLabel*>("route")->text().contains(
+            QString::fromStdString(batch::ChoiceName(batch::SystemId(kPz9011Blh)))));
         QVERIFY(!window.Choices());
         QVERIFY(!Action(window, "convert")->isEnabled());
     }
@@ -277,9 +280,10 @@ class BatchWindowTest : public QObject {
 
         const QString output = directory_.filePath("pasted.txt");
         QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
+        // The cells were found tab-separated: the results are joined by tabs as well.
         QCOMPARE(ReadAll(output),
-                 "2849972.61724 2196095.35833 5248909.51103\n\n"
-                 "2922429.24809 2251928.05993 5185452.6771\n");
+                 "2849972.61724\t2196095.35833\t5248909.51103\n\n"
+                 "2922429.24809\t2251928.05993\t5185452.6771\n");
 
         // A name with a blank is one cell; "пробел" splits it (the window's values above).
         QApplication::clipboard()->setText("Old pillar\t554500\t373700\t100\n");
