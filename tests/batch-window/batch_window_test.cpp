@@ -56,11 +56,17 @@ struct Choices {
         window.findChild<QSpinBox*>("skip")->setValue(skip);
         window.findChild<QCheckBox*>("keepGoing")->setChecked(keepGoing);
         window.findChild<QComboBox*>("separator")->setCurrentIndex(separator);
+        // The output and encoding choices at "авто", whatever an earlier case remembered.
+        for (const char* name : {"decimals", "angleDecimals"})
+            window.findChild<QSpinBox*>(name)->setValue(-1);
+        for (const char* name : {"anglesOut", "decimalComma", "encoding", "outputEncoding"})
+            window.findChild<QComboBox*>(name)->setCurrentIndex(0);
+        window.findChild<QCheckBox*>("bom")->setChecked(false);
     }
 };
 
 // Systems by their place in the lists (the catalogue's order).
-constexpr int kWgs84Blh = 1, kWgs84Xyz = 0, kSk42Xyh = 6, kPz9011Blh = 8;
+constexpr int kWgs84Blh = 1, kWgs84Xyz = 0, kSk42Blh = 5, kSk42Xyh = 6, kPz9011Blh = 8;
 
 // A run of coordconv-cli: its standard output and exit status.
 std::pair<QByteArray, int> RunCli(const QStringList& arguments, const QString& input) {
@@ -285,6 +291,11 @@ class BatchWindowTest : public QObject {
                  "2849972.61724\t2196095.35833\t5248909.51103\n\n"
                  "2922429.24809\t2251928.05993\t5185452.6771\n");
 
+        // Pasted decimal degrees are found to be degrees, not packed angles near Greenwich.
+        QApplication::clipboard()->setText("55.75\t37.5\t100\n");
+        Action(window, "paste")->trigger();
+        QCOMPARE(window.findChild<QComboBox*>("angles")->currentText(), "градусы");
+
         // A name with a blank is one cell; "пробел" splits it (the window's values above).
         QApplication::clipboard()->setText("Old pillar\t554500\t373700\t100\n");
         Action(window, "paste")->trigger();
@@ -293,6 +304,66 @@ class BatchWindowTest : public QObject {
         QCOMPARE(ReadAll(output), "Old pillar\t2849972.61724\t2196095.35833\t5248909.51103\n");
         Choices{kWgs84Blh, kWgs84Xyz, 1, 0, "2,3,4", 0, false, 4}.Apply(window);
         QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::BadLine));
+    }
+
+    // A Russian Excel CSV (Windows-1251, semicolons, a header, decimal commas, quoted names)
+    // opens with its choices made and converts to the hand-checked file that coordconv-cli
+    // --decimals 3 writes (tests/data/cli.cases); a choice changed later stays.
+    void russianExcelFileOpensReady() {
+        BatchWindow window;
+        Choices{kSk42Blh, kSk42Xyh, 0, 0, "", 0, false, 4}.Apply(window);
+        window.findChild<QComboBox*>("encoding")->setCurrentIndex(1);      // UTF-8
+        window.findChild<QComboBox*>("decimalComma")->setCurrentIndex(1);  // точка
+        window.findChild<QSpinBox*>("decimals")->setValue(3);
+        QVERIFY(window.OpenFile(QFINDTESTDATA("../data/points/excel-1251.csv")));
+        QCOMPARE(window.findChild<QComboBox*>("encoding")->currentText(), "Windows-1251");
+        QCOMPARE(window.findChild<QComboBox*>("separator")->currentText(), "точка с запятой");
+        QCOMPARE(window.findChild<QComboBox*>("decimalComma")->currentText(), "запятая");
+        QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), 1);
+        QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), "2,3,4");
+        QVERIFY(window.findChild<QLabel*>("detected")
+                    ->text()
+                    .startsWith("Определено: кодировка Windows-1251"));
+        QCOMPARE(PreviewRow(window, 0).at(0), "Пункт;B;L;H;Примечание");
+        const QString output = directory_.filePath("excel-converted.csv");
+        QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
+        QVERIFY(ReadAll(output) ==
+                ReadAll(QFINDTESTDATA("../data/points/excel-1251.expected.csv")));
+        window.findChild<QSpinBox*>("skip")->setValue(0);
+        window.findChild<QComboBox*>("source")->setCurrentIndex(kWgs84Blh);
+        QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), 0);
+    }
+
+    // The copy button copies every line of a file longer than the preview, converted in the
+    // background, a bad line marked in its place; with "продолжать" the file is written the
+    // same way. Results as in previewFollowsTheChoices.
+    void copyAndKeepGoingCoverEveryLine() {
+        QByteArray points, expected;
+        for (int line = 1; line <= BatchWindow::PreviewLines + 100; ++line) {
+            const bool north = line % 2 == 0;
+            points += line == 550 ? "55.3x 1 2\n"
+                      : north     ? "554500 373700 100\n"
+                                  : "544500 373700 100\n";
+            expected += line == 550 ? "55.3x 1 2 # error: field 1 \"55.3x\" is not a number\n"
+                        : north     ? "2849972.61724 2196095.35833 5248909.51103\n"
+                                    : "2922429.24809 2251928.05993 5185452.6771\n";
+        }
+        const QString input = directory_.filePath("long.txt");
+        Write(input, points);
+        BatchWindow window;
+        QVERIFY(window.OpenFile(input));
+        Choices{kWgs84Blh, kWgs84Xyz, 1, 0, "", 0, true}.Apply(window);
+        QSignalSpy finished(&window, &BatchWindow::conversionFinished);
+        Action(window, "copy")->trigger();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(1).toString(), "Скопировано строк: 600");
+        QVERIFY(QApplication::clipboard()->text() == QString::fromUtf8(expected));
+
+        const QString output = directory_.filePath("long-converted.txt");
+        const auto [outcome, message] = ConvertAndWait(window, output);
+        QCOMPARE(outcome, int(batch::Outcome::Done));
+        QVERIFY2(message.contains("строк с ошибками 1"), qPrintable(message));
+        QVERIFY(ReadAll(output) == expected);
     }
 
     // A file dropped on the window opens as the menu would open it.
