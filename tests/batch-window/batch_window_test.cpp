@@ -228,6 +228,50 @@ class BatchWindowTest : public QObject {
         QCOMPARE(window.findChild<QListWidget*>("badLines")->count(), keepGoing ? 1 : 0);
     }
 
+    // The output choices reach the preview and the file as coordconv-cli's options do: the
+    // digits, the output angle form, the decimal comma, the output encoding, the mark.
+    void outputChoicesAreTheCommandLines() {
+        const QString input = directory_.filePath("named.csv");
+        Write(input, "Пункт;B;L;H\nП1;55,758;37,617;150,5\n");
+        BatchWindow window;
+        Choices{kWgs84Blh, kPz9011Blh, 0, 0, ""}.Apply(window);
+        QVERIFY(window.OpenFile(input));
+        window.findChild<QSpinBox*>("decimals")->setValue(3);
+        window.findChild<QSpinBox*>("angleDecimals")->setValue(2);
+        window.findChild<QComboBox*>("anglesOut")->setCurrentIndex(1);  // ГГГММСС.ссс
+        const QStringList arguments = {"--angles",
+                                       "degrees",
+                                       "--angles-out",
+                                       "packed",
+                                       "--decimals-metres",
+                                       "3",
+                                       "--decimals-angles",
+                                       "2",
+                                       "--separator",
+                                       "semicolon",
+                                       "--skip",
+                                       "1",
+                                       "--columns",
+                                       "2,3,4",
+                                       "--decimal-comma",
+                                       "wgs84-blh",
+                                       "pz9011-blh"};
+        const QString output = directory_.filePath("named-converted.csv");
+        for (const bool windows1251 : {true, false}) {
+            window.findChild<QComboBox*>("outputEncoding")->setCurrentIndex(windows1251 ? 2 : 1);
+            window.findChild<QCheckBox*>("bom")->setChecked(true);  // not with Windows-1251
+            QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
+            const auto [expected, status] = RunCli(
+                arguments + QStringList{windows1251 ? "--output-encoding=windows-1251" : "--bom"},
+                input);
+            QCOMPARE(status, 0);
+            QVERIFY2(ReadAll(output) == expected, expected.constData());
+        }
+        const QList<QByteArray> fields = ReadAll(output).split('\n').at(1).split(';');
+        QCOMPARE(PreviewRow(window, 1).mid(1, 3),
+                 QStringList({fields.at(1), fields.at(2), fields.at(3)}));
+    }
+
     // A failing line or a cancelled run leaves the target as it was and no file beside it;
     // the bad line is listed, and clicking it shows the line.
     void failedOrCancelledRunLeavesNoFile() {
