@@ -421,7 +421,8 @@ void BatchWindow::UpdatePreview() {
     headers.prepend(tr("Исходная строка"));
     preview_->setColumnCount(headers.size());
     preview_->setHorizontalHeaderLabels(headers);
-    SetColumnWidths(static_cast<int>(headers.size()) - 1);
+    SetColumnWidths(static_cast<int>(headers.size()) - 1,
+                    std::max({6, decimals_->value(), angleDecimals_->value()}));
     preview_->setRowCount(static_cast<int>(head_.size()));
     for (int row = 0; row < preview_->rowCount(); ++row) {
         preview_->setVerticalHeaderItem(row, new QTableWidgetItem(QString::number(row + 1)));
@@ -481,15 +482,18 @@ void BatchWindow::ShowSourceLine(int row, std::string_view text, batch::Encoding
     preview_->setItem(row, 0, item);
 }
 
-// Result columns as wide as the longest value they may hold, whatever the rows show now, so
-// that nothing jumps when an error or a longer number appears; the source takes the rest.
-void BatchWindow::SetColumnWidths(int results) {
+// Result columns as wide as the longest value the choices may give (a sign, eight digits of
+// metres, `fraction` digits after the point), whatever the rows show now, so that nothing
+// jumps when an error or a longer number appears; the source takes the rest.
+void BatchWindow::SetColumnWidths(int results, int fraction) {
     QHeaderView* header = preview_->horizontalHeader();
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    if (results == shownColumns_) return;  // widths the user may have dragged stay
+    if (results == shownColumns_ && fraction == shownFraction_) return;  // dragged widths stay
     shownColumns_ = results;
+    shownFraction_ = fraction;
     const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
-    const int value = preview_->fontMetrics().horizontalAdvance("-00000000.000000000") + margin;
+    const int value =
+        preview_->fontMetrics().horizontalAdvance("-00000000." + QString(fraction, '0')) + margin;
     for (int column = 1; column <= results; ++column) {
         header->setSectionResizeMode(column, QHeaderView::Interactive);
         header->resizeSection(
@@ -715,6 +719,8 @@ void BatchWindow::CopyResults() {
         return;
     }
     copied_->close();
+    badLines_->clear();
+    badLineText_->clear();
     if (!headIsAll_) {  // as long as a file run may take
         StartJob(*options, copied_->fileName());
         statusBar()->showMessage(tr("Пересчёт для копирования…"));
@@ -730,7 +736,9 @@ void BatchWindow::CopyEnded(int outcome, const QString& message) {
     const std::unique_ptr<QTemporaryFile> copied = std::move(copied_);
     QFile results(copied->fileName());  // the run put a new file under the name
     if (outcome != static_cast<int>(batch::Outcome::Done) || !results.open(QIODevice::ReadOnly)) {
-        statusBar()->showMessage(tr("Результаты не скопированы: %1").arg(message));
+        statusBar()->showMessage(outcome == static_cast<int>(batch::Outcome::Cancelled)
+                                     ? tr("Копирование отменено.")
+                                     : tr("Результаты не скопированы: %1").arg(message));
         emit conversionFinished(outcome, message);
         return;
     }

@@ -91,7 +91,7 @@ class BatchWindow : public QMainWindow {
     void CopyEnded(int outcome, const QString& message);
     batch::Encoding InputEncoding() const;
     void ShowSourceLine(int row, std::string_view text, batch::Encoding encoding);
-    void SetColumnWidths(int results);
+    void SetColumnWidths(int results, int fraction);
     QString LineText(qint64 line) const;
     void RestoreSettings();
     void SaveSettings() const;
@@ -137,8 +137,9 @@ class BatchWindow : public QMainWindow {
     // What the first lines showed, for the choices left at "авто".
     batch::Encoding detectedEncoding_ = batch::Encoding::Utf8;
     bool detectedComma_ = false;
-    int shownColumns_ = 0;  // result columns whose widths are set
-    QString folder_;        // where the last file was opened or written
+    int shownColumns_ = 0;   // result columns whose widths are set
+    int shownFraction_ = 0;  // and the digits after the point they have room for
+    QString folder_;         // where the last file was opened or written
 
     QPointer<QThread> thread_;                      // while a conversion runs
     std::shared_ptr<std::atomic<bool>> cancelled_;  // its cancel flag
