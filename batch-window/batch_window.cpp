@@ -16,6 +16,7 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -145,6 +146,7 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     // A source line is elided, its whole text in the tooltip: rows keep one height.
     preview_->setWordWrap(false);
     preview_->setTextElideMode(Qt::ElideRight);
+    preview_->verticalHeader()->setDefaultSectionSize(preview_->fontMetrics().height() + 8);
 
     auto* problems = new QGroupBox(tr("Ошибочные строки"));
     auto* problemsLayout = new QVBoxLayout(problems);
@@ -189,7 +191,7 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     for (QCheckBox* box : {keepGoing_, bom_})
         connect(box, &QCheckBox::toggled, this, &BatchWindow::UpdatePreview);
     UpdatePreview();
-    resize(1000, 760);
+    resize(1000, 780);
 }
 
 BatchWindow::~BatchWindow() {
@@ -280,22 +282,31 @@ void BatchWindow::BuildChoices(QWidget* panel) {
         if (!label.isEmpty()) grid->addWidget(new QLabel(label), row, 2 * column);
         grid->addWidget(field, row, 2 * column + 1);
     };
+    // Several small fields in one cell of the grid, so that the window stays as narrow.
+    const auto row = [](std::initializer_list<QWidget*> fields) {
+        auto* cell = new QWidget;
+        auto* line = new QHBoxLayout(cell);
+        line->setContentsMargins(0, 0, 0, 0);
+        for (QWidget* field : fields)
+            line->addWidget(field);
+        line->addStretch(1);
+        return cell;
+    };
     add(0, 0, tr("Исходная система:"), source_);
     add(0, 1, tr("Целевая система:"), target_);
     add(1, 0, tr("Параметры:"), parameters_);
     add(1, 1, tr("Углы:"), angles_);
-    add(1, 2, tr("Углы результатов:"), anglesOut_);
     add(2, 0, tr("Зона:"), zone_);
-    add(2, 1, tr("Столбцы координат:"), columns_);
-    add(2, 2, tr("Десятичный знак:"), decimalComma_);
+    add(2, 1, tr("Углы результатов:"), anglesOut_);
     add(3, 0, tr("Строк заголовка:"), skip_);
-    add(3, 1, tr("Разделитель:"), separator_);
-    add(3, 2, tr("Кодировка:"), encoding_);
-    add(4, 0, tr("Знаков у метров:"), decimals_);
-    add(4, 1, tr("Знаков у углов:"), angleDecimals_);
-    add(4, 2, tr("Кодировка результатов:"), outputEncoding_);
-    add(5, 1, QString(), keepGoing_);
-    add(5, 2, QString(), bom_);
+    add(3, 1, tr("Столбцы координат:"), columns_);
+    add(4, 0, tr("Разделитель:"), separator_);
+    add(4, 1, tr("Десятичный знак:"), decimalComma_);
+    add(5, 0, tr("Кодировка:"), encoding_);
+    add(5, 1, tr("Кодировка результатов:"), row({outputEncoding_, bom_}));
+    add(6, 0, tr("Знаков после точки:"),
+        row({new QLabel(tr("у метров")), decimals_, new QLabel(tr("у углов")), angleDecimals_}));
+    add(6, 1, QString(), keepGoing_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
