@@ -190,6 +190,15 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     connect(columns_, &QLineEdit::textChanged, this, &BatchWindow::UpdatePreview);
     for (QCheckBox* box : {keepGoing_, bom_})
         connect(box, &QCheckBox::toggled, this, &BatchWindow::UpdatePreview);
+    // The choices the detection sets, once the user changes them, are the user's.
+    for (QComboBox* box : {encoding_, separator_, decimalComma_, angles_})
+        connect(box, &QComboBox::currentIndexChanged, this,
+                [this, box] { changedByUser_.insert(box); });
+    connect(skip_, &QSpinBox::valueChanged, this, [this] { changedByUser_.insert(skip_); });
+    connect(columns_, &QLineEdit::textChanged, this, [this] { changedByUser_.insert(columns_); });
+    connect(source_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!inputPath_.isEmpty() || !points_.isEmpty()) Detect();
+    });
     UpdatePreview();
     resize(1000, 780);
 }
@@ -540,7 +549,7 @@ bool BatchWindow::OpenFile(const QString& path) {
     badLines_->clear();
     badLineText_->clear();
     statusBar()->clearMessage();
-    Detect({prefix.constData(), std::min<std::size_t>(prefix.size(), batch::DetectBytes)});
+    NewInput({prefix.constData(), static_cast<std::size_t>(prefix.size())});
     return true;
 }
 
@@ -556,14 +565,21 @@ void BatchWindow::SetPoints(const QByteArray& text) {
     badLines_->clear();
     badLineText_->clear();
     statusBar()->showMessage(tr("Вставлено строк: %1").arg(lines));
-    Detect({text.constData(), std::min<std::size_t>(text.size(), batch::DetectBytes)});
+    NewInput({text.constData(), static_cast<std::size_t>(text.size())});
 }
 
-// Only what the evidence leaves no doubt about is set; a guess is only said. Each choice set
-// here stays as the user changes it until the next input is opened or pasted.
-void BatchWindow::Detect(std::string_view head) {
+void BatchWindow::NewInput(std::string_view head) {
+    detectHead_.assign(head.substr(0, batch::DetectBytes));
+    changedByUser_.clear();
+    Detect();
+}
+
+// Only what the evidence leaves no doubt about is set, and not a choice the user has changed
+// since the input came; a guess is only said. Runs again as the source system changes (the
+// fields and angles a line holds depend on it).
+void BatchWindow::Detect() {
     const batch::Detection found =
-        batch::DetectOptions(head, SystemId(source_->currentData().toInt()));
+        batch::DetectOptions(detectHead_, SystemId(source_->currentData().toInt()));
     detectedEncoding_ = found.encoding.value;
     detectedComma_ = found.decimalComma.value;
     const QList<QWidget*> choices = {encoding_, separator_, decimalComma_,
@@ -571,20 +587,22 @@ void BatchWindow::Detect(std::string_view head) {
     std::vector<std::unique_ptr<QSignalBlocker>> quiet;  // one preview at the end, not six
     for (QWidget* choice : choices)
         quiet.push_back(std::make_unique<QSignalBlocker>(choice));
-    const auto sure = [](const auto& guessed) { return !guessed.reason.guess; };
-    if (sure(found.encoding))
+    const auto settle = [this](QWidget* choice, const auto& guessed) {
+        return !guessed.reason.guess && !changedByUser_.contains(choice);
+    };
+    if (settle(encoding_, found.encoding))
         encoding_->setCurrentIndex(1 + static_cast<int>(found.encoding.value));
     if (found.separator.value != batch::Separator::Auto) {
-        if (sure(found.separator))
+        if (settle(separator_, found.separator))
             separator_->setCurrentIndex(separator_->findData(int(found.separator.value)));
-        if (sure(found.decimalComma))
+        if (settle(decimalComma_, found.decimalComma))
             decimalComma_->setCurrentIndex(found.decimalComma.value ? 2 : 1);
-        if (sure(found.skip)) skip_->setValue(found.skip.value);
+        if (settle(skip_, found.skip)) skip_->setValue(found.skip.value);
         const batch::Columns& c = found.columns.value;
-        if (sure(found.columns))
+        if (settle(columns_, found.columns))
             columns_->setText(c[0] == 0 ? QString()
                                         : QString("%1,%2,%3").arg(c[0]).arg(c[1]).arg(c[2]));
-        if (found.angles && sure(*found.angles))
+        if (found.angles && settle(angles_, *found.angles))
             angles_->setCurrentIndex(static_cast<int>(found.angles->value));
     }
     quiet.clear();

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -86,7 +87,8 @@ class BatchWindow : public QMainWindow {
     void BuildChoices(QWidget* panel);
     void BuildActions();
     // Sets the choices the first lines of a new input leave no doubt about.
-    void Detect(std::string_view head);
+    void NewInput(std::string_view head);
+    void Detect();
     void StartJob(const batch::Options& options, const QString& target);
     void CopyEnded(int outcome, const QString& message);
     batch::Encoding InputEncoding() const;
@@ -137,9 +139,11 @@ class BatchWindow : public QMainWindow {
     // What the first lines showed, for the choices left at "авто".
     batch::Encoding detectedEncoding_ = batch::Encoding::Utf8;
     bool detectedComma_ = false;
-    int shownColumns_ = 0;   // result columns whose widths are set
-    int shownFraction_ = 0;  // and the digits after the point they have room for
-    QString folder_;         // where the last file was opened or written
+    std::string detectHead_;        // the beginning of the input the detection looks at
+    QSet<QWidget*> changedByUser_;  // choices the detection no longer sets for this input
+    int shownColumns_ = 0;          // result columns whose widths are set
+    int shownFraction_ = 0;         // and the digits after the point they have room for
+    QString folder_;                // where the last file was opened or written
 
     QPointer<QThread> thread_;                      // while a conversion runs
     std::shared_ptr<std::atomic<bool>> cancelled_;  // its cancel flag

@@ -352,10 +352,11 @@ class BatchWindowTest : public QObject {
 
     // A Russian Excel CSV (Windows-1251, semicolons, a header, decimal commas, quoted names)
     // opens with its choices made and converts to the hand-checked file that coordconv-cli
-    // --decimals 3 writes (tests/data/cli.cases); a choice changed later stays.
+    // --decimals 3 writes (tests/data/cli.cases). Choosing the source again looks again (the
+    // angles of a geodetic source), but a choice changed since the file opened stays.
     void russianExcelFileOpensReady() {
         BatchWindow window;
-        Choices{kSk42Blh, kSk42Xyh, 0, 0, "", 0, false, 4}.Apply(window);
+        Choices{kSk42Xyh, kSk42Xyh, 0, 1, "", 0, false, 4}.Apply(window);
         window.findChild<QComboBox*>("encoding")->setCurrentIndex(1);      // UTF-8
         window.findChild<QComboBox*>("decimalComma")->setCurrentIndex(1);  // точка
         window.findChild<QSpinBox*>("decimals")->setValue(3);
@@ -369,6 +370,8 @@ class BatchWindowTest : public QObject {
                     ->text()
                     .startsWith("Определено: кодировка Windows-1251"));
         QCOMPARE(PreviewRow(window, 0).at(0), "Пункт;B;L;H;Примечание");
+        window.findChild<QComboBox*>("source")->setCurrentIndex(kSk42Blh);
+        QCOMPARE(window.findChild<QComboBox*>("angles")->currentText(), "ГГГММСС.ссс");
         const QString output = directory_.filePath("excel-converted.csv");
         QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
         QVERIFY(ReadAll(output) ==
