@@ -88,7 +88,7 @@ class BlockConverter {
             if (!Write(line, lineNumber, block)) return;
         }
         if (block.lines.endsWithOverlongLine) {
-            LineConverter::Overlong(line);
+            lines_.Overlong(line);
             Write(line, lineNumber, block);
         }
     }
