@@ -45,7 +45,9 @@ TEST(Messages, EveryRowFillsItsPlaceholdersInBothLanguages) {
             EXPECT_EQ(text.find_first_of("{}"), std::string::npos) << text;
             for (int k = 1; k <= count; ++k)
                 EXPECT_NE(text.find("10" + std::to_string(k)), std::string::npos) << text;
-            if (count > 0) EXPECT_NE(Filled(language, id, count - 1).find('{'), std::string::npos);
+            if (count > 0) {
+                EXPECT_NE(Filled(language, id, count - 1).find('{'), std::string::npos);
+            }
         }
     }
 }
@@ -84,8 +86,9 @@ batch::Options RussianOptions(const std::string& from, const std::string& to,
     options.to = *batch::FindSystem(to);
     std::istringstream in(words);
     for (std::string word; in >> word;) {
-        if (word.starts_with("columns="))
+        if (word.starts_with("columns=")) {
             EXPECT_TRUE(batch::ReadColumns(word.substr(8), options.columns));
+        }
         if (word.starts_with("zone=")) options.zone = std::stoi(word.substr(5));
         if (word == "dms") options.dms = true;
         if (word == "degrees") options.angles = controller::AngleForm::Degrees;
