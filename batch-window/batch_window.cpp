@@ -268,7 +268,7 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     separator_->addItem(tr("пробел"), int(batch::Separator::Blank));
     skip_ = new QSpinBox;
     skip_->setRange(0, 1'000'000);
-    keepGoing_ = new QCheckBox(tr("продолжать после ошибочной строки (в файле — «# error: …»)"));
+    keepGoing_ = new QCheckBox(tr("продолжать после ошибочной строки (в файле — «# ошибка: …»)"));
     // Named, so that tests (and accessibility tools) find them.
     source_->setObjectName("source");
     target_->setObjectName("target");
@@ -424,6 +424,8 @@ std::optional<batch::Options> BatchWindow::Choices(QString* problem) const {
                                  : kOutput[outputEncoding_->currentIndex() - 1];
     // Windows-1251 has no byte-order mark (as coordconv-cli refuses --bom with it).
     options.bom = bom_->isChecked() && options.outputEncoding == batch::Encoding::Utf8;
+    // The window speaks Russian: the route, what is wrong with a line and its mark in a file.
+    options.language = batch::Language::Russian;
     return options;
 }
 

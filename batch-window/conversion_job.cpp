@@ -108,7 +108,7 @@ QString ConversionJob::Describe(const batch::StreamResult& result) const {
         case batch::Outcome::Done:
             if (result.badLines > 0) {
                 return tr("Записано в %1: точек %2, строк с ошибками %3 (в файле они "
-                          "помечены «# error: …»)")
+                          "помечены «# ошибка: …»)")
                     .arg(target_)
                     .arg(result.points)
                     .arg(result.badLines);

@@ -18,7 +18,7 @@ class ConversionJob : public QObject {
 
   public:
     // Reads input (a file name), or the points given when input is empty; writes target,
-    // which keeps its old contents unless the run succeeds (bad lines marked "# error: ..."
+    // which keeps its old contents unless the run succeeds (bad lines marked "# ошибка: ..."
     // with options.keepGoing).
     // Setting cancelled (from any thread) stops the run before its next block.
     ConversionJob(const batch::Options& options, QString input, QByteArray points, QString target,

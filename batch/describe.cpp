@@ -11,40 +11,57 @@ namespace {
 
 using controller::CoordinateForm;
 
-std::string_view DatumName(Datum datum) {
-    constexpr std::string_view kNames[] = {"WGS-84",   "PZ-90",    "SK-42",
-                                           "PZ-90.11", "GSK-2011", "SK-95"};
-    return kNames[static_cast<int>(datum)];
+std::string_view DatumName(Datum datum, Language language) {
+    constexpr std::string_view kNames[][6] = {
+        {"WGS-84", "PZ-90", "SK-42", "PZ-90.11", "GSK-2011", "SK-95"},
+        {"WGS-84", "ПЗ-90", "СК-42", "ПЗ-90.11", "ГСК-2011", "СК-95"}};
+    return kNames[static_cast<int>(language)][static_cast<int>(datum)];
 }
 
 // Each datum's set to PZ-90.11: its place in GOST 32453-2017, its EPSG codes and the
 // accuracies the EPSG registry states for them.
-std::string_view SetSource(Datum datum) {
+MessageId SetSource(Datum datum) {
     switch (datum) {
         case Datum::Wgs84:
-            return "GOST 32453-2017 appendix G (EPSG:7961 then 7703, stated 0.17 m and 0.07 m)";
+            return MessageId::SourceWgs84;
         case Datum::Pz90:
-            return "GOST 32453-2017 appendix V (EPSG:7704, stated 0.2 m)";
+            return MessageId::SourcePz90;
         case Datum::Sk42:
-            return "GOST 32453-2017 A.1 (EPSG:15844 then 7704, stated 4 m and 0.2 m)";
+            return MessageId::SourceSk42;
         case Datum::Sk95:
-            return "GOST 32453-2017 A.3 (EPSG:1257 then 7704, stated 1 m and 0.2 m)";
-        default:
-            return "GOST 32453-2017 A.5 (EPSG:7705, stated 0.03 m)";
+            return MessageId::SourceSk95;
+        case Datum::Pz9011:
+        case Datum::Gsk2011:
+            return MessageId::SourcePz9011;
     }
+    return MessageId::SourcePz9011;
 }
 
-std::string FormName(const SystemInfo& system) {
-    const auto form = system.form;
-    return std::string(DatumName(system.datum)) +
-           (form == CoordinateForm::Geocentric ? " geocentric X, Y, Z"
-            : form == CoordinateForm::Geodetic ? " geodetic B, L, H"
-                                               : " plane x, y, H (six-degree zones)");
-}
+// The route's texts in one language.
+class RouteText {
+  public:
+    explicit RouteText(Language language) : language_(language) {}
+
+    std::string operator()(MessageId id,
+                           std::initializer_list<std::string_view> arguments = {}) const {
+        return Message(language_, id, arguments);
+    }
+    std::string_view Datum(batch::Datum datum) const { return DatumName(datum, language_); }
+    std::string Form(const SystemInfo& system) const {
+        const MessageId form = system.form == CoordinateForm::Geocentric ? MessageId::FormGeocentric
+                               : system.form == CoordinateForm::Geodetic ? MessageId::FormGeodetic
+                                                                         : MessageId::FormPlane;
+        return Message(language_, form, {Datum(system.datum)});
+    }
+
+  private:
+    Language language_;
+};
 
 std::string Official(const Options& options) {
     const SystemInfo& from = Info(options.from);
     const SystemInfo& to = Info(options.to);
+    const RouteText text(options.language);
     std::string steps;
     int n = 0;
     const auto step = [&](const std::string& text) {
@@ -54,86 +71,64 @@ std::string Official(const Options& options) {
     const bool viaGeocentric = !sameDatum || from.form == CoordinateForm::Geocentric ||
                                to.form == CoordinateForm::Geocentric;
     if (from.form == CoordinateForm::Plane) {
-        step(FormName(from) +
-             " -> geodetic: exact transverse Mercator inverse (Krueger's series to n^6, "
-             "Karney 2011), below 0.1 mm");
+        step(text(MessageId::StepPlaneToGeodetic, {text.Form(from)}));
     }
     if (viaGeocentric && from.form != CoordinateForm::Geocentric) {
-        step(std::string(DatumName(from.datum)) + " geodetic -> geocentric: closed form, exact");
+        step(text(MessageId::StepGeodeticToGeocentric, {text.Datum(from.datum)}));
     }
     if (!sameDatum && from.datum != Datum::Pz9011) {
-        step(std::string(DatumName(from.datum)) + " -> PZ-90.11: seven parameters of " +
-             std::string(SetSource(from.datum)));
+        step(text(MessageId::StepToPz9011, {text.Datum(from.datum), text(SetSource(from.datum))}));
     }
     if (!sameDatum && to.datum != Datum::Pz9011) {
-        step("PZ-90.11 -> " + std::string(DatumName(to.datum)) + ": exact inverse of " +
-             std::string(SetSource(to.datum)));
+        step(text(MessageId::StepFromPz9011, {text.Datum(to.datum), text(SetSource(to.datum))}));
     }
     if (viaGeocentric && to.form != CoordinateForm::Geocentric) {
-        step(std::string(DatumName(to.datum)) +
-             " geocentric -> geodetic: Bowring's formula iterated to convergence, below 0.01 mm");
+        step(text(MessageId::StepGeocentricToGeodetic, {text.Datum(to.datum)}));
     }
     if (to.form == CoordinateForm::Plane) {
-        step(std::string(DatumName(to.datum)) + " geodetic -> " + FormName(to) +
-             ": exact transverse Mercator (Krueger's series to n^6, Karney 2011), below 0.1 mm");
+        step(text(MessageId::StepGeodeticToPlane, {text.Datum(to.datum), text.Form(to)}));
     }
-    if (n == 0) step(FormName(from) + ": unchanged");
-    return "Route from " + std::string(from.shortName) + " to " + std::string(to.shortName) +
-           " with the parameters of GOST 32453-2017" +
-           (sameDatum ? ", on one datum:\n" : ", through PZ-90.11:\n") + steps +
-           "The arithmetic adds less than 0.1 mm; the result is as accurate as the parameters.\n";
+    if (n == 0) step(text(MessageId::StepUnchanged, {text.Form(from)}));
+    return text(sameDatum ? MessageId::RouteOfficialOneDatum : MessageId::RouteOfficial,
+                {from.shortName, to.shortName}) +
+           steps + text(MessageId::RouteOfficialEnd);
 }
 
 std::string Window(const Options& options) {
     using enum controller::CoordinateSystem;
+    const RouteText text(options.language);
     const auto route = WindowChain(options);
-    if (route.empty()) {
-        return "No route from " + std::string(Info(options.from).shortName) + " to " +
-               std::string(Info(options.to).shortName) +
-               " with the window's parameters: they join only the window's seven systems.\n";
-    }
+    const std::string_view fromName = Info(options.from).shortName;
+    const std::string_view toName = Info(options.to).shortName;
+    if (route.empty()) return text(MessageId::RouteNoWindow, {fromName, toName});
     std::string steps;
     for (std::size_t i = 1; i < route.size(); ++i) {
         const auto from = route[i - 1], to = route[i];
         const auto a = controller::FormOf(from), b = controller::FormOf(to);
         std::string how;
         if (a == CoordinateForm::Plane || b == CoordinateForm::Plane) {
-            how =
-                "the window's Gauss-Krueger series of SK-42 (the inverse: 1.8 mm within the zone, "
-                "7 cm at "
-                "6 degrees)";
+            how = text(MessageId::WindowGaussKrueger);
         } else if (a == CoordinateForm::Geodetic && b == CoordinateForm::Geocentric) {
-            how = "closed form, exact";
+            how = text(MessageId::WindowClosedForm);
         } else if (a == CoordinateForm::Geocentric && b == CoordinateForm::Geodetic) {
-            how =
-                "the window's iteration, one pass behind (0.62 mm to 9 km of height, 2.2 mm at "
-                "20 000 km; nearer than 1e-4 degrees to a pole up to 0.1 m, 0.4 m at 20 000 km)";
+            how = text(MessageId::WindowIteration);
         } else {
             const bool sk42 = from == Sk42Xyz || to == Sk42Xyz || from == Sk42Blh || to == Sk42Blh;
-            how =
-                std::string(a == CoordinateForm::Geodetic
-                                ? "Molodensky's formulas (0.7 cm to 70 degrees, "
-                                  "1.2 cm to 80, 1 m at 89.9) with "
-                                : "seven parameters: ") +
-                (sk42 ? "the PZ-90 <-> SK-42 set of GOST R 51794-2001 (EPSG:15844, stated 4 m)"
-                      : "the window's WGS-84 <-> PZ-90 set (dZ 1 m, wZ -0.02\"), which matches no "
-                        "published set");
+            how = text(a == CoordinateForm::Geodetic ? MessageId::WindowMolodensky
+                                                     : MessageId::WindowSevenParameters,
+                       {text(sk42 ? MessageId::WindowSk42Set : MessageId::WindowWgs84Set)});
         }
         steps += "  " + std::to_string(i) + ". " + std::string(controller::DisplayName(from)) +
                  " -> " + std::string(controller::DisplayName(to)) + ": " + how + "\n";
     }
-    if (route.size() == 1) steps = "  1. unchanged\n";
+    if (route.size() == 1) steps = "  1. " + text(MessageId::Unchanged) + "\n";
     const auto on = [&](Datum datum) {
         return std::any_of(route.begin(), route.end(), [&](controller::CoordinateSystem system) {
             return Info(static_cast<SystemId>(static_cast<int>(system))).datum == datum;
         });
     };
-    return "Route from " + std::string(Info(options.from).shortName) + " to " +
-           std::string(Info(options.to).shortName) + " with the window's parameters:\n" + steps +
-           (on(Datum::Wgs84) && on(Datum::Sk42)
-                ? "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m "
-                  "over Russia (RMS 3.4 m).\n"
-                : "");
+    return text(MessageId::RouteWindow, {fromName, toName}) + steps +
+           (on(Datum::Wgs84) && on(Datum::Sk42) ? text(MessageId::RouteWindowDiffers) : "");
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ struct CoordinateReader {
         const std::string text =
             decimalComma ? WithDecimalPoint(field.value) : std::string(field.value);
         double degrees = 0;
-        std::string why;
+        MessageId why{};
         if (ReadDms(text, coordinate == 0, degrees, why)) return Value{degrees, false};
         return std::nullopt;
     }

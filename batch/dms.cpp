@@ -66,7 +66,7 @@ std::size_t PartLength(std::string_view text) {
 
 }  // namespace
 
-bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string& why) {
+bool ReadDms(std::string_view text, bool latitude, double& degrees, MessageId& why) {
     int sign = 1;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
         sign = text[0] == '-' ? -1 : 1;
@@ -75,11 +75,11 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
     const int front = TakeHemisphere(text, true, latitude);
     const int back = TakeHemisphere(text, false, latitude);
     if (front == 2 || back == 2) {
-        why = latitude ? "is a latitude: N or S, not E or W" : "is a longitude: E or W, not N or S";
+        why = latitude ? MessageId::IsLatitudeLetter : MessageId::IsLongitudeLetter;
         return false;
     }
     if ((front != 0) + (back != 0) + (sign == -1) > 1) {
-        why = "has more than one sign or hemisphere";
+        why = MessageId::HasSignsAndHemispheres;
         return false;
     }
     // Degrees, minutes, seconds, each with the marks that may follow it ("" for none).
@@ -91,21 +91,20 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
     while (!text.empty()) {
         const std::size_t length = PartLength(text);
         if (count == 3 || length == 0) {
-            why = text[0] == ':' || text[0] == '\'' ? "is not an angle: a part is empty"
-                  : text[0] == '-' || text[0] == '+'
-                      ? "is not an angle: only the whole angle may have a sign"
-                      : "is not an angle";
+            why = text[0] == ':' || text[0] == '\''  ? MessageId::HasEmptyPart
+                  : text[0] == '-' || text[0] == '+' ? MessageId::HasSignInside
+                                                     : MessageId::IsNotAnAngle;
             return false;
         }
         if (fraction) {
-            why = "is not an angle: only the last part may have a fraction";
+            why = MessageId::HasFractionBeforeLast;
             return false;
         }
         const std::string_view part = text.substr(0, length);
         fraction = part.find('.') != std::string_view::npos;
         parts[count] = controller::ReadLeadingReal(part).value;
         if (!std::isfinite(parts[count])) {  // hundreds of digits
-            why = "is out of range";
+            why = MessageId::IsOutOfRange;
             return false;
         }
         text.remove_prefix(length);
@@ -113,7 +112,7 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
             if (text.substr(0, mark.size()) == mark) {
                 text.remove_prefix(mark.size());
                 if (mark == ":" && text.empty()) {  // "55:": the minutes are missing
-                    why = "is not an angle: a part is empty";
+                    why = MessageId::HasEmptyPart;
                     return false;
                 }
                 break;
@@ -122,12 +121,12 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string&
         ++count;
     }
     if (count == 0) {
-        why = "is not an angle";
+        why = MessageId::IsNotAnAngle;
         return false;
     }
     const double d = parts[0], m = parts[1], s = parts[2];
     if (m >= 60 || s >= 60) {
-        why = m >= 60 ? "has 60 minutes or more" : "has 60 seconds or more";
+        why = m >= 60 ? MessageId::HasSixtyMinutes : MessageId::HasSixtySeconds;
         return false;
     }
     degrees = sign * (front ? front : back ? back : 1) * (d + m / 60 + s / 3600);

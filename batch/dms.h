@@ -3,14 +3,16 @@
 // С Ю В З) before or after.
 #pragma once
 
-#include <string>
 #include <string_view>
+
+#include "batch/messages.h"
 
 namespace batch {
 
-// Reads one angle into signed decimal degrees; false with why set when the text is no
-// angle (a latitude takes N S С Ю, a longitude E W В З; minutes and seconds below 60).
-bool ReadDms(std::string_view text, bool latitude, double& degrees, std::string& why);
+// Reads one angle into signed decimal degrees; false with why set to what a message about
+// its field says when the text is no angle (a latitude takes N S С Ю, a longitude E W В З;
+// minutes and seconds below 60).
+bool ReadDms(std::string_view text, bool latitude, double& degrees, MessageId& why);
 
 // Seconds written with this many decimals unless asked otherwise: 0.00001" is 0.3 mm.
 inline constexpr int DmsDecimals = 5;

@@ -146,23 +146,25 @@ Recoding Recode(std::string_view text, Encoding from, Encoding to, std::string& 
     return {};
 }
 
-std::string Describe(const Recoding& recoding) {
-    const std::string where = "byte " + std::to_string(recoding.at + 1) + ": ";
+std::string Describe(const Recoding& recoding, Language language) {
+    const auto at = [&](MessageId what, std::initializer_list<std::string_view> arguments = {}) {
+        return Message(language, MessageId::AtByte,
+                       {std::to_string(recoding.at + 1), Message(language, what, arguments)});
+    };
     switch (recoding.status) {
         case Recoding::Status::InvalidUtf8:
-            return where + "not UTF-8 (--encoding windows-1251 reads a Windows-1251 file)";
+            return at(MessageId::NotUtf8);
         case Recoding::Status::UndefinedByte:
-            return where + "0x98 is no character of Windows-1251";
+            return at(MessageId::UndefinedByte98);
         case Recoding::Status::NoWindows1251Form: {
             std::string character;
             AppendUtf8(recoding.character, character);
-            return where + "\"" + character + "\" (U+" + Hex(recoding.character, 4) +
-                   ") has no Windows-1251 form";
+            return at(MessageId::NoWindows1251Form, {character, Hex(recoding.character, 4)});
         }
         case Recoding::Status::Done:
             break;
     }
-    return where + "recoded";
+    return at(MessageId::Recoded);
 }
 
 std::string ShownAsUtf8(std::string_view text, Encoding from, std::size_t longest) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "batch/messages.h"
+
 namespace batch {
 
 enum class Encoding { Utf8, Windows1251 };
@@ -26,7 +28,7 @@ struct Recoding {
 Recoding Recode(std::string_view text, Encoding from, Encoding to, std::string& out);
 
 // What went wrong, for a message naming the line ("byte 7: ...").
-std::string Describe(const Recoding& recoding);
+std::string Describe(const Recoding& recoding, Language language = Language::English);
 
 // Text in `from` as UTF-8 for a message on the terminal: a byte that is no character shows
 // as \xHH; at most `longest` bytes of the text, cut between characters ("..." after them).

@@ -15,10 +15,6 @@ namespace {
 using controller::AngleForm;
 using controller::CoordinateForm;
 
-std::string Field(int i, const std::string& what) {
-    return "field " + std::to_string(i + 1) + " " + what;
-}
-
 // Within this distance beyond its zone's edge (3° from the axial meridian) a point is
 // projected as well as the zone's own; further out the scale grows as 1 + Δλ²cos²B/2.
 constexpr double kZoneMarginDegrees = 3 + 1;
@@ -26,7 +22,9 @@ constexpr double kZoneMarginDegrees = 3 + 1;
 }  // namespace
 
 InputDomain::InputDomain(const Options& options)
-    : form_(Info(options.from).form),
+    : language_(options.language),
+      columns_(options.columns),
+      form_(Info(options.from).form),
       angles_(options.angles),
       // Plane to plane coordinates reads the easting in the zone it names; to another form
       // in the zone asked for.
@@ -56,31 +54,36 @@ std::string InputDomain::Check(const std::array<double, 3>& values, const char*&
     return "";
 }
 
+std::string InputDomain::Field(int i, MessageId what, std::string_view argument) const {
+    const int field = columns_[0] != 0 ? columns_[i] : i + 1;
+    return Message(language_, MessageId::Field,
+                   {std::to_string(field), Message(language_, what, {argument})});
+}
+
 std::string InputDomain::CheckHeight(double height) const {
     if (height > lowestHeight_) return "";
     char limit[32];
     std::snprintf(limit, sizeof limit, "%.1f", lowestHeight_);
-    return Field(2, std::string("is no height: at or below ") + limit +
-                        " m the point lies within 1 km of the centre of the Earth or beyond it");
+    return Field(2, MessageId::IsNoHeight, Figure(language_, limit));
 }
 
 std::string InputDomain::CheckGeodetic(const std::array<double, 3>& values) const {
     for (int i = 0; i < 2; ++i) {
         if (angles_ == AngleForm::Display) {
             const double magnitude = std::fabs(values[i]);
-            if (std::fmod(magnitude, 100) >= 60) return Field(i, "has 60 seconds or more");
+            if (std::fmod(magnitude, 100) >= 60) return Field(i, MessageId::HasSixtySeconds);
             if (std::fmod(std::floor(magnitude / 100), 100) >= 60) {
-                return Field(i, "has 60 minutes or more");
+                return Field(i, MessageId::HasSixtyMinutes);
             }
         }
     }
     const double latitude = controller::AngleToDegrees(values[0], angles_);
     if (!(std::fabs(latitude) <= 90 || (latitude >= 270 && latitude <= 360))) {
-        return Field(0, "is no latitude: beyond 90 degrees");
+        return Field(0, MessageId::IsNoLatitude);
     }
     // A longitude further than a turn is a typing error, not a place (1e300 degrees is any).
     if (!(std::fabs(controller::AngleToDegrees(values[1], angles_)) <= 360)) {
-        return Field(1, "is no longitude: beyond 360 degrees");
+        return Field(1, MessageId::IsNoLongitude);
     }
     return CheckHeight(values[2]);
 }
@@ -103,15 +106,13 @@ std::string InputDomain::CheckPlane(const std::array<double, 3>& values,
     const double x = values[0], easting = values[1];
     const double named = std::trunc(easting * 1e-6);
     if (readingZone_ != 0 && named != readingZone_) {
-        return Field(1, "is no easting of zone " + std::to_string(readingZone_) +
-                            ": its millions name another");
+        return Field(1, MessageId::IsNoEastingOfZone, std::to_string(readingZone_));
     }
     if (!(named >= 1 && named <= 60)) {
-        return Field(1, "is no easting: its millions give no zone from 1 to 60");
+        return Field(1, MessageId::IsNoEasting);
     }
     if (!(std::fabs(x) <= quadrant_ + 0.001)) {
-        return Field(0, "is no northing: beyond the pole (" +
-                            std::to_string(static_cast<long>(quadrant_)) + " m from the equator)");
+        return Field(0, MessageId::IsNoNorthing, std::to_string(static_cast<long>(quadrant_)));
     }
     // The longitude from the axial meridian on the conformal sphere, tan Δλ = sinh η/cos ξ
     // (Karney 2011, eq. 18, without the series δ of a few hundredths of a degree).
@@ -120,9 +121,7 @@ std::string InputDomain::CheckPlane(const std::array<double, 3>& values,
     const double offset = std::atan2(std::fabs(std::sinh(eta)), std::max(std::cos(xi), 0.0)) *
                           engine::DegreesPerRadian();
     if (offset > kZoneMarginDegrees) {
-        warning =
-            "more than 1 degree beyond its zone's edge: the projection is less accurate "
-            "there";
+        warning = MessageText(language_, MessageId::BeyondZoneEdge);
     }
     return CheckHeight(values[2]);
 }
@@ -134,7 +133,7 @@ const char* InputDomain::CheckGeocentric(const std::array<double, 3>& values) co
     // a foot point that is not the nearest: 55° at −6340 km comes back as 90°.
     constexpr double kUnreliableRadius = 100e3;
     if (std::hypot(values[0], values[1], values[2]) < kUnreliableRadius) {
-        return "within 100 km of the centre of the Earth, where its latitude is not reliable";
+        return MessageText(language_, MessageId::NearTheCentre);
     }
     return nullptr;
 }

@@ -38,6 +38,11 @@ class InputDomain {
     std::string CheckHeight(double height) const;
     const char* CheckGeocentric(const std::array<double, 3>& values) const;
 
+    // "field N" and what is wrong with it, N the field of coordinate i in the line.
+    std::string Field(int i, MessageId what, std::string_view argument = {}) const;
+
+    Language language_;
+    Columns columns_;  // where the coordinates stand in the line; zeros: fields 1 to 3
     controller::CoordinateForm form_;
     controller::AngleForm angles_;
     int readingZone_;    // the zone plane coordinates are read in; 0: the easting's millions

@@ -31,7 +31,8 @@ LineConverter::LineConverter(const Options& options)
       writesAngles_(Info(options.to).form == controller::CoordinateForm::Geodetic),
       writesDms_(writesAngles_ && WrittenAngles(options) == AngleText::Dms),
       picked_(options.columns[0] != 0),
-      rules_{readsDms_, options.columns, options.separator, options.decimalComma, options.encoding},
+      rules_{readsDms_,        options.columns, options.separator, options.decimalComma,
+             options.encoding, options.language},
       // The output has a mark of its own, or is in Windows-1251, which has none.
       dropsMark_(options.encoding == Encoding::Utf8 &&
                  (options.bom || options.outputEncoding != Encoding::Utf8)),
@@ -83,14 +84,14 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, Con
     if (!result.error.empty()) {
         return;
     } else if (options_.zone != 0 && converter_.WritesZone() && result.zone != options_.zone) {
-        result.error = "zone " + std::to_string(options_.zone) +
-                       " was asked for, the point is in zone " + std::to_string(result.zone);
+        result.error = Message(options_.language, MessageId::OtherZone,
+                               {std::to_string(options_.zone), std::to_string(result.zone)});
     } else {
         result.kind = LineKind::Point;
         result.text = line;
         // The window's own words for its iteration near the centre, before ours.
-        result.warning = mathErrors > 0 ? "asin: DOMAIN error (a point within about 21 km of "
-                                          "the centre of the Earth)"
+        result.warning = mathErrors > 0
+                             ? MessageText(options_.language, MessageId::WindowDomainError)
                          : routeWarning != nullptr ? routeWarning
                                                    : warning;
     }
@@ -111,9 +112,10 @@ std::optional<FieldLayout> LineConverter::FirstPointLayout(std::string_view text
     }
 }
 
-void LineConverter::Overlong(ConvertedLine& result) {
+void LineConverter::Overlong(ConvertedLine& result) const {
     result = {};
-    result.error = "longer than " + std::to_string(MaxLineLength) + " bytes";
+    result.error =
+        Message(options_.language, MessageId::LongerThan, {std::to_string(MaxLineLength)});
 }
 
 char* LineConverter::WriteValue(char* to, const ConvertedLine& point, int i) const {
@@ -189,14 +191,15 @@ char* LineConverter::WriteHeader(char* to, const ConvertedLine& header) const {
 
 bool LineConverter::Recode(std::string_view text, std::string& out, std::string& error) const {
     const Recoding recoding = batch::Recode(text, options_.encoding, options_.outputEncoding, out);
-    if (!recoding.done()) error = Describe(recoding);
+    if (!recoding.done()) error = Describe(recoding, options_.language);
     return recoding.done();
 }
 
 std::string LineConverter::BadLine(const ConvertedLine& line, std::uint64_t lineNumber) const {
     const Encoding to = options_.outputEncoding;
     if (line.text.empty()) {
-        return MessageIn(to, "# error: line " + std::to_string(lineNumber) + ": " + line.error);
+        return MessageIn(to, Message(options_.language, MessageId::ErrorMarkOfLine,
+                                     {std::to_string(lineNumber), line.error}));
     }
     std::string written;
     if (!Recodes()) {
@@ -205,7 +208,7 @@ std::string LineConverter::BadLine(const ConvertedLine& line, std::uint64_t line
         // Bytes of no character, or characters the output lacks: shown, so that none is lost.
         written = MessageIn(to, ShownAsUtf8(line.text, options_.encoding, line.text.size()));
     }
-    return written + MessageIn(to, " # error: " + line.error);
+    return written + MessageIn(to, Message(options_.language, MessageId::ErrorMark, {line.error}));
 }
 
 }  // namespace batch

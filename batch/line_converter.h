@@ -46,7 +46,7 @@ class LineConverter {
                                                 std::uint64_t firstLine) const;
 
     // The result for a line longer than MaxLineLength.
-    static void Overlong(ConvertedLine& result);
+    void Overlong(ConvertedLine& result) const;
 
     // Result i (0 to 2) of a point as the output writes it; room for MaxValueLength bytes.
     char* WriteValue(char* to, const ConvertedLine& point, int i) const;
@@ -66,7 +66,7 @@ class LineConverter {
     bool Recode(std::string_view text, std::string& out, std::string& error) const;
     // The line written for a bad line with --keep-going, in the output's encoding: the line as
     // it stood and " # error: " with what is wrong, or for a line not kept (too long)
-    // "# error: line N: " with it.
+    // "# error: line N: " with it (Russian: " # ошибка: ", "# ошибка: строка N: ").
     std::string BadLine(const ConvertedLine& line, std::uint64_t lineNumber) const;
 
     static constexpr std::size_t MaxValueLength = controller::MaxFixedLength + 1;

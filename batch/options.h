@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "batch/encoding.h"
+#include "batch/messages.h"
 #include "batch/point_line.h"
 #include "batch/systems.h"
 #include "controller/number_text.h"
@@ -46,6 +47,9 @@ struct Options {
     // The output starts with a UTF-8 byte-order mark, which its writer puts there; an input's
     // own on line 1 is dropped, so that there are never two.
     bool bom = false;
+    // Of the messages about lines, the "# error: " marks written and the route described:
+    // coordconv-cli's stay English, the batch window's are Russian.
+    Language language = Language::English;
 };
 
 }  // namespace batch

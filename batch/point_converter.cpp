@@ -82,14 +82,12 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
         };
         if (controller::FormOf(windowRoute_[i]) != CoordinateForm::Geodetic) continue;
         if (beyondPole(kPoleOvershoot)) {
-            error = "the window's formulas give no latitude here (" + std::to_string(latitude) +
-                    " degrees)";
+            error = Message(options_.language, MessageId::NoWindowLatitude,
+                            {Figure(options_.language, std::to_string(latitude))});
             return;
         }
         if (beyondPole(0)) {
-            warning =
-                "the window's formulas put the point a little beyond the pole (their "
-                "error there is metres)";
+            warning = MessageText(options_.language, MessageId::WindowBeyondPole);
         }
     }
     if (windowRoute_.size() == 1 && to_ == CoordinateForm::Plane) {
@@ -109,7 +107,7 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
     }
     DropSmallValues(to_, anglesOut_, values);
     if (!(std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]))) {
-        error = "the result is not a finite number";
+        error = MessageText(options_.language, MessageId::NotFinite);
     }
 }
 

@@ -29,15 +29,23 @@ std::size_t SkipBlanks(std::string_view line, std::size_t at) {
     return at;
 }
 
-// A field as it may be quoted in a message (UTF-8 whatever the input): at most 40 bytes,
-// control bytes as '?'.
-std::string Quoted(std::string_view field, Encoding encoding) {
+// A field as a message quotes it (UTF-8 whatever the input): at most 40 bytes, control bytes
+// as '?'.
+std::string Shown(std::string_view field, Encoding encoding) {
     constexpr std::size_t kLongest = 40;
     std::string text = ShownAsUtf8(field, encoding, kLongest);
     for (char& c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
     }
-    return "\"" + text + "\"";
+    return text;
+}
+
+// "field 2 "55xx30" is not a number": the field numbered as it stands in the line, its text,
+// what is wrong with it.
+std::string FieldMessage(const LineRules& rules, int field, std::string_view text, MessageId what) {
+    return Message(
+        rules.language, MessageId::FieldText,
+        {std::to_string(field), Shown(text, rules.encoding), MessageText(rules.language, what)});
 }
 
 // The quote that closes the field opened at `open`, "" inside standing for one quote
@@ -130,19 +138,19 @@ char SeparatorMark(Separator separator) {
     return 0;
 }
 
-const char* SeparatorName(Separator separator) {
+MessageId SeparatorName(Separator separator) {
     switch (separator) {
         case Separator::Semicolon:
-            return "semicolons";
+            return MessageId::SplitAtSemicolons;
         case Separator::Comma:
-            return "commas";
+            return MessageId::SplitAtCommas;
         case Separator::Tab:
-            return "tabs";
+            return MessageId::SplitAtTabs;
         case Separator::Auto:
         case Separator::Blank:
-            return "blanks";
+            return MessageId::SplitAtBlanks;
     }
-    return "blanks";
+    return MessageId::SplitAtBlanks;
 }
 
 // "37,5": a decimal comma, which a field split at semicolons or tabs may hold.
@@ -213,8 +221,8 @@ CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
         if (quoted) {
             end = ClosingQuote(line, at);
             if (end == std::string_view::npos) {
-                cut.error = "field " + std::to_string(cut.count) + " " +
-                            Quoted(line.substr(at + 1), rules.encoding) + " has no closing quote";
+                cut.error = FieldMessage(rules, cut.count, line.substr(at + 1),
+                                         MessageId::HasNoClosingQuote);
                 return cut;
             }
             start = at + 1;
@@ -256,13 +264,14 @@ CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
             }
         }
         if (strayText) {
-            cut.error = "field " + std::to_string(cut.count) + " " +
-                        Quoted(line.substr(start, end - start), rules.encoding) +
-                        " has text after its closing quote";
+            cut.error = FieldMessage(rules, cut.count, line.substr(start, end - start),
+                                     MessageId::HasTextAfterQuote);
             return cut;
         }
         if (end == start && !picked) {  // nothing between two separators, or after the last one
-            cut.error = "field " + std::to_string(cut.count) + " is empty";
+            cut.error = Message(
+                rules.language, MessageId::Field,
+                {std::to_string(cut.count), MessageText(rules.language, MessageId::IsEmpty)});
             return cut;
         }
         for (int c = 0; c < kFields; ++c) {
@@ -365,70 +374,71 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
     const int count = cut.count;
     if (layout != nullptr) layout->keep = KeptAsItStands(separator, cut.quotedCoordinate);
     // Which separator split the line, when its own characters chose it: for the messages.
+    const Language language = rules.language;
     const auto splitAt = [&] {
-        return chosen && mark != 0 ? std::string(" (split at its ") + SeparatorName(separator) +
-                                         "; --separator chooses another)"
+        return chosen && mark != 0 ? Message(language, MessageId::SplitAt,
+                                             {MessageText(language, SeparatorName(separator))})
                                    : std::string();
     };
     // Without --decimal-comma, what a comma between digits may have meant.
     const std::string_view commaHint =
-        rules.decimalComma ? ""
-                           : " (the decimal separator is the point; --decimal-comma reads a "
-                             "comma in fields apart by semicolons or tabs)";
+        rules.decimalComma ? "" : MessageText(language, MessageId::DecimalPointHint);
     if (rules.decimalComma && cut.commaAmidDigits) {
-        error =
-            "a comma between digits, in a line split at blanks and commas: these cannot carry a "
-            "decimal comma, fields apart by semicolons or tabs can";
+        error = MessageText(language, MessageId::CommaAmidDigits);
         return LineKind::Error;
     }
     // "P1 554500 37,5 100" or "Point 7,55.75,37.6,100": which separates the fields?
     if (picked && cut.sawMark && cut.blanksAlone) {
-        error = "fields apart by blanks and by commas: --separator says which one separates them" +
-                std::string(commaHint);
+        error = MessageText(language, MessageId::BlanksAndCommas) + std::string(commaHint);
         return LineKind::Error;
     }
     if (picked && count < needed) {
-        error = std::to_string(count) + (count == 1 ? " field" : " fields") +
-                ", the coordinates are asked for in field " + std::to_string(needed) + splitAt();
+        error = Message(language, MessageId::FieldsBeforeColumn,
+                        {std::to_string(count), std::to_string(needed)}) +
+                splitAt();
         return LineKind::Error;
     }
     if (!picked && count != kFields) {
-        error = std::to_string(count) + (count == 1 ? " field" : " fields") + ", expected 3";
+        error = Message(language, MessageId::FieldCount, {std::to_string(count)});
         if (count > kFields && (cut.sawMark || separator == Separator::Comma)) error += commaHint;
         return LineKind::Error;
     }
     std::string buffer;  // a field with its decimal comma as a point
     for (int i = 0; i < kFields; ++i) {
         // Named only on an error: building the text for every field would cost a tenth of the run.
-        const auto fail = [&](const std::string& why) {
-            error = "field " + std::to_string(picked ? columns[i] : i + 1) + " " + why;
+        const int number = picked ? columns[i] : i + 1;
+        const auto fail = [&](MessageId what, const std::string& hint = {}) {
+            error = FieldMessage(rules, number, fields[i], what) + hint;
             return LineKind::Error;
         };
-        if (fields[i].empty()) return fail("is empty" + splitAt());
+        if (fields[i].empty()) {
+            error = Message(language, MessageId::Field,
+                            {std::to_string(number), MessageText(language, MessageId::IsEmpty)}) +
+                    splitAt();
+            return LineKind::Error;
+        }
         const std::string_view field =
             commaInFields ? WithDecimalPoint(fields[i], buffer) : fields[i];
         if (rules.dms && i < 2) {
-            std::string why, utf8;
+            std::string utf8;
             if (!AngleText(field, rules.encoding, utf8)) {
-                return fail(Quoted(fields[i], rules.encoding) +
-                            (rules.encoding == Encoding::Utf8
-                                 ? " is not UTF-8 (--encoding windows-1251 reads a Windows-1251 "
-                                   "file)"
-                                 : " is not an angle"));
+                return fail(rules.encoding == Encoding::Utf8 ? MessageId::IsNotUtf8
+                                                             : MessageId::IsNotAnAngle);
             }
+            MessageId why{};
             if (ReadDms(utf8, i == 0, values[i], why)) continue;
-            return fail(Quoted(fields[i], rules.encoding) + " " + why + splitAt());
+            return fail(why, splitAt());
         }
         switch (controller::ReadStrictReal(field, values[i])) {
             case controller::StrictReal::Number:
                 break;
             case controller::StrictReal::NotANumber:
-                return fail(Quoted(fields[i], rules.encoding) + " is not a number" +
-                            (HasDecimalComma(fields[i]) && !rules.decimalComma
-                                 ? std::string(commaHint)
-                                 : splitAt()));
+                return fail(MessageId::IsNotANumber,
+                            HasDecimalComma(fields[i]) && !rules.decimalComma
+                                ? std::string(commaHint)
+                                : splitAt());
             case controller::StrictReal::OutOfRange:
-                return fail(Quoted(fields[i], rules.encoding) + " is out of range");
+                return fail(MessageId::IsOutOfRange);
         }
     }
     return LineKind::Point;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "batch/encoding.h"
+#include "batch/messages.h"
 
 namespace batch {
 
@@ -48,7 +49,8 @@ struct LineRules {
     // A comma between digits is the decimal separator, in fields apart by semicolons, tabs
     // or blanks alone; a line is then split by the rule --columns follows.
     bool decimalComma = false;
-    Encoding encoding = Encoding::Utf8;  // of the line: D:M:S letters, fields in messages
+    Encoding encoding = Encoding::Utf8;     // of the line: D:M:S letters, fields in messages
+    Language language = Language::English;  // of the messages
 };
 
 // Empty lines and lines whose first non-blank character is '#' pass through. A point is

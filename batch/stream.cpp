@@ -88,7 +88,7 @@ class BlockConverter {
             if (!Write(line, lineNumber, block)) return;
         }
         if (block.lines.endsWithOverlongLine) {
-            LineConverter::Overlong(line);
+            lines_.Overlong(line);
             Write(line, lineNumber, block);
         }
     }
@@ -216,6 +216,8 @@ class Workers {
     bool stopping_ = false;
 };
 
+}  // namespace
+
 // All of text to fd; false with errno set when the write fails.
 bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -229,8 +231,6 @@ bool WriteAll(int fd, std::string_view text) {
     }
     return true;
 }
-
-}  // namespace
 
 unsigned DefaultJobs() {
     return std::max(1u, std::thread::hardware_concurrency());

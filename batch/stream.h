@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "batch/options.h"
 
@@ -50,5 +51,8 @@ StreamResult ConvertStream(const Options& options, int input, int output, Observ
 
 // The number of cores: blocks converted at once when options.jobs does not say.
 unsigned DefaultJobs();
+
+// All of text to fd, again after an interrupted write; false with errno set when a write fails.
+bool WriteAll(int fd, std::string_view text);
 
 }  // namespace batch

@@ -26,25 +26,11 @@ void Complain(const std::string& text) {
     std::fprintf(stderr, "coordconv-cli: %s\n", text.c_str());
 }
 
-// All of text to fd; false with errno set when a write fails.
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t wrote = write(fd, text.data(), text.size());
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            if (wrote == 0) errno = EIO;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-    return true;
-}
-
 // Each input in order into output (named outputName in messages, "" for standard output); the
 // first status that is not success ends the run, except that --keep-going goes on through
 // every file and reports 65 at the end.
 int ConvertFiles(const cli::Options& options, int output, std::string_view outputName) {
-    if (options.bom && !WriteAll(output, batch::ByteOrderMark)) {
+    if (options.bom && !batch::WriteAll(output, batch::ByteOrderMark)) {
         Complain((outputName.empty() ? std::string() : cli::Printable(outputName) + ": ") +
                  "cannot write the results: " + std::strerror(errno));
         return cli::ExitIoError;

@@ -1,0 +1,119 @@
+// Every text the library writes about a line or a route, in English (coordconv-cli's, kept byte
+// for byte: scripts read them) and in Russian (the batch window's), one table row each.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace batch {
+
+enum class Language { English, Russian };
+
+// The rows of the table (messages.cpp), in its order.
+enum class MessageId {
+    // A field of a line: "field N" and what is wrong with it.
+    Field,
+    FieldText,
+    IsEmpty,
+    IsNotANumber,
+    IsOutOfRange,
+    HasNoClosingQuote,
+    HasTextAfterQuote,
+    IsNotUtf8,
+    IsNotAnAngle,
+    // An angle in degrees, minutes and seconds (dms.cpp).
+    IsLatitudeLetter,
+    IsLongitudeLetter,
+    HasSignsAndHemispheres,
+    HasEmptyPart,
+    HasSignInside,
+    HasFractionBeforeLast,
+    HasSixtyMinutes,
+    HasSixtySeconds,
+    // The fields of a line.
+    FieldCount,
+    FieldsBeforeColumn,
+    BlanksAndCommas,
+    CommaAmidDigits,
+    SplitAt,
+    SplitAtSemicolons,
+    SplitAtCommas,
+    SplitAtTabs,
+    SplitAtBlanks,
+    DecimalPointHint,
+    // The domain of the input (input_domain.cpp), and its warnings.
+    IsNoHeight,
+    IsNoLatitude,
+    IsNoLongitude,
+    IsNoEastingOfZone,
+    IsNoEasting,
+    IsNoNorthing,
+    BeyondZoneEdge,
+    NearTheCentre,
+    // The conversion of a point and of a line.
+    NoWindowLatitude,
+    WindowBeyondPole,
+    NotFinite,
+    WindowDomainError,
+    LongerThan,
+    OtherZone,
+    // Recoding a line into the output's encoding (encoding.cpp).
+    AtByte,
+    NotUtf8,
+    UndefinedByte98,
+    NoWindows1251Form,
+    Recoded,
+    // A bad line in the output (--keep-going).
+    ErrorMark,
+    ErrorMarkOfLine,
+    // The route (describe.cpp).
+    RouteOfficial,
+    RouteOfficialOneDatum,
+    RouteOfficialEnd,
+    RouteWindow,
+    RouteNoWindow,
+    RouteWindowDiffers,
+    FormGeocentric,
+    FormGeodetic,
+    FormPlane,
+    StepPlaneToGeodetic,
+    StepGeodeticToGeocentric,
+    StepToPz9011,
+    StepFromPz9011,
+    StepGeocentricToGeodetic,
+    StepGeodeticToPlane,
+    StepUnchanged,
+    SourceWgs84,
+    SourcePz90,
+    SourceSk42,
+    SourceSk95,
+    SourcePz9011,
+    WindowGaussKrueger,
+    WindowClosedForm,
+    WindowIteration,
+    WindowMolodensky,
+    WindowSevenParameters,
+    WindowSk42Set,
+    WindowWgs84Set,
+    Unchanged,
+    Count
+};
+
+// The message in `language`: {N} takes argument N (from 1); {N:one|other} in English and
+// {N:one|few|many} in Russian take the plural form the integer argument N asks for. A
+// placeholder without its argument stays as written.
+std::string Message(Language language, MessageId id,
+                    std::initializer_list<std::string_view> arguments = {});
+
+// A message without placeholders, as a text that lives as long as the program (a warning).
+const char* MessageText(Language language, MessageId id);
+
+// How many arguments the message takes.
+int ArgumentsOf(MessageId id);
+
+// A number the program wrote ("-6355863.0") as a message in `language` shows it: Russian
+// texts write the decimal comma.
+std::string Figure(Language language, std::string number);
+
+}  // namespace batch
