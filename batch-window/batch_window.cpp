@@ -621,11 +621,16 @@ void BatchWindow::Open() {
     if (!path.isEmpty()) OpenFile(path);
 }
 
+// "пункты.csv" → "пункты-пересчёт.csv": the input's own kind, so a spreadsheet opens it.
+QString BatchWindow::SuggestedTarget(const QString& input) {
+    const QFileInfo info(input);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("txt") : info.suffix();
+    return info.absolutePath() + "/" + info.completeBaseName() + tr("-пересчёт.") + suffix;
+}
+
 void BatchWindow::Convert() {
-    const QString suggested = inputPath_.isEmpty()
-                                  ? folder_ + "/points.txt"
-                                  : QFileInfo(inputPath_).absolutePath() + "/" +
-                                        QFileInfo(inputPath_).completeBaseName() + "-converted.txt";
+    const QString suggested =
+        inputPath_.isEmpty() ? folder_ + "/points.txt" : SuggestedTarget(inputPath_);
     const QString target = QFileDialog::getSaveFileName(this, tr("Пересчитать в файл"), suggested);
     if (!target.isEmpty()) ConvertTo(target);
 }

@@ -84,6 +84,8 @@ class BatchWindow : public QMainWindow {
     void ConversionEnded(int outcome, const QString& message);
 
   private:
+    // The file a run suggests for an input: beside it, of its kind.
+    static QString SuggestedTarget(const QString& input);
     void BuildChoices(QWidget* panel);
     void BuildActions();
     // Sets the choices the first lines of a new input leave no doubt about.

@@ -33,8 +33,27 @@ class Forwarder : public batch::Observer {
     int listed_ = 0;
 };
 
+// The system's reasons a surveyor meets, in Russian; any other as the system words it.
 QString SystemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    switch (error) {
+        case ENOENT:
+            return QObject::tr("нет такого файла или каталога");
+        case EACCES:
+        case EPERM:
+            return QObject::tr("доступ запрещён");
+        case ENOSPC:
+            return QObject::tr("на диске нет места");
+        case EROFS:
+            return QObject::tr("файловая система только для чтения");
+        case EISDIR:
+            return QObject::tr("это каталог");
+        case ENAMETOOLONG:
+            return QObject::tr("слишком длинное имя файла");
+        case EIO:
+            return QObject::tr("ошибка ввода-вывода");
+        default:
+            return QString::fromLocal8Bit(std::strerror(error));
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // coordconv-batch: a window that converts whole files of points.
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QTranslator>
 #include <cerrno>
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(COORDCONV_VERSION);
     // The window speaks Russian whatever the locale, so Qt's own buttons and dialogs
     // (the file dialogs, "Cancel", "Open") do too, when Qt's translations are installed.
+    // Sizes, dates and file types in those dialogs follow the default locale.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QTranslator qtTexts;
     if (qtTexts.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);

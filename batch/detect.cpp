@@ -364,12 +364,18 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         lines.push_back({numbers[i], SplitFields(texts[i], detection.separator.value)});
 
     // Russian spreadsheets write "554530,5" in fields apart by semicolons, tabs or blanks.
+    // So do they in seconds: 55°45'30,5".
     detection.decimalComma = {false, {Clue::DecimalPoint}};
+    const CoordinateReader withComma{Info(from).form, true}, withPoint{Info(from).form, false};
+    const auto readsWithComma = [&](const Field& f) {
+        for (int coordinate = 0; coordinate < 2; ++coordinate) {
+            if (withComma.Read(f, coordinate) && !withPoint.Read(f, coordinate)) return true;
+        }
+        return false;
+    };
     for (const Line& line : lines) {
         if (detection.separator.value == Separator::Comma) break;
-        const auto comma = std::find_if(line.fields.begin(), line.fields.end(), [](const Field& f) {
-            return !ReadNumber(f.value, false) && ReadNumber(f.value, true);
-        });
+        const auto comma = std::find_if(line.fields.begin(), line.fields.end(), readsWithComma);
         if (comma == line.fields.end()) continue;
         Reason reason{Clue::DecimalComma, line.number,
                       static_cast<int>(comma - line.fields.begin()) + 1};

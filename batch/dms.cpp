@@ -74,6 +74,11 @@ bool ReadDms(std::string_view text, bool latitude, double& degrees, MessageId& w
     }
     const int front = TakeHemisphere(text, true, latitude);
     const int back = TakeHemisphere(text, false, latitude);
+    // Spreadsheets write the letter a blank apart ("55°45'30,5" С"): the blank goes with it.
+    while ((front != 0 || back != 0) && !text.empty() &&
+           (text.front() == ' ' || text.back() == ' ')) {
+        text = text.front() == ' ' ? text.substr(1) : text.substr(0, text.size() - 1);
+    }
     if (front == 2 || back == 2) {
         why = latitude ? MessageId::IsLatitudeLetter : MessageId::IsLongitudeLetter;
         return false;

@@ -56,6 +56,12 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, Con
                                           ? line.substr(ByteOrderMark.size())
                                           : line;
     if (dropsMark_) result.text = unmarked;
+    // UTF-16's byte-order mark, little- or big-endian: every other byte of it is a NUL.
+    if (lineNumber == 1 && (line.starts_with("\xFF\xFE") || line.starts_with("\xFE\xFF"))) {
+        result.kind = LineKind::Error;
+        result.error = Message(options_.language, MessageId::Utf16, {});
+        return;
+    }
     if (lineNumber <= static_cast<std::uint64_t>(options_.skip)) {
         // A header whose fields split as the points' gets their names, and keeps its mark.
         result.kind =

@@ -100,6 +100,9 @@ constexpr Row kRows[] = {
     {LongerThan, 1, "longer than {1} bytes", "длиннее {1} байт"},
     {OtherZone, 2, "zone {1} was asked for, the point is in zone {2}",
      "запрошена зона {1}, а точка в зоне {2}"},
+    {Utf16, 0,
+     "the file is UTF-16 (Excel's \"Unicode Text\"): save it as CSV, in UTF-8 or Windows-1251",
+     "файл в UTF-16 («Текст в Юникоде» Excel): сохраните его как CSV, в UTF-8 или Windows-1251"},
 
     {AtByte, 2, "byte {1}: {2}", "байт {1}: {2}"},
     {NotUtf8, 0, "not UTF-8 (--encoding windows-1251 reads a Windows-1251 file)",

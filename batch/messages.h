@@ -58,6 +58,7 @@ enum class MessageId {
     WindowDomainError,
     LongerThan,
     OtherZone,
+    Utf16,
     // Recoding a line into the output's encoding (encoding.cpp).
     AtByte,
     NotUtf8,

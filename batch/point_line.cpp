@@ -321,8 +321,15 @@ bool FindCoordinateFields(std::string_view line, const LineRules& rules, const F
     }
     // Written as the points below it are: as it stands when they are, or its names quoted.
     layout.keep = points.keep || KeptAsItStands(points.separator, cut.quotedCoordinate);
-    return std::none_of(std::begin(cut.coordinates), std::end(cut.coordinates),
-                        [](std::string_view field) { return field.empty(); });
+    // A name starts with no digit or sign: a line skipped as a header that holds a point the
+    // reader could not take (55°45'30" С) keeps its numbers, never gets names over them.
+    const auto name = [](std::string_view field) {
+        while (!field.empty() && (IsBlank(field.front()) || field.front() == '"'))
+            field.remove_prefix(1);
+        return !field.empty() && !IsDigit(field.front()) && field.front() != '-' &&
+               field.front() != '+' && field.front() != '.';
+    };
+    return std::all_of(std::begin(cut.coordinates), std::end(cut.coordinates), name);
 }
 
 bool ReadColumns(std::string_view text, Columns& columns) {
@@ -348,6 +355,11 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
                        const LineRules& rules, PointLayout* layout) {
     const std::size_t at = SkipBlanks(line, 0);
     if (at == line.size() || line[at] == '#') return LineKind::PassThrough;
+    // A spreadsheet's empty row (";;;;") is an empty line too. Points start with a digit, a
+    // sign, a point or a quote, so the common line leaves this test at its first byte.
+    if (IsMark(line[at]) && line.find_first_not_of(" \t;,", at) == std::string_view::npos) {
+        return LineKind::PassThrough;
+    }
 
     constexpr int kFields = 3;
     const Columns& columns = rules.columns;

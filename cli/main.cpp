@@ -65,6 +65,19 @@ int ConvertFiles(const cli::Options& options, int output, std::string_view outpu
 // -o FILE: replaced by a whole run, bad lines marked "# error: ..." in it with --keep-going;
 // refused before any input is read when it cannot be written.
 int ConvertToFile(const cli::Options& options) {
+    // Results written over their own input would replace the surveyor's only copy of it.
+    struct stat target {};
+    if (stat(options.output.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
+        for (const std::string& name : options.files) {
+            struct stat input {};
+            if (name != "-" && stat(name.c_str(), &input) == 0 && input.st_dev == target.st_dev &&
+                input.st_ino == target.st_ino) {
+                Complain(cli::Printable(options.output) +
+                         ": is also an input; write the results to another file");
+                return cli::ExitUsage;
+            }
+        }
+    }
     batch::OutputFile file(options.output);
     if (file.fd() < 0) {
         std::string why = std::strerror(file.error());
