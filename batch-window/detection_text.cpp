@@ -80,6 +80,15 @@ QString ReasonInRussian(const batch::Reason& r) {
         case Clue::WholeLine:
             text = "в строках только три числа";
             break;
+        case Clue::EastingFirst:
+            text = QString(
+                       "поле %1 — ордината y, поле %2 — абсцисса x: так точки лежат в своих "
+                       "зонах (строк: %3, первая — %4)")
+                       .arg(r.field)
+                       .arg(r.field + 1)
+                       .arg(r.count)
+                       .arg(r.line);
+            break;
         case Clue::FirstNumbersInRow:
             text = QString(
                        "поля %1–%2 — первые три числа подряд, что могут быть точкой "

@@ -291,6 +291,17 @@ Guessed<AngleReading> ChooseAngles(const std::vector<const Line*>& points, const
 }
 
 // Plane coordinates: the easting carries its zone (1–60) in its millions.
+// A northing x and an easting y in metres that lie within y's zone or 1° beyond its edges
+// (4° from the axial meridian: 4 · 111.3 km · cos B, B from x along the meridian roughly).
+bool WithinZone(double x, double y) {
+    constexpr double kQuadrant = 10.002e6, kMetresPerDegree = 111.3e3, kReach = 4;
+    const double zone = std::floor(y / 1e6);
+    if (!(zone >= 1 && zone <= controller::LargestZone) || !(std::fabs(x) < kQuadrant))
+        return false;
+    const double latitude = std::fabs(x) / kQuadrant * M_PI / 2;
+    return std::fabs(y - (zone * 1e6 + 5e5)) <= kReach * kMetresPerDegree * std::cos(latitude);
+}
+
 Reason CheckZones(const std::vector<const Line*>& points, const Columns& columns,
                   const CoordinateReader& reader) {
     int lowest = controller::LargestZone, highest = 1;
@@ -398,7 +409,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         return detection;
     }
     const int start = MostCommon(linesOfStart);
-    const Columns columns{start, start + 1, start + 2};
+    Columns columns{start, start + 1, start + 2};
     const bool wholeLine = start == 1 && MostCommon(linesOfCount) == 3;
     // A line is read up to its last coordinate: no quote before that may be broken.
     const auto isPoint = [&](const Line& line) {
@@ -423,6 +434,24 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         Reason reason{Clue::FirstNumbersInRow, firstPoint->number, start};
         reason.count = static_cast<int>(points.size());
         detection.columns = {columns, reason};
+    }
+    // GNSS and GIS exports write the easting first ("Easting,Northing"): when values that
+    // both carry zones read as lying within them more often swapped, they are.
+    if (reader.form == controller::CoordinateForm::Plane) {
+        int straight = 0, swapped = 0;
+        bool zoned = true;  // an easting without its zone's millions is another matter
+        for (const Line* line : points) {
+            const auto v = reader.ReadRun(line->fields, static_cast<std::size_t>(start - 1));
+            straight += WithinZone((*v)[0], (*v)[1]);
+            swapped += WithinZone((*v)[1], (*v)[0]);
+            zoned = zoned && std::fabs((*v)[1]) >= 1e6;
+        }
+        if (zoned && swapped > straight) {
+            columns = {start + 1, start, start + 2};
+            Reason reason{Clue::EastingFirst, firstPoint->number, start};
+            reason.count = swapped;
+            detection.columns = {columns, reason};
+        }
     }
     if (headerEnd == lines.begin()) {
         detection.skip = {0, {Clue::NoHeader, headerEnd->number}};
@@ -555,6 +584,11 @@ std::string ReasonText(const Reason& r) {
             break;
         case Clue::WholeLine:
             text = "the lines are three numbers alone";
+            break;
+        case Clue::EastingFirst:
+            text = "field " + std::to_string(r.field) + " is the easting and " +
+                   std::to_string(r.field + 1) + " the northing: so " + Lines(r.count) +
+                   " lie within their zones, from line " + std::to_string(r.line);
             break;
         case Clue::FirstNumbersInRow:
             text = "fields " + std::to_string(r.field) + " to " + std::to_string(r.field + 2) +

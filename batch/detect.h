@@ -33,6 +33,7 @@ enum class Clue {
     DecimalPoint,        // no number has a decimal comma
     WholeLine,           // columns: the lines are the three coordinates alone, from `line`
     FirstNumbersInRow,   // columns: from `field` the first three numbers in a row
+    EastingFirst,        // columns: at `field` the easting, then the northing (`count` lines)
     DmsMarks,            // angles: `sample` holds ':', '°' or a hemisphere letter
     NotDegrees,          // angles: `sample` is beyond the degrees of a latitude or longitude
     NotPacked,           // angles: `sample` as DDDMMSS has 60 minutes or seconds or more
