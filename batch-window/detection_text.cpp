@@ -9,6 +9,15 @@ namespace {
 
 using batch::Clue;
 
+// Russian plural forms after a number: 1, 21 поле; 2–4, 22 поля; 5–20, 25 полей.
+QString Counted(int count, const char* one, const char* few, const char* many) {
+    const int last = count % 10, lastTwo = count % 100;
+    const char* word = last == 1 && lastTwo != 11                                 ? one
+                       : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? few
+                                                                                  : many;
+    return QString("%1 %2").arg(count).arg(word);
+}
+
 QString Lines(int count) {
     return QString("%1 %2").arg(count).arg(count % 10 == 1 && count % 100 != 11 ? "строки"
                                                                                 : "строк");
@@ -43,8 +52,9 @@ QString ReasonInRussian(const batch::Reason& r) {
     QString text;
     switch (r.clue) {
         case Clue::NoPointLines:
-            text = r.total == 0
-                       ? QString("ввод пуст")
+            text = r.total == 0 ? QString("ввод пуст")
+                   : r.total == 1
+                       ? QString("первая строка не читается как точка")
                        : QString("ни одна из первых %1 не читается как точка").arg(Lines(r.total));
             break;
         case Clue::AsciiOnly:
@@ -57,10 +67,10 @@ QString ReasonInRussian(const batch::Reason& r) {
             text = QString("в строке %1 байты не UTF-8").arg(r.line);
             break;
         case Clue::FieldsAlike:
-            text = QString("%1 из %2 делятся на %3 полей")
+            text = QString("%1 из %2 делятся на %3")
                        .arg(r.count)
                        .arg(Lines(r.total))
-                       .arg(r.fields);
+                       .arg(Counted(r.fields, "поле", "поля", "полей"));
             break;
         case Clue::NoHeader:
             text = QString("строка %1, первая не комментарий, — точка").arg(r.line);
