@@ -60,7 +60,12 @@ class LineConverter {
     bool WritesZone() const { return converter_.WritesZone(); }
 
     // True when the output's encoding is not the input's: every line written is recoded.
-    bool Recodes() const { return options_.encoding != options_.outputEncoding; }
+    // True when lines pass through Recode: into another encoding, or into an output whose
+    // byte-order mark declares it UTF-8, which the text passing through must then be.
+    bool Recodes() const {
+        return options_.encoding != options_.outputEncoding ||
+               (options_.bom && options_.encoding == Encoding::Utf8);
+    }
     // A line of the input's encoding (or a point's output line) appended to out in the
     // output's; false with error set at a byte or character that cannot be recoded.
     bool Recode(std::string_view text, std::string& out, std::string& error) const;

@@ -369,7 +369,8 @@ Options:
                            is an error of its line
   --bom                    begin the output with a UTF-8 byte-order mark, so that
                            Excel opens a UTF-8 CSV right (never two: an input's own
-                           is left out); not with Windows-1251 output
+                           is left out; text passing through must then be
+                           UTF-8); not with Windows-1251 output
   -j, --jobs N             convert N blocks of lines at once (default: one for each
                            core); the output is the same whatever N
   -o, --output FILE        write to FILE when the run succeeds (with -k, bad lines
