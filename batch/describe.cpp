@@ -58,6 +58,12 @@ class RouteText {
     Language language_;
 };
 
+// A system as the route names it: its short name for scripts, the name the windows show
+// for a reader of Russian.
+std::string_view RouteName(const SystemInfo& system, Language language) {
+    return language == Language::Russian ? system.displayName : system.shortName;
+}
+
 std::string Official(const Options& options) {
     const SystemInfo& from = Info(options.from);
     const SystemInfo& to = Info(options.to);
@@ -90,7 +96,7 @@ std::string Official(const Options& options) {
     }
     if (n == 0) step(text(MessageId::StepUnchanged, {text.Form(from)}));
     return text(sameDatum ? MessageId::RouteOfficialOneDatum : MessageId::RouteOfficial,
-                {from.shortName, to.shortName}) +
+                {RouteName(from, options.language), RouteName(to, options.language)}) +
            steps + text(MessageId::RouteOfficialEnd);
 }
 
@@ -98,8 +104,8 @@ std::string Window(const Options& options) {
     using enum controller::CoordinateSystem;
     const RouteText text(options.language);
     const auto route = WindowChain(options);
-    const std::string_view fromName = Info(options.from).shortName;
-    const std::string_view toName = Info(options.to).shortName;
+    const std::string_view fromName = RouteName(Info(options.from), options.language);
+    const std::string_view toName = RouteName(Info(options.to), options.language);
     if (route.empty()) return text(MessageId::RouteNoWindow, {fromName, toName});
     std::string steps;
     for (std::size_t i = 1; i < route.size(); ++i) {
