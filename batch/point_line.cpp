@@ -437,6 +437,12 @@ LineKind ReadPointLine(std::string_view line, std::array<double, 3>& values, std
                 return fail(rules.encoding == Encoding::Utf8 ? MessageId::IsNotUtf8
                                                              : MessageId::IsNotAnAngle);
             }
+            // A quoted field doubles its quotes (RFC 4180): Excel writes 55°45'30,5" as
+            // "55°45'30,5""".
+            for (std::size_t at = utf8.find("\"\""); at != std::string::npos;
+                 at = utf8.find("\"\"", at + 1)) {
+                utf8.erase(at, 1);
+            }
             MessageId why{};
             if (ReadDms(utf8, i == 0, values[i], why)) continue;
             return fail(why, splitAt());
