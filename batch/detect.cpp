@@ -17,10 +17,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // A line that is no point and no header: empty, blank, or a '#' comment.
 bool IsComment(std::string_view line) {
     const auto first = line.find_first_not_of(" \t");
@@ -37,10 +33,7 @@ struct Field {
 // field that starts with a double quote runs to the matching one, separators inside it
 // included, "" standing for one quote (RFC 4180, section 2).
 std::vector<Field> SplitFields(std::string_view line, Separator separator) {
-    const char mark = separator == Separator::Semicolon ? ';'
-                      : separator == Separator::Comma   ? ','
-                      : separator == Separator::Tab     ? '\t'
-                                                        : 0;
+    const char mark = SeparatorMark(separator);
     const auto isFiller = [&](char c) { return IsBlank(c) && c != mark; };
     std::vector<Field> fields;
     std::size_t at = 0;
@@ -81,22 +74,14 @@ std::vector<Field> SplitFields(std::string_view line, Separator separator) {
     return fields;
 }
 
-// A field with a decimal comma as the readers take it: each comma between digits turned
-// into a point ("554530,5" is 554530.5); any other comma stays and makes no number.
-std::string WithDecimalPoint(std::string_view field) {
-    std::string text(field);
-    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-        if (text[i] == ',' && IsDigit(text[i - 1]) && IsDigit(text[i + 1])) text[i] = '.';
-    }
-    return text;
-}
-
 // A field that is a whole finite number, with a decimal comma ("554530,5") when allowed.
 std::optional<double> ReadNumber(std::string_view text, bool decimalComma) {
     double value = 0;
     if (controller::ReadStrictReal(text, value) == controller::StrictReal::Number) return value;
     if (!decimalComma || text.find(',') == std::string_view::npos) return std::nullopt;
-    if (controller::ReadStrictReal(WithDecimalPoint(text), value) == controller::StrictReal::Number)
+    std::string buffer;
+    if (controller::ReadStrictReal(WithDecimalPoint(text, buffer), value) ==
+        controller::StrictReal::Number)
         return value;
     return std::nullopt;
 }
@@ -124,8 +109,9 @@ struct CoordinateReader {
         if (auto number = ReadNumber(field.value, decimalComma)) return Value{*number};
         if (form != controller::CoordinateForm::Geodetic || coordinate == 2) return std::nullopt;
         // 55°45'30,5" with a decimal comma
-        const std::string text =
-            decimalComma ? WithDecimalPoint(field.value) : std::string(field.value);
+        std::string buffer;
+        const std::string_view text =
+            decimalComma ? WithDecimalPoint(field.value, buffer) : field.value;
         double degrees = 0;
         MessageId why{};
         if (ReadDms(text, coordinate == 0, degrees, why)) return Value{degrees, false};

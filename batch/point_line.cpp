@@ -79,17 +79,6 @@ bool HoldsOutsideQuotes(std::string_view line, char c) {
     return false;
 }
 
-// A field whose decimal separator is a comma, as the number readers take it: "554530,5" as
-// "554530.5". Only a comma between digits is turned; any other stays and makes no number.
-std::string_view WithDecimalPoint(std::string_view field, std::string& buffer) {
-    if (field.find(',') == std::string_view::npos) return field;
-    buffer.assign(field);
-    for (std::size_t i = 1; i + 1 < buffer.size(); ++i) {
-        if (buffer[i] == ',' && IsDigit(buffer[i - 1]) && IsDigit(buffer[i + 1])) buffer[i] = '.';
-    }
-    return buffer;
-}
-
 // An angle's field as UTF-8, whose letters and marks (С, °, ″) ReadDms knows; false when its
 // bytes are no text of the encoding.
 bool AngleText(std::string_view field, Encoding encoding, std::string& utf8) {
@@ -120,22 +109,6 @@ bool ReadThreeNumbers(std::string_view line, std::size_t at, std::array<double, 
         if (i < 2 && at < line.size() && IsMark(line[at])) at = SkipBlanks(line, at + 1);
     }
     return at == line.size();
-}
-
-// The character that separates fields, 0 for runs of blanks (and commas, for Auto).
-char SeparatorMark(Separator separator) {
-    switch (separator) {
-        case Separator::Semicolon:
-            return ';';
-        case Separator::Comma:
-            return ',';
-        case Separator::Tab:
-            return '\t';
-        case Separator::Auto:
-        case Separator::Blank:
-            return 0;
-    }
-    return 0;
 }
 
 MessageId SeparatorName(Separator separator) {
@@ -297,6 +270,30 @@ CutLine CutFields(std::string_view line, std::size_t at, Separator separator,
 }
 
 }  // namespace
+
+char SeparatorMark(Separator separator) {
+    switch (separator) {
+        case Separator::Semicolon:
+            return ';';
+        case Separator::Comma:
+            return ',';
+        case Separator::Tab:
+            return '\t';
+        case Separator::Auto:
+        case Separator::Blank:
+            return 0;
+    }
+    return 0;
+}
+
+std::string_view WithDecimalPoint(std::string_view field, std::string& buffer) {
+    if (field.find(',') == std::string_view::npos) return field;
+    buffer.assign(field);
+    for (std::size_t i = 1; i + 1 < buffer.size(); ++i) {
+        if (buffer[i] == ',' && IsDigit(buffer[i - 1]) && IsDigit(buffer[i + 1])) buffer[i] = '.';
+    }
+    return buffer;
+}
 
 FieldLayout LayoutOf(std::string_view line, const LineRules& rules) {
     const std::size_t at = SkipBlanks(line, 0);

@@ -18,6 +18,14 @@ enum class LineKind { Point, PassThrough, Header, Error };
 // split every line at that character alone (Blank: at runs of blanks and tabs).
 enum class Separator { Auto, Semicolon, Comma, Tab, Blank };
 
+// The character that separates fields, 0 for runs of blanks (and commas, for Auto).
+char SeparatorMark(Separator separator);
+
+// A field whose decimal separator is a comma, as the number readers take it: "554530,5" as
+// "554530.5", in buffer when anything is turned. Only a comma between digits is turned; any
+// other stays and makes no number.
+std::string_view WithDecimalPoint(std::string_view field, std::string& buffer);
+
 // The 1-based fields that hold the three coordinates; all zero: the line is the three of them.
 using Columns = std::array<int, 3>;
 
