@@ -37,7 +37,10 @@ LineConverter::LineConverter(const Options& options)
       dropsMark_(options.encoding == Encoding::Utf8 &&
                  (options.bom || options.outputEncoding != Encoding::Utf8)),
       separator_(OutputSeparator(options.separator)),
-      names_(NamesOf(Info(options.to).form)) {}
+      names_(NamesOf(Info(options.to).form)) {
+    // A header is written in the input's encoding and recoded with the rest of the output.
+    batch::Recode(names_.zone, Encoding::Utf8, options.encoding, zoneName_);
+}
 
 void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, ConvertedLine& result,
                             const FieldLayout* points) const {
@@ -192,7 +195,7 @@ char* LineConverter::WriteHeader(char* to, const ConvertedLine& header) const {
     if (!picked_ && !header.layout.keep && marked) to = name(to, ByteOrderMark);
     return WriteLine(
         to, header, [&](char* at, int i) { return name(at, names_.coordinates[i]); },
-        [&](char* at) { return name(at, names_.zone); });
+        [&](char* at) { return name(at, zoneName_); });
 }
 
 bool LineConverter::Recode(std::string_view text, std::string& out, std::string& error) const {

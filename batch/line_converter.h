@@ -97,6 +97,7 @@ class LineConverter {
     const bool dropsMark_;  // an input's byte-order mark on line 1 is left out of the output
     const std::string_view separator_;  // between the values of a line without --columns
     const ResultNames& names_;          // of TO's coordinates and zone, for headers
+    std::string zoneName_;              // names_.zone in the input's encoding
 };
 
 // Lets LineConverter see the mathematics library's reports (each thread its own), instead of

@@ -39,7 +39,7 @@ const ResultNames& NamesOf(controller::CoordinateForm form) {
     static constexpr ResultNames kNames[] = {
         {{"X", "Y", "Z"}, ""},      // geocentric
         {{"B", "L", "H"}, ""},      // geodetic
-        {{"x", "y", "H"}, "zone"},  // Gauss-Krüger plane
+        {{"x", "y", "H"}, "зона"},  // Gauss-Krüger plane: Russian, as the files it goes into
     };
     static_assert(static_cast<int>(controller::CoordinateForm::Geocentric) == 0 &&
                   static_cast<int>(controller::CoordinateForm::Geodetic) == 1 &&

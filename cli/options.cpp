@@ -335,7 +335,7 @@ Options:
   --skip N                 copy the first N lines of each input (headers); a header
                            with as many fields as the first point line, split the
                            same way, has the names of TO's coordinates in place of
-                           theirs (X Y Z, B L H, x y H and a new "zone" after them;
+                           theirs (X Y Z, B L H, x y H and a new "зона" after them;
                            a quoted name's inside its quotes), the rest unchanged
   --columns I,J,K          the fields (from 1) that hold the three coordinates; the
                            other fields are copied with their separators, a zone goes
