@@ -374,12 +374,12 @@ batch::Encoding BatchWindow::InputEncoding() const {
                                           : kChosen[encoding_->currentIndex() - 1];
 }
 
-std::optional<batch::Options> BatchWindow::Choices(QString* problem) const {
+std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) const {
     const auto refuse = [problem](const QString& why) {
         if (problem) *problem = why;
         return std::nullopt;
     };
-    batch::Options options;
+    batch::ConversionOptions options;
     options.from = SystemId(source_->currentData().toInt());
     options.to = SystemId(target_->currentData().toInt());
     options.parameters =
@@ -650,7 +650,7 @@ void BatchWindow::ConvertTo(const QString& target) {
     statusBar()->showMessage(tr("Пересчёт…"));
 }
 
-void BatchWindow::StartJob(const batch::Options& options, const QString& target) {
+void BatchWindow::StartJob(const batch::ConversionOptions& options, const QString& target) {
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
     auto* job = new ConversionJob(options, inputPath_, points_, target, cancelled_);
     thread_ = new QThread(this);

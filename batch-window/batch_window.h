@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/conversion_options.h"
 #include "batch/detect.h"
-#include "batch/options.h"
 
 class QAction;
 class QComboBox;
@@ -49,7 +49,7 @@ class BatchWindow : public QMainWindow {
 
     // The choices as a conversion takes them ("авто" resolved by what the input's first
     // lines showed); nothing, with the reason in problem, when they do not make one.
-    std::optional<batch::Options> Choices(QString* problem = nullptr) const;
+    std::optional<batch::ConversionOptions> Choices(QString* problem = nullptr) const;
 
     // How many lines of the input the preview shows, and how many bytes of a file it reads
     // at most (fewer lines show when they are long, and the window says so).
@@ -91,7 +91,7 @@ class BatchWindow : public QMainWindow {
     // Sets the choices the first lines of a new input leave no doubt about.
     void NewInput(std::string_view head);
     void Detect();
-    void StartJob(const batch::Options& options, const QString& target);
+    void StartJob(const batch::ConversionOptions& options, const QString& target);
     void CopyEnded(int outcome, const QString& message);
     batch::Encoding InputEncoding() const;
     void ShowSourceLine(int row, std::string_view text, batch::Encoding encoding);

@@ -58,8 +58,9 @@ QString SystemError(int error) {
 
 }  // namespace
 
-ConversionJob::ConversionJob(const batch::Options& options, QString input, QByteArray points,
-                             QString target, std::shared_ptr<const std::atomic<bool>> cancelled)
+ConversionJob::ConversionJob(const batch::ConversionOptions& options, QString input,
+                             QByteArray points, QString target,
+                             std::shared_ptr<const std::atomic<bool>> cancelled)
     : options_(options),
       input_(std::move(input)),
       points_(std::move(points)),

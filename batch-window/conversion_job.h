@@ -21,8 +21,8 @@ class ConversionJob : public QObject {
     // which keeps its old contents unless the run succeeds (bad lines marked "# ошибка: ..."
     // with options.keepGoing).
     // Setting cancelled (from any thread) stops the run before its next block.
-    ConversionJob(const batch::Options& options, QString input, QByteArray points, QString target,
-                  std::shared_ptr<const std::atomic<bool>> cancelled);
+    ConversionJob(const batch::ConversionOptions& options, QString input, QByteArray points,
+                  QString target, std::shared_ptr<const std::atomic<bool>> cancelled);
 
     // Bad lines beyond this many are counted, not listed.
     static constexpr int MostListed = 10000;
@@ -47,7 +47,7 @@ class ConversionJob : public QObject {
     bool targetReplaced_ = true;
     bool targetExisted_ = false;
 
-    const batch::Options options_;
+    const batch::ConversionOptions options_;
     const QString input_;
     const QByteArray points_;
     const QString target_;

@@ -64,7 +64,7 @@ std::string_view RouteName(const SystemInfo& system, Language language) {
     return language == Language::Russian ? system.displayName : system.shortName;
 }
 
-std::string Official(const Options& options) {
+std::string Official(const ConversionOptions& options) {
     const SystemInfo& from = Info(options.from);
     const SystemInfo& to = Info(options.to);
     const RouteText text(options.language);
@@ -100,7 +100,7 @@ std::string Official(const Options& options) {
            steps + text(MessageId::RouteOfficialEnd);
 }
 
-std::string Window(const Options& options) {
+std::string Window(const ConversionOptions& options) {
     using enum controller::CoordinateSystem;
     const RouteText text(options.language);
     const auto route = WindowChain(options);
@@ -139,7 +139,7 @@ std::string Window(const Options& options) {
 
 }  // namespace
 
-std::string DescribeRoute(const Options& options) {
+std::string DescribeRoute(const ConversionOptions& options) {
     return options.parameters == Parameters::Window ? Window(options) : Official(options);
 }
 

@@ -21,7 +21,7 @@ constexpr double kZoneMarginDegrees = 3 + 1;
 
 }  // namespace
 
-InputDomain::InputDomain(const Options& options)
+InputDomain::InputDomain(const ConversionOptions& options)
     : language_(options.language),
       columns_(options.columns),
       form_(Info(options.from).form),

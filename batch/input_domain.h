@@ -17,14 +17,14 @@
 #include <array>
 #include <string>
 
-#include "batch/options.h"
+#include "batch/conversion_options.h"
 #include "engine/records.h"
 
 namespace batch {
 
 class InputDomain {
   public:
-    explicit InputDomain(const Options& options);
+    explicit InputDomain(const ConversionOptions& options);
 
     // What is wrong with the three values of a point of FROM as the user wrote them ("" when
     // nothing); warning, when nothing is, names what is doubtful (nullptr when nothing).

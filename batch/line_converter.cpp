@@ -24,7 +24,7 @@ void CountMathErrors() {
     engine::SetMathErrorHandler(&CountMathError);
 }
 
-LineConverter::LineConverter(const Options& options)
+LineConverter::LineConverter(const ConversionOptions& options)
     : options_(options),
       converter_(options),
       readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/options.h"
+#include "batch/conversion_options.h"
 #include "batch/output_form.h"
 #include "batch/point_converter.h"
 #include "batch/point_line.h"
@@ -31,7 +31,7 @@ struct ConvertedLine {
 
 class LineConverter {
   public:
-    explicit LineConverter(const Options& options);
+    explicit LineConverter(const ConversionOptions& options);
 
     // Converts one line given without its '\n'; lineNumber counts from 1 (headers, the
     // byte-order mark). The result is reused from line to line. A header (options.skip) that
@@ -87,7 +87,7 @@ class LineConverter {
     char* WriteLine(char* to, const ConvertedLine& line, WriteCoordinate coordinate,
                     WriteZone zone) const;
 
-    const Options options_;
+    const ConversionOptions options_;
     const PointConverter converter_;
     const bool readsDms_;
     const bool writesAngles_;  // TO holds latitudes and longitudes

@@ -4,7 +4,7 @@
 
 namespace batch {
 
-AngleText WrittenAngles(const Options& options) {
+AngleText WrittenAngles(const ConversionOptions& options) {
     if (options.anglesOut) return *options.anglesOut;
     if (options.dms) return AngleText::Dms;
     switch (options.angles) {

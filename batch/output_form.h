@@ -6,13 +6,13 @@
 #include <array>
 #include <string_view>
 
-#include "batch/options.h"
+#include "batch/conversion_options.h"
 #include "controller/catalogue.h"
 
 namespace batch {
 
 // The form the angles of the results are written in: --angles-out, else that of --angles.
-AngleText WrittenAngles(const Options& options);
+AngleText WrittenAngles(const ConversionOptions& options);
 
 // The digits after the point of an angle in `form` that step about as far on the ground as
 // `metreDecimals` digits of metres do (at most 12).

@@ -10,7 +10,7 @@ namespace batch {
 using controller::AngleForm;
 using controller::CoordinateForm;
 
-PointConverter::PointConverter(const Options& options)
+PointConverter::PointConverter(const ConversionOptions& options)
     : options_(options),
       domain_(options),
       from_(Info(options.from).form),
@@ -21,7 +21,7 @@ PointConverter::PointConverter(const Options& options)
     if (windowRoute_.empty()) officialRoute_.emplace(options.from, options.to);
 }
 
-std::vector<controller::CoordinateSystem> WindowChain(const Options& options) {
+std::vector<controller::CoordinateSystem> WindowChain(const ConversionOptions& options) {
     const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
     if (options.parameters != Parameters::Window || !from || !to) return {};
     // Into another zone the window goes as the surveyor does with it: to geodetic

@@ -8,19 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "batch/conversion_options.h"
 #include "batch/input_domain.h"
 #include "batch/official_route.h"
-#include "batch/options.h"
 
 namespace batch {
 
 // The window's chain of systems from FROM to TO with its parameters (empty for the official
 // routes, or a system the window does not know).
-std::vector<controller::CoordinateSystem> WindowChain(const Options& options);
+std::vector<controller::CoordinateSystem> WindowChain(const ConversionOptions& options);
 
 class PointConverter {
   public:
-    explicit PointConverter(const Options& options);
+    explicit PointConverter(const ConversionOptions& options);
 
     // True when the results carry the zone used (TO holds plane coordinates).
     bool WritesZone() const { return to_ == controller::CoordinateForm::Plane; }
@@ -46,7 +46,7 @@ class PointConverter {
     void DropSmallValues(controller::CoordinateForm form, controller::AngleForm angles,
                          std::array<double, 3>& values) const;
 
-    Options options_;
+    ConversionOptions options_;
     controller::AngleForm anglesOut_;  // the form of the angles written (D:M:S as degrees)
     InputDomain domain_;
     controller::CoordinateForm from_, to_;                   // the forms of FROM and TO

@@ -59,7 +59,7 @@ struct Block {
 // Converts blocks of lines; one converter serves every worker (it holds no state of a run).
 class BlockConverter {
   public:
-    explicit BlockConverter(const Options& options)
+    explicit BlockConverter(const ConversionOptions& options)
         : keepGoing_(options.keepGoing), skip_(options.skip), lines_(options) {}
 
     // True while text, the whole lines read from firstLine on, ends within the headers or
@@ -236,7 +236,8 @@ unsigned DefaultJobs() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-StreamResult ConvertStream(const Options& options, int input, int output, Observer& observer) {
+StreamResult ConvertStream(const ConversionOptions& options, int input, int output,
+                           Observer& observer) {
     CountMathErrors();
 
     // Blocks go round a ring: read, handed to a worker, written in order, read again. With

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/options.h"
+#include "batch/conversion_options.h"
 
 namespace batch {
 
@@ -47,7 +47,8 @@ struct StreamResult {
 
 // Reads points from the file descriptor input and writes the results to output. Without
 // options.keepGoing the first bad line ends the run, after everything before it is written.
-StreamResult ConvertStream(const Options& options, int input, int output, Observer& observer);
+StreamResult ConvertStream(const ConversionOptions& options, int input, int output,
+                           Observer& observer);
 
 // The number of cores: blocks converted at once when options.jobs does not say.
 unsigned DefaultJobs();

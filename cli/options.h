@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/options.h"
+#include "batch/conversion_options.h"
 #include "batch/point_line.h"
 
 namespace cli {
@@ -16,7 +16,7 @@ using batch::Parameters;
 using batch::SystemId;
 
 // The conversion, and what only the command line asks: the files, the route's description.
-struct Options : batch::Options {
+struct Options : batch::ConversionOptions {
     bool describe = false;           // print the route and stop
     bool detect = false;             // print the options a file seems to need and stop
     std::vector<std::string> files;  // inputs in order; none, or "-": standard input

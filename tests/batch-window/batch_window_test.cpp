@@ -163,7 +163,7 @@ class BatchWindowTest : public QObject {
 
     // The window's parameters know no route to an official system: describing one says so.
     void noWindowRouteToAnOfficialSystem() {
-        batch::Options options;
+        batch::ConversionOptions options;
         options.parameters = batch::Parameters::Window;
         options.from = batch::SystemId::Wgs84Blh;
         options.to = batch::SystemId::Pz9011Blh;

@@ -78,9 +78,9 @@ TEST(Messages, CountsTakeTheirPluralForms) {
 
 // The options a row of messages.cases names: "columns=I,J,K", "dms", "degrees", "zone=N",
 // "keep" (the line as --keep-going writes it).
-batch::Options RussianOptions(const std::string& from, const std::string& to,
-                              const std::string& words, bool& keep) {
-    batch::Options options;
+batch::ConversionOptions RussianOptions(const std::string& from, const std::string& to,
+                                        const std::string& words, bool& keep) {
+    batch::ConversionOptions options;
     options.language = Language::Russian;
     options.from = *batch::FindSystem(from);
     options.to = *batch::FindSystem(to);
@@ -119,7 +119,7 @@ TEST(Messages, LinesReadInRussian) {
 // The route in Russian has the English one's steps, sources and figures (written by hand from
 // the English text of coordconv-cli --describe wgs84-blh sk42-xyh).
 TEST(Messages, RouteDescribedInRussian) {
-    batch::Options options;
+    batch::ConversionOptions options;
     options.from = batch::SystemId::Wgs84Blh;
     options.to = batch::SystemId::Sk42Xyh;
     options.language = Language::Russian;

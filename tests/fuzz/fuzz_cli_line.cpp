@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The whole stream, going on after bad lines: the output keeps the lines aligned.
-    batch::Options options;
+    batch::ConversionOptions options;
     options.keepGoing = true;
     if (size > 0) {
         options.from = static_cast<batch::SystemId>(data[0] % batch::SystemCount);

@@ -21,7 +21,7 @@ enum class Parameters { Gost2017, Window };
 // How angles are written: DDDMMSS.sss as the window, decimal degrees, or D:M:S.
 enum class AngleText { Packed, Degrees, Dms };
 
-struct Options {
+struct ConversionOptions {
     SystemId from = SystemId::Wgs84Xyz;
     SystemId to = SystemId::Wgs84Blh;
     Parameters parameters = Parameters::Gost2017;
