@@ -38,6 +38,17 @@ inline double EccentricitySquared(const Ellipsoid& ellipsoid) {
     return (2 - f) * f;
 }
 
+// A transverse Mercator projection: x = FN + k₀·(X(φ, λ − λ₀) − X(φ₀, 0)) northward and
+// y = FE + k₀·Y(φ, λ − λ₀) eastward, X and Y the projection of scale 1 about λ₀. Angles in
+// degrees, distances in metres; a scale of 0 or below is meaningless (the plane is empty).
+struct TransverseMercatorParameters {
+    double centralMeridian = 0;  // λ₀
+    double originLatitude = 0;   // φ₀
+    double scale = 1;            // k₀
+    double falseEasting = 0;
+    double falseNorthing = 0;
+};
+
 // A directed seven-parameter datum shift: translations in metres, rotations in
 // arc-seconds (coordinate-frame convention), scale difference m as a plain ratio
 // (the factor applied is 1 + m).

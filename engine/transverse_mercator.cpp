@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 #include "engine/angles.h"
@@ -288,79 +289,176 @@ void TransverseMercator::Reverse(double x, double y, double& latitude, double& l
     latitude = std::atan(tau) * rho;
 }
 
-void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone,
-                         const TransverseMercator& projection) {
-    plane.H = geodetic.H;
-    double longitude = 0;
-    zone = ChooseZone(geodetic.L, zone, longitude);
-    if (zone == 0) {
-        plane.x = plane.y = std::numeric_limits<double>::quiet_NaN();
-        return;
-    }
-    const double latitude = geodetic.B > 180 ? geodetic.B - 360 : geodetic.B;
-    double y = 0;
-    projection.Forward(latitude, longitude - AxialLongitude(zone), plane.x, y);
-    plane.y = AxialEasting(zone) + y;
-}
-
 namespace {
 
-// The sine and cosine of a zone's axial meridian: for the sixty zones of the world from a
-// table made once (a requested zone may lie beyond them).
-std::pair<double, double> AxialMeridianTrig(int zone) {
-    constexpr int kZones = 60;
-    const auto trig = [](int n) {
-        const double axis = AxialLongitude(n) / DegreesPerRadian();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The sine and cosine of a meridian: for whole multiples of 3° from −192° to 384° (every
+// central meridian of the schemes, and their neighbours) from a table made once.
+std::pair<double, double> MeridianTrig(double meridian) {
+    constexpr int kFirst = -64, kLast = 128;  // multiples of 3°
+    const auto trig = [](double degrees) {
+        const double axis = degrees / DegreesPerRadian();
         return std::pair{std::sin(axis), std::cos(axis)};
     };
     static const auto table = [&trig] {
-        std::array<std::pair<double, double>, kZones + 1> zones{};
-        for (int n = 1; n <= kZones; ++n)
-            zones[n] = trig(n);
-        return zones;
+        std::array<std::pair<double, double>, kLast - kFirst + 1> meridians{};
+        for (int k = kFirst; k <= kLast; ++k)
+            meridians[k - kFirst] = trig(3.0 * k);
+        return meridians;
     }();
-    return zone >= 1 && zone <= kZones ? table[zone] : trig(zone);
+    const double k = meridian / 3;
+    if (k >= kFirst && k <= kLast && k == std::floor(k)) return table[static_cast<int>(k) - kFirst];
+    return trig(meridian);
+}
+
+// The longitude of a geocentric point as its sine and cosine, and its latitude likewise.
+struct GeocentricAngles {
+    LatitudeByTrig latitude;
+    double sinL, cosL;
+};
+// False on the axis, where the longitude is the convention's, and beyond 10^150 m, where
+// the squares fail: there the caller goes the general way.
+bool AnglesOf(const GeocentricPoint& geocentric, const Ellipsoid& ellipsoid,
+              GeocentricAngles& angles) {
+    const double X = geocentric.X, Y = geocentric.Y;
+    const double p = std::sqrt(X * X + Y * Y);
+    if (!(p > 1e-150 && p < 1e150)) return false;
+    angles.latitude = GeocentricLatitudeExact(geocentric, ellipsoid);
+    angles.cosL = X / p, angles.sinL = Y / p;
+    return true;
+}
+
+// x and y of the projection of scale 1 for a longitude λ − λ₀ given by the difference of
+// the angles, from L's and the central meridian's sines and cosines.
+void ForwardFromMeridian(const TransverseMercator& projection, const GeocentricAngles& angles,
+                         std::pair<double, double> meridian, double& x, double& y) {
+    const auto [sinAxis, cosAxis] = meridian;
+    projection.ForwardByTrig(angles.latitude.sinB, angles.latitude.cosB,
+                             angles.sinL * cosAxis - angles.cosL * sinAxis,
+                             angles.cosL * cosAxis + angles.sinL * sinAxis, x, y);
+}
+
+// A longitude taken to (−180°, 180°].
+double ReduceLongitude(double longitude) {
+    const double reduced = std::remainder(longitude, 360.0);
+    return reduced == -180 ? 180 : reduced;
+}
+
+// A zone's plane point from the projection of scale 1 about its central meridian.
+void PlaceInZone(const ZoneScheme& scheme, int zone, double x, double y, PlanePoint& plane) {
+    plane.x = scheme.scale * x;
+    if (zone < 0) plane.x += ZoneFalseNorthing(scheme, zone);
+    plane.y = CentralEasting(scheme, zone) + scheme.scale * y;
 }
 
 }  // namespace
 
-void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane, int& zone,
-                           const Ellipsoid& ellipsoid, const TransverseMercator& projection) {
-    const double X = geocentric.X, Y = geocentric.Y;
-    const double p = std::sqrt(X * X + Y * Y);
-    // On the axis the longitude is the convention's, and beyond 10^150 m the squares fail:
-    // the general way.
-    if (!(p > 1e-150 && p < 1e150)) {
-        GeodeticPoint geodetic;
-        GeocentricToGeodeticExact(geocentric, geodetic, ellipsoid);
-        return GeodeticToZonePlane(geodetic, plane, zone, projection);
-    }
-    const LatitudeByTrig latitude = GeocentricLatitudeExact(geocentric, ellipsoid);
-    plane.H = latitude.H;
-    const double longitude = std::atan2(Y, X) * DegreesPerRadian();
-    double longitudeInZone = 0;  // λ − λ₀ comes from X and Y instead
-    zone = ChooseZone(longitude == -180 ? 180 : longitude, zone, longitudeInZone);
-    // λ − λ₀ by the difference of the angles, from cos L = X/p, sin L = Y/p and the axial
-    // meridian's sine and cosine.
-    const auto [sinAxis, cosAxis] = AxialMeridianTrig(zone);
-    const double cosL = X / p, sinL = Y / p;
+TransverseMercatorMap::TransverseMercatorMap(const Ellipsoid& ellipsoid,
+                                             const TransverseMercatorParameters& parameters)
+    : ellipsoid_(ellipsoid),
+      projection_(ellipsoid),
+      parameters_(parameters),
+      originNorthing_(0),
+      inverseScale_(1 / parameters.scale) {
     double y = 0;
-    projection.ForwardByTrig(latitude.sinB, latitude.cosB, sinL * cosAxis - cosL * sinAxis,
-                             cosL * cosAxis + sinL * sinAxis, plane.x, y);
-    plane.y = AxialEasting(zone) + y;
+    projection_.Forward(parameters.originLatitude, 0, originNorthing_, y);
+    std::tie(sinMeridian_, cosMeridian_) = MeridianTrig(parameters.centralMeridian);
 }
 
-void ZonePlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, int zone,
-                         const TransverseMercator& projection) {
+void TransverseMercatorMap::Forward(const GeodeticPoint& geodetic, PlanePoint& plane) const {
+    plane.H = geodetic.H;
+    if (!std::isfinite(geodetic.B) || !std::isfinite(geodetic.L)) {
+        plane.x = plane.y = kNaN;
+        return;
+    }
+    const double longitude =
+        ReduceLongitude(std::remainder(geodetic.L, 360.0) - parameters_.centralMeridian);
+    double x = 0, y = 0;
+    projection_.Forward(geodetic.B, longitude, x, y);
+    plane.x = parameters_.falseNorthing + parameters_.scale * (x - originNorthing_);
+    plane.y = parameters_.falseEasting + parameters_.scale * y;
+}
+
+void TransverseMercatorMap::ForwardGeocentric(const GeocentricPoint& geocentric,
+                                              PlanePoint& plane) const {
+    GeocentricAngles angles;
+    if (!AnglesOf(geocentric, ellipsoid_, angles)) {
+        GeodeticPoint geodetic;
+        GeocentricToGeodeticExact(geocentric, geodetic, ellipsoid_);
+        return Forward(geodetic, plane);
+    }
+    plane.H = angles.latitude.H;
+    double x = 0, y = 0;
+    ForwardFromMeridian(projection_, angles, {sinMeridian_, cosMeridian_}, x, y);
+    plane.x = parameters_.falseNorthing + parameters_.scale * (x - originNorthing_);
+    plane.y = parameters_.falseEasting + parameters_.scale * y;
+}
+
+void TransverseMercatorMap::Reverse(const PlanePoint& plane, GeodeticPoint& geodetic) const {
     geodetic.H = plane.H;
-    const auto used = ZoneOfEasting(plane.y, zone);
-    if (!used) {
-        geodetic.B = geodetic.L = std::numeric_limits<double>::quiet_NaN();
+    const double x = (plane.x - parameters_.falseNorthing) * inverseScale_ + originNorthing_;
+    const double y = (plane.y - parameters_.falseEasting) * inverseScale_;
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        geodetic.B = geodetic.L = kNaN;
         return;
     }
     double longitude = 0;
-    projection.Reverse(plane.x, plane.y - AxialEasting(*used), geodetic.B, longitude);
-    geodetic.L = std::remainder(longitude + AxialLongitude(*used), 360.0);
+    projection_.Reverse(x, y, geodetic.B, longitude);
+    geodetic.L = ReduceLongitude(longitude + parameters_.centralMeridian);
+}
+
+void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone,
+                         const TransverseMercator& projection, const ZoneScheme& scheme) {
+    plane.H = geodetic.H;
+    double longitude = 0;
+    zone = ChooseZone(scheme, geodetic.B, geodetic.L, zone, longitude);
+    if (zone == 0) {
+        plane.x = plane.y = kNaN;
+        return;
+    }
+    const double latitude = geodetic.B > 180 ? geodetic.B - 360 : geodetic.B;
+    double x = 0, y = 0;
+    projection.Forward(latitude, longitude - CentralMeridian(scheme, zone), x, y);
+    PlaceInZone(scheme, zone, x, y, plane);
+}
+
+void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane, int& zone,
+                           const Ellipsoid& ellipsoid, const TransverseMercator& projection,
+                           const ZoneScheme& scheme) {
+    GeocentricAngles angles;
+    if (!AnglesOf(geocentric, ellipsoid, angles)) {
+        GeodeticPoint geodetic;
+        GeocentricToGeodeticExact(geocentric, geodetic, ellipsoid);
+        return GeodeticToZonePlane(geodetic, plane, zone, projection, scheme);
+    }
+    plane.H = angles.latitude.H;
+    const double rho = DegreesPerRadian();
+    const double longitude = std::atan2(geocentric.Y, geocentric.X) * rho;
+    // The latitude as an angle only where the scheme's zones depend on it.
+    const bool byLatitude = scheme.utmExceptions || scheme.southernFalseNorthing != 0;
+    const double latitude =
+        byLatitude ? std::atan2(angles.latitude.sinB, angles.latitude.cosB) * rho : 0;
+    double longitudeInZone = 0;  // λ − λ₀ comes from X and Y instead
+    zone = ChooseZone(scheme, latitude, longitude == -180 ? 180 : longitude, zone, longitudeInZone);
+    double x = 0, y = 0;
+    ForwardFromMeridian(projection, angles, MeridianTrig(CentralMeridian(scheme, zone)), x, y);
+    PlaceInZone(scheme, zone, x, y, plane);
+}
+
+void ZonePlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, int zone,
+                         const TransverseMercator& projection, const ZoneScheme& scheme) {
+    geodetic.H = plane.H;
+    const auto used = ZoneOfEasting(scheme, plane.y, zone);
+    if (!used) {
+        geodetic.B = geodetic.L = kNaN;
+        return;
+    }
+    const double x = (plane.x - ZoneFalseNorthing(scheme, *used)) / scheme.scale;
+    const double y = (plane.y - CentralEasting(scheme, *used)) / scheme.scale;
+    double longitude = 0;
+    projection.Reverse(x, y, geodetic.B, longitude);
+    geodetic.L = ReduceLongitude(longitude + CentralMeridian(scheme, *used));
 }
 
 }  // namespace engine

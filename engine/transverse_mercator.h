@@ -7,6 +7,7 @@
 #include <array>
 
 #include "engine/records.h"
+#include "engine/zones.h"
 
 namespace engine {
 
@@ -37,19 +38,54 @@ class TransverseMercator {
     std::array<double, 6> geodetic_;   // b₁…b₆, conformal to geodetic latitude
 };
 
-// Plane coordinates in six-degree zones (easting = zone·1 000 000 + 500 000 + y, scale 1)
-// through the exact projection, with the zones of zones.h. zone in: 0 or the requested
-// zone; out: the zone used (0 and NaN for a longitude that is not finite). Latitudes above
-// 180° count as southern (330° is −30°). H passes through.
+// A transverse Mercator projection with its parameters: the projection above, scaled by k₀,
+// about any central meridian, from any origin latitude, with false easting and northing.
+// The plane point's x is the northing, y the easting; H passes through. A latitude or
+// longitude (northing or easting) that is not finite gives NaN. A scale of 0 or below is
+// the caller's fault: the map is not checked, and gives infinities or NaN.
+class TransverseMercatorMap {
+  public:
+    TransverseMercatorMap(const Ellipsoid& ellipsoid,
+                          const TransverseMercatorParameters& parameters);
+
+    // Latitude and longitude in degrees, the longitude in any range (λ − λ₀ is taken to
+    // (−180°, 180°]), to the plane.
+    void Forward(const GeodeticPoint& geodetic, PlanePoint& plane) const;
+    // Geocentric coordinates on this ellipsoid straight to the plane: the exact geodetic
+    // latitude and the longitude from the meridian as sines and cosines, never as angles.
+    void ForwardGeocentric(const GeocentricPoint& geocentric, PlanePoint& plane) const;
+    // The inverse: B in [−90°, 90°], L in (−180°, 180°].
+    void Reverse(const PlanePoint& plane, GeodeticPoint& geodetic) const;
+
+    const TransverseMercatorParameters& Parameters() const { return parameters_; }
+
+  private:
+    Ellipsoid ellipsoid_;
+    TransverseMercator projection_;
+    TransverseMercatorParameters parameters_;
+    double originNorthing_;  // X(φ₀, 0): the meridian arc from the equator to φ₀
+    double inverseScale_;    // 1/k₀
+    double sinMeridian_, cosMeridian_;
+};
+
+// Plane coordinates in the zones of a scheme (zones.h; by default six-degree zones,
+// easting = zone·1 000 000 + 500 000 + y, scale 1) through the exact projection. zone in:
+// 0 or the requested zone (UTM: southern zones negative); out: the zone used (0 and NaN
+// for a longitude that is not finite). Latitudes above 180° count as southern (330° is
+// −30°). H passes through.
 void GeodeticToZonePlane(const GeodeticPoint& geodetic, PlanePoint& plane, int& zone,
-                         const TransverseMercator& projection);
+                         const TransverseMercator& projection,
+                         const ZoneScheme& scheme = GaussKruger6);
 // Geocentric coordinates straight to plane coordinates: GeocentricToGeodeticExact, then
 // GeodeticToZonePlane, without the latitude and longitude as angles in between.
 void GeocentricToZonePlane(const GeocentricPoint& geocentric, PlanePoint& plane, int& zone,
-                           const Ellipsoid& ellipsoid, const TransverseMercator& projection);
-// The inverse: zone 0 reads the zone from the millions of the easting. B in [−90°, 90°],
-// L in (−180°, 180°]; H passes through.
+                           const Ellipsoid& ellipsoid, const TransverseMercator& projection,
+                           const ZoneScheme& scheme = GaussKruger6);
+// The inverse: zone 0 reads the zone from the millions of the easting (NaN out in a scheme
+// whose eastings do not carry it, as UTM's). B in [−90°, 90°], L in (−180°, 180°]; H
+// passes through.
 void ZonePlaneToGeodetic(const PlanePoint& plane, GeodeticPoint& geodetic, int zone,
-                         const TransverseMercator& projection);
+                         const TransverseMercator& projection,
+                         const ZoneScheme& scheme = GaussKruger6);
 
 }  // namespace engine
