@@ -44,6 +44,27 @@ inline engine::DatumShift ShiftNamed(const std::string& name) {
     return {v.at(0), v.at(1), v.at(2), v.at(3), v.at(4), v.at(5), v.at(6)};
 }
 
+// Zone schemes: gk6, gk3 (Pulkovo), gk3gsk (GSK-2011), utm.
+inline const engine::ZoneScheme& SchemeNamed(const std::string& name) {
+    static const std::map<std::string, engine::ZoneScheme> named = {
+        {"", engine::GaussKruger6},
+        {"gk6", engine::GaussKruger6},
+        {"gk3", engine::GaussKruger3Pulkovo},
+        {"gk3gsk", engine::GaussKruger3Gsk2011},
+        {"utm", engine::Utm}};
+    return named.at(name);
+}
+
+// A transverse Mercator map from "ellipsoid φ₀ λ₀ k₀ FE FN".
+inline engine::TransverseMercatorMap MapNamed(const std::string& parameters) {
+    std::istringstream words(parameters);
+    std::string ellipsoid;
+    engine::TransverseMercatorParameters p;
+    words >> ellipsoid >> p.originLatitude >> p.centralMeridian >> p.scale >> p.falseEasting >>
+        p.falseNorthing;
+    return {EllipsoidNamed(ellipsoid), p};
+}
+
 // The operation's outputs for its parameters (blank-separated words) and inputs; an
 // unknown operation gives no outputs.
 inline Values Apply(const std::string& op, const std::string& parameters, const Values& in) {
@@ -85,10 +106,29 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
         projection.Reverse(x, y, out[0], out[1]);
         return out;
     }
-    if (op == "to_zone_plane") {
+    if (op == "tm_map" || op == "tm_map_geocentric" || op == "tm_map_reverse") {
+        const TransverseMercatorMap map = MapNamed(parameters);
+        if (op == "tm_map") map.Forward({in.at(0), in.at(1), in.at(2)}, plane);
+        if (op == "tm_map_geocentric") map.ForwardGeocentric({in.at(0), in.at(1), in.at(2)}, plane);
+        if (op != "tm_map_reverse") return {plane.x, plane.y, plane.H};
+        map.Reverse({in.at(0), in.at(1), in.at(2)}, g);
+        return {g.B, g.L, g.H};
+    }
+    if (op == "choose_zone") {  // scheme requested | B L | zone used, longitude on its side
+        double longitude = 0;
+        zone =
+            ChooseZone(SchemeNamed(p[0]), in.at(0), in.at(1), std::atoi(p[1].c_str()), longitude);
+        return {double(zone), longitude};
+    }
+    if (op == "to_zone_plane" || op == "geocentric_to_zone_plane") {  // ellipsoid zone [scheme]
         zone = std::atoi(p[1].c_str());
-        GeodeticToZonePlane({in.at(0), in.at(1), in.at(2)}, plane, zone,
-                            TransverseMercator(EllipsoidNamed(p[0])));
+        const Ellipsoid ellipsoid = EllipsoidNamed(p[0]);
+        if (op == "to_zone_plane")
+            GeodeticToZonePlane({in.at(0), in.at(1), in.at(2)}, plane, zone,
+                                TransverseMercator(ellipsoid), SchemeNamed(p[2]));
+        else
+            GeocentricToZonePlane({in.at(0), in.at(1), in.at(2)}, plane, zone, ellipsoid,
+                                  TransverseMercator(ellipsoid), SchemeNamed(p[2]));
         return {plane.x, plane.y, plane.H, double(zone)};
     }
     if (op == "to_plane") {
@@ -102,7 +142,7 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
         GeocentricToGeodeticExact({in.at(0), in.at(1), in.at(2)}, g, EllipsoidNamed(p[0]));
     } else if (op == "from_zone_plane") {
         ZonePlaneToGeodetic({in.at(0), in.at(1), in.at(2)}, g, std::atoi(p[1].c_str()),
-                            TransverseMercator(EllipsoidNamed(p[0])));
+                            TransverseMercator(EllipsoidNamed(p[0])), SchemeNamed(p[2]));
     } else if (op == "molodensky") {
         ShiftGeodetic({in.at(0), in.at(1), in.at(2)}, EllipsoidNamed(p[0]), g, EllipsoidNamed(p[1]),
                       ShiftNamed(p[2]));
