@@ -167,6 +167,57 @@ void Ours_TransverseMercatorReverse(benchmark::State& state) {
     });
 }
 
+// The general projection: three-degree zone 13 of Pulkovo 1942 (meridian 39°) and UTM zone
+// 37N on WGS-84, over the points of zone 7 (within 3° of 39°).
+const TransverseMercatorMap& Map3Degree() {
+    static const TransverseMercatorMap map(EllipsoidKrasovsky,
+                                           ZoneParameters(GaussKruger3Pulkovo, 13));
+    return map;
+}
+const TransverseMercatorMap& MapUtm() {
+    static const TransverseMercatorMap map(EllipsoidWgs84Defined, ZoneParameters(Utm, 37));
+    return map;
+}
+// The plane points of a map, for its reverse.
+std::vector<PlanePoint> PlanePoints(const TransverseMercatorMap& map) {
+    std::vector<PlanePoint> plane(kPoints);
+    for (std::size_t i = 0; i < kPoints; ++i)
+        map.Forward(Points().zone7[i], plane[i]);
+    return plane;
+}
+
+void Ours_Map3Degree(benchmark::State& state) {
+    std::vector<PlanePoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) { Map3Degree().Forward(Points().zone7[i], out[i]); });
+}
+
+void Ours_Map3DegreeReverse(benchmark::State& state) {
+    static const std::vector<PlanePoint> in = PlanePoints(Map3Degree());
+    std::vector<GeodeticPoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) { Map3Degree().Reverse(in[i], out[i]); });
+}
+
+void Ours_MapUtm(benchmark::State& state) {
+    std::vector<PlanePoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) { MapUtm().Forward(Points().zone7[i], out[i]); });
+}
+
+void Ours_MapUtmReverse(benchmark::State& state) {
+    static const std::vector<PlanePoint> in = PlanePoints(MapUtm());
+    std::vector<GeodeticPoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) { MapUtm().Reverse(in[i], out[i]); });
+}
+
+// The zone chosen for each point (UTM's exceptions and hemisphere), then projected.
+void Ours_ZonePlaneUtm(benchmark::State& state) {
+    const TransverseMercator projection(EllipsoidWgs84Defined);
+    std::vector<PlanePoint> out(kPoints);
+    ForEachPoint(state, [&](std::size_t i) {
+        int zone = 0;
+        GeodeticToZonePlane(Points().zone7[i], out[i], zone, projection, Utm);
+    });
+}
+
 // ---------------------------------------------------------------- PROJ
 
 // One PROJ operation over arrays of the same points, in place, as cct would run it.
@@ -287,6 +338,40 @@ void Proj_TransverseMercatorReverse(benchmark::State& state) {
     Proj_PlaneToGeodetic(state);
 }
 
+// Easting and northing columns of a map's plane points.
+Columns PlaneColumns(const TransverseMercatorMap& map) {
+    Columns c;
+    for (const auto& p : PlanePoints(map)) {
+        c.x.push_back(p.y);
+        c.y.push_back(p.x);
+        c.z.push_back(p.H);
+    }
+    return c;
+}
+
+constexpr const char* kProj3Degree = "+proj=tmerc +ellps=krass +k=1 +lon_0=39 +x_0=13500000";
+constexpr const char* kProjUtm = "+proj=utm +zone=37 +ellps=WGS84";
+
+void Proj_Map3Degree(benchmark::State& state) {
+    static const Columns in = Angular(Points().zone7);
+    RunProj(state, kProj3Degree, PJ_FWD, in.x, in.y, in.z);
+}
+void Proj_Map3DegreeReverse(benchmark::State& state) {
+    static const Columns in = PlaneColumns(Map3Degree());
+    RunProj(state, kProj3Degree, PJ_INV, in.x, in.y, in.z);
+}
+void Proj_MapUtm(benchmark::State& state) {
+    static const Columns in = Angular(Points().zone7);
+    RunProj(state, kProjUtm, PJ_FWD, in.x, in.y, in.z);
+}
+void Proj_MapUtmReverse(benchmark::State& state) {
+    static const Columns in = PlaneColumns(MapUtm());
+    RunProj(state, kProjUtm, PJ_INV, in.x, in.y, in.z);
+}
+void Proj_ZonePlaneUtm(benchmark::State& state) {
+    Proj_MapUtm(state);
+}
+
 }  // namespace
 
 BENCHMARK(Ours_PackedToDegrees)->Unit(benchmark::kMillisecond);
@@ -313,5 +398,16 @@ BENCHMARK(Ours_TransverseMercator)->Unit(benchmark::kMillisecond);
 BENCHMARK(Proj_TransverseMercator)->Unit(benchmark::kMillisecond);
 BENCHMARK(Ours_TransverseMercatorReverse)->Unit(benchmark::kMillisecond);
 BENCHMARK(Proj_TransverseMercatorReverse)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(Ours_Map3Degree)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_Map3Degree)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_Map3DegreeReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_Map3DegreeReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_MapUtm)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_MapUtm)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_MapUtmReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_MapUtmReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(Ours_ZonePlaneUtm)->Unit(benchmark::kMillisecond);
+BENCHMARK(Proj_ZonePlaneUtm)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

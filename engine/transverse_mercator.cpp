@@ -339,8 +339,10 @@ void ForwardFromMeridian(const TransverseMercator& projection, const GeocentricA
                              angles.cosL * cosAxis + angles.sinL * sinAxis, x, y);
 }
 
-// A longitude taken to (−180°, 180°].
+// A longitude taken to (−180°, 180°]; within it already, as nearly always, unchanged
+// without a division.
 double ReduceLongitude(double longitude) {
+    if (longitude > -180 && longitude <= 180) return longitude;
     const double reduced = std::remainder(longitude, 360.0);
     return reduced == -180 ? 180 : reduced;
 }
@@ -372,8 +374,9 @@ void TransverseMercatorMap::Forward(const GeodeticPoint& geodetic, PlanePoint& p
         plane.x = plane.y = kNaN;
         return;
     }
-    const double longitude =
-        ReduceLongitude(std::remainder(geodetic.L, 360.0) - parameters_.centralMeridian);
+    // L − λ₀ straight, or for a longitude far beyond the circle L reduced first.
+    const double L = std::fabs(geodetic.L) <= 720 ? geodetic.L : std::remainder(geodetic.L, 360.0);
+    const double longitude = ReduceLongitude(L - parameters_.centralMeridian);
     double x = 0, y = 0;
     projection_.Forward(geodetic.B, longitude, x, y);
     plane.x = parameters_.falseNorthing + parameters_.scale * (x - originNorthing_);

@@ -10,14 +10,13 @@ namespace {
 
 // UTM's exceptions to its zones, as GeographicLib's UTMUPS::StandardZone gives them, on
 // whole degrees: in band V (56°–64° N) zone 31 east of 3° is 32; in band X (72°–84° N)
-// between 0° and 42° E the zones are 31, 33, 35 and 37, each 9° or 12° wide.
+// between 0° and 42° E the zones are 31, 33, 35 and 37, each 9° or 12° wide. For a
+// latitude in [56°, 84°) and a longitude in [0°, 42°), where whole degrees are truncations.
 std::int64_t UtmException(std::int64_t zone, double latitude, double longitude) {
-    const double wholeLatitude = std::floor(latitude);
-    auto wholeLongitude = static_cast<std::int64_t>(std::floor(longitude));  // [0, 360)
-    if (wholeLongitude >= 180) wholeLongitude -= 360;
-    if (wholeLatitude >= 56 && wholeLatitude < 64 && zone == 31 && wholeLongitude >= 3) return 32;
-    if (wholeLatitude >= 72 && wholeLatitude < 84 && wholeLongitude >= 0 && wholeLongitude < 42)
-        return 2 * ((wholeLongitude + 183) / 12) + 1;
+    const auto wholeLatitude = static_cast<int>(latitude);
+    const auto wholeLongitude = static_cast<int>(longitude);
+    if (wholeLatitude < 64) return zone == 31 && wholeLongitude >= 3 ? 32 : zone;
+    if (wholeLatitude >= 72) return 2 * ((wholeLongitude + 183) / 12) + 1;
     return zone;
 }
 
@@ -27,9 +26,11 @@ int ChooseZone(const ZoneScheme& scheme, double latitude, double longitude, int 
                double& longitudeInZone) {
     // A longitude outside [0°, 360°) counts modulo 360 before the zone is chosen, so a
     // western longitude finds its zone and 360° is zone 1, not 61.
-    longitude = std::fmod(longitude, 360.0);
-    if (longitude < 0) longitude += 360;
-    if (longitude >= 360) longitude = 0;  // a tiny negative longitude rounds up to 360
+    if (!(longitude >= 0 && longitude < 360)) {
+        longitude = std::fmod(longitude, 360.0);
+        if (longitude < 0) longitude += 360;
+        if (longitude >= 360) longitude = 0;  // a tiny negative longitude rounds up to 360
+    }
     longitudeInZone = longitude;
     if (std::isnan(longitude)) return 0;
 
@@ -39,9 +40,10 @@ int ChooseZone(const ZoneScheme& scheme, double latitude, double longitude, int 
     if (fromEdge < 0) fromEdge += 360;
     if (fromEdge >= 360) fromEdge -= 360;
     std::int64_t computed = std::min<std::int64_t>(
-        static_cast<std::int64_t>(std::floor(fromEdge / scheme.width)) + 1, scheme.zones);
-    if (latitude > 180) latitude -= 360;  // 330° is −30°
-    if (scheme.utmExceptions) computed = UtmException(computed, latitude, longitude);
+        static_cast<std::int64_t>(fromEdge / scheme.width) + 1, scheme.zones);  // ≥ 0: floor
+    if (latitude > 180) latitude -= 360;                                        // 330° is −30°
+    if (scheme.utmExceptions && longitude < 42 && latitude >= 56 && latitude < 84)
+        computed = UtmException(computed, latitude, longitude);
 
     // A neighbouring zone, or the last for a point of the first and the first for a point
     // of the last; in a scheme with hemispheres, by number.
