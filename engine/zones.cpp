@@ -34,14 +34,17 @@ int ChooseZone(const ZoneScheme& scheme, double latitude, double longitude, int 
     longitudeInZone = longitude;
     if (std::isnan(longitude)) return 0;
 
-    // The zone that contains L: whole widths from the western edge of zone 1, plus one (a
-    // longitude a hair west of that edge rounds up to 360° from it: the last zone).
+    // The zone that contains L: whole widths from the western edge of zone 1 (a quotient
+    // not below 0, so the conversion is its floor), plus one; a longitude a hair west of
+    // that edge rounds up to 360° from it: the last zone.
     double fromEdge = longitude - (scheme.firstMeridian - scheme.width / 2);
-    if (fromEdge < 0) fromEdge += 360;
-    if (fromEdge >= 360) fromEdge -= 360;
-    std::int64_t computed = std::min<std::int64_t>(
-        static_cast<std::int64_t>(fromEdge / scheme.width) + 1, scheme.zones);  // ≥ 0: floor
-    if (latitude > 180) latitude -= 360;                                        // 330° is −30°
+    if (fromEdge < 0)
+        fromEdge += 360;
+    else if (fromEdge >= 360)
+        fromEdge -= 360;
+    const auto widths = static_cast<std::int64_t>(fromEdge / scheme.width);
+    std::int64_t computed = std::min<std::int64_t>(widths + 1, scheme.zones);
+    if (latitude > 180) latitude -= 360;  // 330° is −30°
     if (scheme.utmExceptions && longitude < 42 && latitude >= 56 && latitude < 84)
         computed = UtmException(computed, latitude, longitude);
 

@@ -106,6 +106,12 @@ inline Values Apply(const std::string& op, const std::string& parameters, const 
         projection.Reverse(x, y, out[0], out[1]);
         return out;
     }
+    if (op == "zone_map") {  // ellipsoid scheme zone: the zone's parameters
+        const TransverseMercatorMap map(EllipsoidNamed(p[0]),
+                                        ZoneParameters(SchemeNamed(p[1]), std::atoi(p[2].c_str())));
+        map.Forward({in.at(0), in.at(1), in.at(2)}, plane);
+        return {plane.x, plane.y, plane.H};
+    }
     if (op == "tm_map" || op == "tm_map_geocentric" || op == "tm_map_reverse") {
         const TransverseMercatorMap map = MapNamed(parameters);
         if (op == "tm_map") map.Forward({in.at(0), in.at(1), in.at(2)}, plane);
