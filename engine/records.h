@@ -18,8 +18,9 @@ struct GeocentricPoint {
     double Z = 0;
 };
 
-// Gauss–Krüger plane coordinates in metres: northing x, easting y carrying the zone
-// number in its millions and the false easting of 500 000 m, height H carried through.
+// Plane coordinates in metres: northing x, easting y (in Gauss–Krüger zones carrying the
+// zone number in its millions and the false easting of 500 000 m; zones.h has the other
+// schemes), height H carried through.
 struct PlanePoint {
     double x = 0;
     double y = 0;
@@ -40,7 +41,7 @@ inline double EccentricitySquared(const Ellipsoid& ellipsoid) {
 
 // A transverse Mercator projection: x = FN + k₀·(X(φ, λ − λ₀) − X(φ₀, 0)) northward and
 // y = FE + k₀·Y(φ, λ − λ₀) eastward, X and Y the projection of scale 1 about λ₀. Angles in
-// degrees, distances in metres; a scale of 0 or below is meaningless (the plane is empty).
+// degrees, distances in metres; a scale of 0 or below is meaningless.
 struct TransverseMercatorParameters {
     double centralMeridian = 0;  // λ₀
     double originLatitude = 0;   // φ₀

@@ -42,7 +42,8 @@ class TransverseMercator {
 // about any central meridian, from any origin latitude, with false easting and northing.
 // The plane point's x is the northing, y the easting; H passes through. A latitude or
 // longitude (northing or easting) that is not finite gives NaN. A scale of 0 or below is
-// the caller's fault: the map is not checked, and gives infinities or NaN.
+// the caller's fault and not checked: the results mean nothing (k₀ = 0 takes every point
+// to the false origin, and the plane back to NaN).
 class TransverseMercatorMap {
   public:
     TransverseMercatorMap(const Ellipsoid& ellipsoid,
