@@ -6,9 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "systems/text.h"
+
 namespace batch {
 
-enum class Language { English, Russian };
+using systems::Figure;
+using systems::Language;
 
 // The rows of the table (messages.cpp), in its order.
 enum class MessageId {
@@ -112,9 +115,5 @@ const char* MessageText(Language language, MessageId id);
 
 // How many arguments the message takes.
 int ArgumentsOf(MessageId id);
-
-// A number the program wrote ("-6355863.0") as a message in `language` shows it: Russian
-// texts write the decimal comma.
-std::string Figure(Language language, std::string number);
 
 }  // namespace batch

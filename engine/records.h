@@ -38,6 +38,17 @@ inline double EccentricitySquared(const Ellipsoid& ellipsoid) {
     return (2 - f) * f;
 }
 
+// A transverse Mercator map: the projection about the central meridian λ₀ (degrees east),
+// northings counted from the origin latitude φ₀, both scaled by k₀ on the central meridian,
+// then the false easting and northing (metres) added.
+struct TransverseMercatorParameters {
+    double centralMeridian = 0;
+    double originLatitude = 0;
+    double scale = 1;
+    double falseEasting = 0;
+    double falseNorthing = 0;
+};
+
 // A directed seven-parameter datum shift: translations in metres, rotations in
 // arc-seconds (coordinate-frame convention), scale difference m as a plain ratio
 // (the factor applied is 1 + m).
