@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <array>
 
+#include "batch/messages.h"
+
 namespace batch_window {
 
 namespace {
@@ -141,6 +143,10 @@ QString ReasonInRussian(const batch::Reason& r) {
 }
 
 QString DetectionInRussian(const batch::Detection& d) {
+    if (d.utf16) {
+        return QString::fromStdString(
+            batch::Message(batch::Language::Russian, batch::MessageId::Utf16));
+    }
     QStringList items;
     items.append(Item("кодировка " + Name(kEncodings, d.encoding.value), d.encoding.reason));
     if (d.separator.value == batch::Separator::Auto) {

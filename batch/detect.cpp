@@ -319,6 +319,13 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         head = head.substr(0, lastEnd == std::string_view::npos ? DetectBytes : lastEnd + 1);
     }
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);  // the UTF-8 byte-order mark
+    // Excel's "Unicode Text" is UTF-16: a byte-order mark, or without one a NUL beside every
+    // ASCII character. No text of points holds a NUL.
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF") ||
+        head.find('\0') != std::string_view::npos) {
+        detection.utf16 = true;
+        return detection;
+    }
     std::string converted;
     if (const Recoding utf8 = Recode(head, Encoding::Utf8, Encoding::Utf8, converted);
         !utf8.done()) {

@@ -70,6 +70,8 @@ struct Detection {
     std::optional<Reason> zones;                  // plane systems only: what the eastings say
     int firstPointLine = 0;  // the line (from 1) of the first point, 0 for none
     int linesLooked = 0;     // of the input, comments and header included
+    // The input is UTF-16 (a byte-order mark, or NUL bytes): nothing else is guessed.
+    bool utf16 = false;
 };
 
 // Looks at the beginning of an input (the first DetectBytes, the first DetectLines lines of

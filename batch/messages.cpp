@@ -87,6 +87,8 @@ constexpr Row kRows[] = {
     {NearTheCentre, 0,
      "within 100 km of the centre of the Earth, where its latitude is not reliable",
      "ближе 100 км к центру Земли, где широта ненадёжна"},
+    {SkippedPoint, 0, "a header line that reads as a point: copied unconverted (--skip)",
+     "строка заголовка читается как точка: скопирована без пересчёта"},
 
     {NoWindowLatitude, 1, "the window's formulas give no latitude here ({1} degrees)",
      "формулы окна не дают здесь широты ({1}°)"},

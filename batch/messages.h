@@ -54,6 +54,7 @@ enum class MessageId {
     IsNoNorthing,
     BeyondZoneEdge,
     NearTheCentre,
+    SkippedPoint,
     // The conversion of a point and of a line.
     NoWindowLatitude,
     WindowBeyondPole,
