@@ -10,7 +10,7 @@
 
 #include "batch/encoding.h"
 #include "batch/point_line.h"
-#include "batch/systems.h"
+#include "systems/catalogue.h"
 
 namespace batch {
 
@@ -76,7 +76,7 @@ struct Detection {
 
 // Looks at the beginning of an input (the first DetectBytes, the first DetectLines lines of
 // it) holding points of the system `from`.
-Detection DetectOptions(std::string_view head, SystemId from);
+Detection DetectOptions(std::string_view head, const systems::System& from);
 
 // The options as coordconv-cli takes them: "--separator semicolon --skip 1 --columns 2,3,4".
 // Defaults are left out, except the separator and a geodetic system's angle form.

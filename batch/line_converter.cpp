@@ -27,8 +27,8 @@ void CountMathErrors() {
 LineConverter::LineConverter(const ConversionOptions& options)
     : options_(options),
       converter_(options),
-      readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
-      writesAngles_(Info(options.to).form == controller::CoordinateForm::Geodetic),
+      readsDms_(options.dms && options.from.form == controller::CoordinateForm::Geodetic),
+      writesAngles_(options.to.form == controller::CoordinateForm::Geodetic),
       writesDms_(writesAngles_ && WrittenAngles(options) == AngleText::Dms),
       picked_(options.columns[0] != 0),
       rules_{readsDms_,        options.columns, options.separator, options.decimalComma,
@@ -37,7 +37,7 @@ LineConverter::LineConverter(const ConversionOptions& options)
       dropsMark_(options.encoding == Encoding::Utf8 &&
                  (options.bom || options.outputEncoding != Encoding::Utf8)),
       separator_(OutputSeparator(options.separator)),
-      names_(NamesOf(Info(options.to).form)) {
+      names_(NamesOf(options.to.form)) {
     // A header is written in the input's encoding and recoded with the rest of the output.
     batch::Recode(names_.zone, Encoding::Utf8, options.encoding, zoneName_);
 }

@@ -17,7 +17,7 @@ struct Row {
     CoordinateForm form;
     Zones zones;
     Group group;
-    std::string_view windowName;  // the window's display string, for its seven
+    std::string_view displayName;  // the window's own for its seven, and one like them
 };
 
 using enum CoordinateForm;
@@ -29,18 +29,14 @@ constexpr Row kRows[] = {
     {"sk42-xyz", "sk42", Geocentric, Zones::None, Group::Window, "СК-42  (XYZ)"},
     {"sk42-blh", "sk42", Geodetic, Zones::None, Group::Window, "СК-42  (BLH)"},
     {"sk42-xyh", "sk42", Plane, Zones::GaussKruger6, Group::Window, "СК-42  (XYH)"},
-    {"pz9011-xyz", "pz9011", Geocentric, Zones::None, Group::Official, ""},
-    {"pz9011-blh", "pz9011", Geodetic, Zones::None, Group::Official, ""},
-    {"gsk2011-xyz", "gsk2011", Geocentric, Zones::None, Group::Official, ""},
-    {"gsk2011-blh", "gsk2011", Geodetic, Zones::None, Group::Official, ""},
-    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, ""},
-    {"sk95-xyz", "sk95", Geocentric, Zones::None, Group::Official, ""},
-    {"sk95-blh", "sk95", Geodetic, Zones::None, Group::Official, ""},
-    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, ""},
-    {"sk42-gk3", "sk42", Plane, Zones::GaussKruger3, Group::Zoned, ""},
-    {"sk95-gk3", "sk95", Plane, Zones::GaussKruger3, Group::Zoned, ""},
-    {"gsk2011-gk3", "gsk2011", Plane, Zones::GaussKruger3, Group::Zoned, ""},
-    {"wgs84-utm", "wgs84", Plane, Zones::Utm, Group::Zoned, ""},
+    {"pz9011-xyz", "pz9011", Geocentric, Zones::None, Group::Official, "ПЗ-90.11 (XYZ)"},
+    {"pz9011-blh", "pz9011", Geodetic, Zones::None, Group::Official, "ПЗ-90.11 (BLH)"},
+    {"gsk2011-xyz", "gsk2011", Geocentric, Zones::None, Group::Official, "ГСК-2011 (XYZ)"},
+    {"gsk2011-blh", "gsk2011", Geodetic, Zones::None, Group::Official, "ГСК-2011 (BLH)"},
+    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, "ГСК-2011 (XYH)"},
+    {"sk95-xyz", "sk95", Geocentric, Zones::None, Group::Official, "СК-95 (XYZ)"},
+    {"sk95-blh", "sk95", Geodetic, Zones::None, Group::Official, "СК-95 (BLH)"},
+    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, "СК-95 (XYH)"},
 };
 
 // The form's words after the datum's name: "SK-42 geodetic B, L, H" and, as the windows
@@ -96,12 +92,8 @@ std::vector<System> MakeBuiltInSystems() {
         system.group = row.group;
         system.names = FormNames(system.datum, row.form, row.zones);
         if (row.group == Group::Official) system.names.russian += " (ГОСТ 32453-2017)";
-        system.displayName = row.windowName;
-        if (row.group == Group::Window) {
-            system.window = controller::AllSystems[systems.size()];
-        } else {
-            system.displayName = system.names.russian;
-        }
+        system.displayName = row.displayName;
+        if (row.group == Group::Window) system.window = controller::AllSystems[systems.size()];
         systems.push_back(std::move(system));
     }
     return systems;
