@@ -53,7 +53,11 @@ namespace batch_window {
 
 namespace {
 
-using batch::SystemId;
+// The system a list of choices has selected: the items stand in the catalogue's order.
+const systems::System& System(const QComboBox* choices) {
+    return systems::BuiltInSystems()[static_cast<std::size_t>(choices->currentData().toInt())];
+}
+
 using controller::CoordinateForm;
 
 // The headers of the result columns, by the form of the target.
@@ -215,8 +219,9 @@ void BatchWindow::BuildChoices(QWidget* panel) {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(24);
     }
-    for (int i = 0; i < batch::SystemCount; ++i) {
-        const QString name = QString::fromStdString(batch::ChoiceName(SystemId(i)));
+    const auto systems = systems::BuiltInSystems();
+    for (int i = 0; i < static_cast<int>(systems.size()); ++i) {
+        const QString name = QString::fromStdString(systems[i].names.russian);
         source_->addItem(name, i);
         target_->addItem(name, i);
     }
@@ -380,17 +385,17 @@ std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) c
         return std::nullopt;
     };
     batch::ConversionOptions options;
-    options.from = SystemId(source_->currentData().toInt());
-    options.to = SystemId(target_->currentData().toInt());
+    options.from = System(source_);
+    options.to = System(target_);
     options.parameters =
         parameters_->currentIndex() == 0 ? batch::Parameters::Gost2017 : batch::Parameters::Window;
     if (options.parameters == batch::Parameters::Window) {
-        for (const SystemId system : {options.from, options.to}) {
-            if (batch::WindowSystem(system)) continue;
+        for (const systems::System* system : {&options.from, &options.to}) {
+            if (system->window) continue;
             return refuse(tr("Параметры окна пересчёта знают только его семь систем, а "
                              "системы «%1» среди них нет: выберите параметры ГОСТ 32453-2017 "
                              "или другую систему.")
-                              .arg(QString::fromStdString(batch::ChoiceName(system))));
+                              .arg(QString::fromStdString(system->names.russian)));
         }
     }
     options.angles = angles_->currentIndex() == 0 ? controller::AngleForm::Display
@@ -438,8 +443,7 @@ void BatchWindow::UpdatePreview() {
     copyAction_->setEnabled(options && hasInput && !thread_);
     bom_->setEnabled(!options || options->outputEncoding == batch::Encoding::Utf8);
     preview_->clearSpans();
-    const SystemId to = SystemId(target_->currentData().toInt());
-    QStringList headers = ResultHeaders(batch::Info(to).form);
+    QStringList headers = ResultHeaders(System(target_).form);
     headers.prepend(tr("Исходная строка"));
     preview_->setColumnCount(headers.size());
     preview_->setHorizontalHeaderLabels(headers);
@@ -580,8 +584,7 @@ void BatchWindow::NewInput(std::string_view head) {
 // since the input came; a guess is only said. Runs again as the source system changes (the
 // fields and angles a line holds depend on it).
 void BatchWindow::Detect() {
-    const batch::Detection found =
-        batch::DetectOptions(detectHead_, SystemId(source_->currentData().toInt()));
+    const batch::Detection found = batch::DetectOptions(detectHead_, System(source_));
     detectedEncoding_ = found.encoding.value;
     detectedComma_ = found.decimalComma.value;
     const QList<QWidget*> choices = {encoding_, separator_, decimalComma_,
@@ -831,8 +834,8 @@ void BatchWindow::RestoreSettings() {
         const int value = settings.value(key, fallback).toInt();
         box->setCurrentIndex(value >= 0 && value < box->count() ? value : fallback);
     };
-    index("source", source_, static_cast<int>(SystemId::Wgs84Blh));
-    index("target", target_, static_cast<int>(SystemId::Sk42Xyh));
+    index("source", source_, static_cast<int>(controller::CoordinateSystem::Wgs84Blh));
+    index("target", target_, static_cast<int>(controller::CoordinateSystem::Sk42Xyh));
     index("parameters", parameters_, 0);
     index("angles", angles_, 0);
     zone_->setValue(settings.value("zone", 0).toInt());

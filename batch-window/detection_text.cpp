@@ -3,24 +3,24 @@
 #include <QStringList>
 #include <array>
 
+#include "batch/messages.h"
+
 namespace batch_window {
 
 namespace {
 
 using batch::Clue;
 
-// Russian plural forms after a number: 1, 21 поле; 2–4, 22 поля; 5–20, 25 полей.
-QString Counted(int count, const char* one, const char* few, const char* many) {
-    const int last = count % 10, lastTwo = count % 100;
-    const char* word = last == 1 && lastTwo != 11                                 ? one
-                       : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? few
-                                                                                  : many;
-    return QString("%1 %2").arg(count).arg(word);
+// A number and the word after it in its Russian plural form ("одна|few|many" forms).
+QString Counted(int count, const char* forms) {
+    const std::string number = std::to_string(count);
+    return QString::fromStdString(
+        systems::Fill(systems::Language::Russian, "{1} {1:" + std::string(forms) + "}", {number}));
 }
 
+// "из первых 21 строки", "из первых 5 строк": the genitive after "из первых".
 QString Lines(int count) {
-    return QString("%1 %2").arg(count).arg(count % 10 == 1 && count % 100 != 11 ? "строки"
-                                                                                : "строк");
+    return Counted(count, "строки|строк|строк");
 }
 
 // "строка 3, поле 2 «554530,5»": where the example stands.
@@ -70,7 +70,7 @@ QString ReasonInRussian(const batch::Reason& r) {
             text = QString("%1 из %2 делятся на %3")
                        .arg(r.count)
                        .arg(Lines(r.total))
-                       .arg(Counted(r.fields, "поле", "поля", "полей"));
+                       .arg(Counted(r.fields, "поле|поля|полей"));
             break;
         case Clue::NoHeader:
             text = QString("строка %1, первая не комментарий, — точка").arg(r.line);
@@ -141,6 +141,10 @@ QString ReasonInRussian(const batch::Reason& r) {
 }
 
 QString DetectionInRussian(const batch::Detection& d) {
+    if (d.utf16) {
+        return QString::fromStdString(
+            batch::Message(batch::Language::Russian, batch::MessageId::Utf16));
+    }
     QStringList items;
     items.append(Item("кодировка " + Name(kEncodings, d.encoding.value), d.encoding.reason));
     if (d.separator.value == batch::Separator::Auto) {

@@ -8,22 +8,20 @@
 #include "batch/encoding.h"
 #include "batch/messages.h"
 #include "batch/point_line.h"
-#include "batch/systems.h"
 #include "controller/number_text.h"
 #include "controller/routes.h"
+#include "systems/route.h"
 
 namespace batch {
 
-// GOST 32453-2017's sets through PZ-90.11 with exact arithmetic, or the window's own
-// constants and chains.
-enum class Parameters { Gost2017, Window };
+using systems::Parameters;
 
 // How angles are written: DDDMMSS.sss as the window, decimal degrees, or D:M:S.
 enum class AngleText { Packed, Degrees, Dms };
 
 struct ConversionOptions {
-    SystemId from = SystemId::Wgs84Xyz;
-    SystemId to = SystemId::Wgs84Blh;
+    systems::System from = systems::BuiltInSystems()[0];  // WGS-84 (XYZ)
+    systems::System to = systems::BuiltInSystems()[1];    // WGS-84 (BLH)
     Parameters parameters = Parameters::Gost2017;
     controller::AngleForm angles = controller::AngleForm::Display;
     int zone = 0;

@@ -311,7 +311,7 @@ Reason CheckZones(const std::vector<const Line*>& points, const Columns& columns
 
 }  // namespace
 
-Detection DetectOptions(std::string_view head, SystemId from) {
+Detection DetectOptions(std::string_view head, const systems::System& from) {
     Detection detection;
     // Whole lines of the first DetectBytes, unless the input ends within them.
     if (head.size() > DetectBytes) {
@@ -319,6 +319,13 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         head = head.substr(0, lastEnd == std::string_view::npos ? DetectBytes : lastEnd + 1);
     }
     if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);  // the UTF-8 byte-order mark
+    // Excel's "Unicode Text" is UTF-16: a byte-order mark, or without one a NUL beside every
+    // ASCII character. No text of points holds a NUL.
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF") ||
+        head.find('\0') != std::string_view::npos) {
+        detection.utf16 = true;
+        return detection;
+    }
     std::string converted;
     if (const Recoding utf8 = Recode(head, Encoding::Utf8, Encoding::Utf8, converted);
         !utf8.done()) {
@@ -350,7 +357,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
     detection.skip = {0, nothing};
     detection.decimalComma = {false, nothing};
     detection.columns = {{}, nothing};
-    detection.separator = ChooseSeparator(texts, Info(from).form);
+    detection.separator = ChooseSeparator(texts, from.form);
     if (detection.separator.value == Separator::Auto) {
         detection.separator.reason = nothing;
         return detection;
@@ -363,7 +370,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
     // Russian spreadsheets write "554530,5" in fields apart by semicolons, tabs or blanks.
     // So do they in seconds: 55°45'30,5".
     detection.decimalComma = {false, {Clue::DecimalPoint}};
-    const CoordinateReader withComma{Info(from).form, true}, withPoint{Info(from).form, false};
+    const CoordinateReader withComma{from.form, true}, withPoint{from.form, false};
     const auto readsWithComma = [&](const Field& f) {
         for (int coordinate = 0; coordinate < 2; ++coordinate) {
             if (withComma.Read(f, coordinate) && !withPoint.Read(f, coordinate)) return true;
@@ -381,7 +388,7 @@ Detection DetectOptions(std::string_view head, SystemId from) {
         break;
     }
 
-    const CoordinateReader reader{Info(from).form, detection.decimalComma.value};
+    const CoordinateReader reader{from.form, detection.decimalComma.value};
     std::map<int, int> linesOfStart;  // the first field of the coordinates: lines that say so
     std::map<int, int> linesOfCount;
     for (const Line& line : lines) {

@@ -10,7 +10,7 @@
 
 #include "batch/encoding.h"
 #include "batch/point_line.h"
-#include "batch/systems.h"
+#include "systems/catalogue.h"
 
 namespace batch {
 
@@ -70,11 +70,13 @@ struct Detection {
     std::optional<Reason> zones;                  // plane systems only: what the eastings say
     int firstPointLine = 0;  // the line (from 1) of the first point, 0 for none
     int linesLooked = 0;     // of the input, comments and header included
+    // The input is UTF-16 (a byte-order mark, or NUL bytes): nothing else is guessed.
+    bool utf16 = false;
 };
 
 // Looks at the beginning of an input (the first DetectBytes, the first DetectLines lines of
 // it) holding points of the system `from`.
-Detection DetectOptions(std::string_view head, SystemId from);
+Detection DetectOptions(std::string_view head, const systems::System& from);
 
 // The options as coordconv-cli takes them: "--separator semicolon --skip 1 --columns 2,3,4".
 // Defaults are left out, except the separator and a geodetic system's angle form.

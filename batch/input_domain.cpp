@@ -24,13 +24,13 @@ constexpr double kZoneMarginDegrees = 3 + 1;
 InputDomain::InputDomain(const ConversionOptions& options)
     : language_(options.language),
       columns_(options.columns),
-      form_(Info(options.from).form),
+      form_(options.from.form),
       angles_(options.angles),
       // Plane to plane coordinates reads the easting in the zone it names; to another form
       // in the zone asked for.
-      readingZone_(Info(options.to).form == CoordinateForm::Plane ? 0 : options.zone),
-      toGeocentric_(Info(options.to).form == CoordinateForm::Geocentric),
-      ellipsoid_(EllipsoidOf(Info(options.from).datum)) {
+      readingZone_(options.to.form == CoordinateForm::Plane ? 0 : options.zone),
+      toGeocentric_(options.to.form == CoordinateForm::Geocentric),
+      ellipsoid_(options.from.datum.ellipsoid) {
     const double b = ellipsoid_.a * (1 - 1 / ellipsoid_.invF);
     lowestHeight_ = -(b - 1000);
     radius_ = engine::TransverseMercator(ellipsoid_).RectifyingRadius();

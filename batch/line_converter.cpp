@@ -27,8 +27,8 @@ void CountMathErrors() {
 LineConverter::LineConverter(const ConversionOptions& options)
     : options_(options),
       converter_(options),
-      readsDms_(options.dms && Info(options.from).form == controller::CoordinateForm::Geodetic),
-      writesAngles_(Info(options.to).form == controller::CoordinateForm::Geodetic),
+      readsDms_(options.dms && options.from.form == controller::CoordinateForm::Geodetic),
+      writesAngles_(options.to.form == controller::CoordinateForm::Geodetic),
       writesDms_(writesAngles_ && WrittenAngles(options) == AngleText::Dms),
       picked_(options.columns[0] != 0),
       rules_{readsDms_,        options.columns, options.separator, options.decimalComma,
@@ -37,7 +37,7 @@ LineConverter::LineConverter(const ConversionOptions& options)
       dropsMark_(options.encoding == Encoding::Utf8 &&
                  (options.bom || options.outputEncoding != Encoding::Utf8)),
       separator_(OutputSeparator(options.separator)),
-      names_(NamesOf(Info(options.to).form)) {
+      names_(NamesOf(options.to.form)) {
     // A header is written in the input's encoding and recoded with the rest of the output.
     batch::Recode(names_.zone, Encoding::Utf8, options.encoding, zoneName_);
 }
@@ -53,6 +53,7 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, Con
     if (result.crlf) line.remove_suffix(1);
     result.text = line;  // a header, a comment or a bad line keeps its byte-order mark
     result.warning = nullptr;
+    result.marked = false;
     result.error.clear();
     const std::string_view unmarked = lineNumber == 1 && options_.encoding == Encoding::Utf8 &&
                                               line.substr(0, ByteOrderMark.size()) == ByteOrderMark
@@ -71,6 +72,19 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, Con
             points != nullptr && FindCoordinateFields(unmarked, rules_, *points, result.layout)
                 ? LineKind::Header
                 : LineKind::PassThrough;
+        // A point among the headers is the user's miscount; say so, since it stays as it is.
+        std::array<double, 3> values;
+        std::string error;
+        if (ReadPointLine(unmarked, values, error, rules_) == LineKind::Point)
+            result.warning = MessageText(options_.language, MessageId::SkippedPoint);
+        // The zone's name is Cyrillic: it cannot join a header that is not UTF-8 unread.
+        if (result.kind == LineKind::Header && WritesZone() &&
+            options_.encoding == Encoding::Utf8 &&
+            !batch::Recode(unmarked, Encoding::Utf8, Encoding::Utf8, error).done()) {
+            result.kind = LineKind::Error;
+            result.error = MessageText(options_.language, MessageId::NotUtf8);
+            return;
+        }
         const std::size_t mark = result.text.size() - unmarked.size();
         for (FieldSpan& span : result.layout.spans) {
             span.start += mark;
@@ -81,6 +95,8 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, Con
     }
     // A bad line keeps its text as it stood (--keep-going writes it so); a point's counts
     // from after the mark, as its spans do.
+    // A spreadsheet's row keeps its mark, for Excel; three bare numbers are written anew.
+    result.marked = picked_ && !dropsMark_ && unmarked.size() != line.size();
     line = unmarked;
     result.kind = ReadPointLine(line, result.values, result.error, rules_, &result.layout);
     if (result.kind != LineKind::Point) return;
@@ -180,6 +196,7 @@ char* LineConverter::WriteLine(char* to, const ConvertedLine& line, WriteCoordin
 }
 
 char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
+    if (point.marked) to = std::copy(ByteOrderMark.begin(), ByteOrderMark.end(), to);
     return WriteLine(
         to, point, [&](char* at, int i) { return WriteValue(at, point, i); },
         [&](char* at) { return controller::WriteZone(at, point.zone); });

@@ -27,6 +27,7 @@ struct ConvertedLine {
     PointLayout layout;              // where the coordinates stood
     std::string error;               // what is wrong with a bad line
     const char* warning = nullptr;   // what is doubtful about a good point
+    bool marked = false;             // a point on line 1 whose byte-order mark the output keeps
 };
 
 class LineConverter {

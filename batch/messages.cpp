@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 namespace batch {
 
@@ -88,6 +87,8 @@ constexpr Row kRows[] = {
     {NearTheCentre, 0,
      "within 100 km of the centre of the Earth, where its latitude is not reliable",
      "ближе 100 км к центру Земли, где широта ненадёжна"},
+    {SkippedPoint, 0, "a header line that reads as a point: copied unconverted (--skip)",
+     "строка заголовка читается как точка: скопирована без пересчёта"},
 
     {NoWindowLatitude, 1, "the window's formulas give no latitude here ({1} degrees)",
      "формулы окна не дают здесь широты ({1}°)"},
@@ -116,85 +117,6 @@ constexpr Row kRows[] = {
 
     {ErrorMark, 1, " # error: {1}", " # ошибка: {1}"},
     {ErrorMarkOfLine, 2, "# error: line {1}: {2}", "# ошибка: строка {1}: {2}"},
-
-    {RouteOfficial, 2,
-     "Route from {1} to {2} with the parameters of GOST 32453-2017, through PZ-90.11:\n",
-     "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, через ПЗ-90.11:\n"},
-    {RouteOfficialOneDatum, 2,
-     "Route from {1} to {2} with the parameters of GOST 32453-2017, on one datum:\n",
-     "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, в одной системе отсчёта:\n"},
-    {RouteOfficialEnd, 0,
-     "The arithmetic adds less than 0.1 mm; the result is as accurate as the parameters.\n",
-     "Вычисления добавляют меньше 0,1 мм; результат точен настолько, насколько точны "
-     "параметры.\n"},
-    {RouteWindow, 2, "Route from {1} to {2} with the window's parameters:\n",
-     "Маршрут из {1} в {2} с параметрами окна:\n"},
-    {RouteNoWindow, 2,
-     "No route from {1} to {2} with the window's parameters: they join only the window's seven "
-     "systems.\n",
-     "Нет маршрута из {1} в {2} с параметрами окна: они связывают только семь систем окна.\n"},
-    {RouteWindowDiffers, 0,
-     "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m over Russia "
-     "(RMS 3.4 m).\n",
-     "Переход WGS-84 <-> СК-42 окна отличается от ГОСТ 32453-2017 на 1,3–5,1 м по территории "
-     "России (СКО 3,4 м).\n"},
-    {FormGeocentric, 1, "{1} geocentric X, Y, Z", "{1}, геоцентрические X, Y, Z"},
-    {FormGeodetic, 1, "{1} geodetic B, L, H", "{1}, геодезические B, L, H"},
-    {FormPlane, 1, "{1} plane x, y, H (six-degree zones)",
-     "{1}, плоские x, y, H (шестиградусные зоны)"},
-    {StepPlaneToGeodetic, 1,
-     "{1} -> geodetic: exact transverse Mercator inverse (Krueger's series to n^6, Karney "
-     "2011), below 0.1 mm",
-     "{1} -> геодезические: точная обратная поперечно-цилиндрическая проекция Меркатора (ряды "
-     "Крюгера до n^6, Karney 2011), меньше 0,1 мм"},
-    {StepGeodeticToGeocentric, 1, "{1} geodetic -> geocentric: closed form, exact",
-     "{1}, геодезические -> геоцентрические: замкнутые формулы, точно"},
-    {StepToPz9011, 2, "{1} -> PZ-90.11: seven parameters of {2}",
-     "{1} -> ПЗ-90.11: семь параметров, {2}"},
-    {StepFromPz9011, 2, "PZ-90.11 -> {1}: exact inverse of {2}",
-     "ПЗ-90.11 -> {1}: точное обратное преобразование, {2}"},
-    {StepGeocentricToGeodetic, 1,
-     "{1} geocentric -> geodetic: Bowring's formula iterated to convergence, below 0.01 mm",
-     "{1}, геоцентрические -> геодезические: формула Боуринга с итерациями до сходимости, "
-     "меньше 0,01 мм"},
-    {StepGeodeticToPlane, 2,
-     "{1} geodetic -> {2}: exact transverse Mercator (Krueger's series to n^6, Karney 2011), "
-     "below 0.1 mm",
-     "{1}, геодезические -> {2}: точная поперечно-цилиндрическая проекция Меркатора (ряды "
-     "Крюгера до n^6, Karney 2011), меньше 0,1 мм"},
-    {StepUnchanged, 1, "{1}: unchanged", "{1}: без изменений"},
-    {SourceWgs84, 0, "GOST 32453-2017 appendix G (EPSG:7961 then 7703, stated 0.17 m and 0.07 m)",
-     "ГОСТ 32453-2017, приложение Г (EPSG:7961, затем 7703; заявлено 0,17 м и 0,07 м)"},
-    {SourcePz90, 0, "GOST 32453-2017 appendix V (EPSG:7704, stated 0.2 m)",
-     "ГОСТ 32453-2017, приложение В (EPSG:7704; заявлено 0,2 м)"},
-    {SourceSk42, 0, "GOST 32453-2017 A.1 (EPSG:15844 then 7704, stated 4 m and 0.2 m)",
-     "ГОСТ 32453-2017, А.1 (EPSG:15844, затем 7704; заявлено 4 м и 0,2 м)"},
-    {SourceSk95, 0, "GOST 32453-2017 A.3 (EPSG:1257 then 7704, stated 1 m and 0.2 m)",
-     "ГОСТ 32453-2017, А.3 (EPSG:1257, затем 7704; заявлено 1 м и 0,2 м)"},
-    {SourcePz9011, 0, "GOST 32453-2017 A.5 (EPSG:7705, stated 0.03 m)",
-     "ГОСТ 32453-2017, А.5 (EPSG:7705; заявлено 0,03 м)"},
-    {WindowGaussKrueger, 0,
-     "the window's Gauss-Krueger series of SK-42 (the inverse: 1.8 mm within the zone, 7 cm at "
-     "6 degrees)",
-     "ряды Гаусса–Крюгера окна для СК-42 (обратные: 1,8 мм в пределах зоны, 7 см на 6 "
-     "градусах)"},
-    {WindowClosedForm, 0, "closed form, exact", "замкнутые формулы, точно"},
-    {WindowIteration, 0,
-     "the window's iteration, one pass behind (0.62 mm to 9 km of height, 2.2 mm at 20 000 km; "
-     "nearer than 1e-4 degrees to a pole up to 0.1 m, 0.4 m at 20 000 km)",
-     "итерации окна, отстающие на один проход (0,62 мм до высоты 9 км, 2,2 мм на 20 000 км; "
-     "ближе 1e-4 градуса к полюсу до 0,1 м, 0,4 м на 20 000 км)"},
-    {WindowMolodensky, 1,
-     "Molodensky's formulas (0.7 cm to 70 degrees, 1.2 cm to 80, 1 m at 89.9) with {1}",
-     "формулы Молоденского (0,7 см до 70 градусов, 1,2 см до 80, 1 м на 89,9), {1}"},
-    {WindowSevenParameters, 1, "seven parameters: {1}", "семь параметров: {1}"},
-    {WindowSk42Set, 0, "the PZ-90 <-> SK-42 set of GOST R 51794-2001 (EPSG:15844, stated 4 m)",
-     "набор ПЗ-90 <-> СК-42 из ГОСТ Р 51794-2001 (EPSG:15844; заявлено 4 м)"},
-    {WindowWgs84Set, 0,
-     "the window's WGS-84 <-> PZ-90 set (dZ 1 m, wZ -0.02\"), which matches no published set",
-     "набор окна WGS-84 <-> ПЗ-90 (dZ 1 м, wZ -0,02″), не совпадающий ни с одним "
-     "опубликованным"},
-    {Unchanged, 0, "unchanged", "без изменений"},
 };
 
 static_assert(std::size(kRows) == static_cast<std::size_t>(MessageId::Count));
@@ -210,64 +132,13 @@ const Row& RowOf(MessageId id) {
     return kRows[static_cast<std::size_t>(id)];
 }
 
-// Which of the forms a count takes, by the Unicode CLDR plural rules: English one (1) and
-// other; Russian one (1, 21, 101...), few (2–4, 22–24...) and many (the rest, 11–14 too).
-std::size_t PluralForm(Language language, long long n) {
-    const long long last = n % 10, lastTwo = n % 100;
-    switch (language) {
-        case Language::English:
-            return n == 1 ? 0 : 1;
-        case Language::Russian:
-            if (last == 1 && lastTwo != 11) return 0;
-            if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) return 1;
-            return 2;
-    }
-    return 0;
-}
-
-// The form `choice` of the forms "one|few|many", or all of them when it has fewer.
-std::string_view FormOf(std::string_view forms, std::size_t choice) {
-    for (; choice > 0; --choice) {
-        const std::size_t bar = forms.find('|');
-        if (bar == std::string_view::npos) return forms;
-        forms.remove_prefix(bar + 1);
-    }
-    return forms.substr(0, forms.find('|'));
-}
-
 }  // namespace
 
 std::string Message(Language language, MessageId id,
                     std::initializer_list<std::string_view> arguments) {
     const Row& row = RowOf(id);
-    std::string_view text = language == Language::Russian ? row.russian : row.english;
-    std::string out;
-    while (!text.empty()) {
-        const std::size_t open = text.find('{');
-        const std::size_t close = text.find('}', open);
-        out += text.substr(0, open);
-        if (open == std::string_view::npos || close == std::string_view::npos) break;
-        const std::string_view placeholder = text.substr(open + 1, close - open - 1);
-        text.remove_prefix(close + 1);
-        std::size_t n = 0;
-        const auto [end, error] =
-            std::from_chars(placeholder.data(), placeholder.data() + placeholder.size(), n);
-        const std::string_view forms = placeholder.substr(end - placeholder.data());
-        if (error != std::errc() || n < 1 || n > arguments.size() ||
-            !(forms.empty() || forms.front() == ':')) {
-            out += "{" + std::string(placeholder) + "}";  // for the table's test to see
-            continue;
-        }
-        const std::string_view argument = arguments.begin()[n - 1];
-        if (forms.empty()) {
-            out += argument;
-            continue;
-        }
-        long long count = 0;
-        std::from_chars(argument.data(), argument.data() + argument.size(), count);
-        out += FormOf(forms.substr(1), PluralForm(language, count < 0 ? -count : count));
-    }
-    return out;
+    return systems::Fill(language, language == Language::Russian ? row.russian : row.english,
+                         arguments);
 }
 
 const char* MessageText(Language language, MessageId id) {
@@ -277,11 +148,6 @@ const char* MessageText(Language language, MessageId id) {
 
 int ArgumentsOf(MessageId id) {
     return RowOf(id).arguments;
-}
-
-std::string Figure(Language language, std::string number) {
-    if (language == Language::Russian) std::replace(number.begin(), number.end(), '.', ',');
-    return number;
 }
 
 }  // namespace batch

@@ -6,9 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "systems/text.h"
+
 namespace batch {
 
-enum class Language { English, Russian };
+using systems::Figure;
+using systems::Language;
 
 // The rows of the table (messages.cpp), in its order.
 enum class MessageId {
@@ -51,6 +54,7 @@ enum class MessageId {
     IsNoNorthing,
     BeyondZoneEdge,
     NearTheCentre,
+    SkippedPoint,
     // The conversion of a point and of a line.
     NoWindowLatitude,
     WindowBeyondPole,
@@ -68,36 +72,6 @@ enum class MessageId {
     // A bad line in the output (--keep-going).
     ErrorMark,
     ErrorMarkOfLine,
-    // The route (describe.cpp).
-    RouteOfficial,
-    RouteOfficialOneDatum,
-    RouteOfficialEnd,
-    RouteWindow,
-    RouteNoWindow,
-    RouteWindowDiffers,
-    FormGeocentric,
-    FormGeodetic,
-    FormPlane,
-    StepPlaneToGeodetic,
-    StepGeodeticToGeocentric,
-    StepToPz9011,
-    StepFromPz9011,
-    StepGeocentricToGeodetic,
-    StepGeodeticToPlane,
-    StepUnchanged,
-    SourceWgs84,
-    SourcePz90,
-    SourceSk42,
-    SourceSk95,
-    SourcePz9011,
-    WindowGaussKrueger,
-    WindowClosedForm,
-    WindowIteration,
-    WindowMolodensky,
-    WindowSevenParameters,
-    WindowSk42Set,
-    WindowWgs84Set,
-    Unchanged,
     Count
 };
 
@@ -112,9 +86,5 @@ const char* MessageText(Language language, MessageId id);
 
 // How many arguments the message takes.
 int ArgumentsOf(MessageId id);
-
-// A number the program wrote ("-6355863.0") as a message in `language` shows it: Russian
-// texts write the decimal comma.
-std::string Figure(Language language, std::string number);
 
 }  // namespace batch

@@ -11,26 +11,12 @@ using controller::AngleForm;
 using controller::CoordinateForm;
 
 PointConverter::PointConverter(const ConversionOptions& options)
-    : options_(options),
-      domain_(options),
-      from_(Info(options.from).form),
-      to_(Info(options.to).form) {
+    : options_(options), domain_(options), from_(options.from.form), to_(options.to.form) {
     anglesOut_ =
         WrittenAngles(options) == AngleText::Packed ? AngleForm::Display : AngleForm::Degrees;
-    windowRoute_ = WindowChain(options);
-    if (windowRoute_.empty()) officialRoute_.emplace(options.from, options.to);
-}
-
-std::vector<controller::CoordinateSystem> WindowChain(const ConversionOptions& options) {
-    const auto from = WindowSystem(options.from), to = WindowSystem(options.to);
-    if (options.parameters != Parameters::Window || !from || !to) return {};
-    // Into another zone the window goes as the surveyor does with it: to geodetic
-    // coordinates, moved over, projected into the zone asked for.
-    if (controller::FormOf(*from) == CoordinateForm::Plane &&
-        controller::FormOf(*to) == CoordinateForm::Plane && options.zone != 0) {
-        return {*from, controller::CoordinateSystem::Sk42Blh, *to};
-    }
-    return controller::ShortestRoute(*from, *to);
+    systems::Words refusal;
+    route_ =
+        systems::Route::Build(options.from, options.to, options.parameters, options.zone, refusal);
 }
 
 void PointConverter::DropSmallValues(CoordinateForm form, AngleForm angles,
@@ -38,7 +24,7 @@ void PointConverter::DropSmallValues(CoordinateForm form, AngleForm angles,
     // The window writes a value below 0.0001 as 0: metres, and packed angles, whose 0.0001 is
     // 0.0001″ (3 mm); in decimal degrees the same angle is the limit, not 0.0001° (11 m). Its
     // parameters keep its digits; the official routes zero an angle below 1e-10° (0.01 mm).
-    const bool windowTexts = !windowRoute_.empty();
+    const bool windowTexts = route_ && route_->RunsWindowChains();
     const double smallSeconds = windowTexts ? controller::SmallValue : 3600 * 1e-10;
     const bool geodetic = form == CoordinateForm::Geodetic;
     const bool degrees = angles == AngleForm::Degrees;
@@ -57,43 +43,30 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
     warning = nullptr;
     // The window reads a value below 0.0001 as 0. Only a pair it offers (one step) promises
     // the window's texts; every other route reads the values as written (2e-8° is 2 mm).
-    if (windowRoute_.size() == 2) DropSmallValues(from_, options_.angles, values);
-    zone = options_.zone;
+    if (!route_) {  // the options' reader refuses such a pair before any line is read
+        error = MessageText(options_.language, MessageId::NotFinite);
+        return;
+    }
+    if (route_->IsWindowPair()) DropSmallValues(from_, options_.angles, values);
     // Between the ends the angles travel in decimal degrees, at full precision; the
     // conversions from and to the user's form are those of the window's own chain.
     if (from_ == CoordinateForm::Geodetic) {
         values[0] = controller::AngleToDegrees(values[0], options_.angles);
         values[1] = controller::AngleToDegrees(values[1], options_.angles);
     }
-    if (officialRoute_) officialRoute_->Convert(values, zone);
-    for (std::size_t i = 1; i < windowRoute_.size(); ++i) {
-        int eastingsOwn = 0;  // plane to plane: the easting is read in the zone it names
-        const bool replane = i == 1 && from_ == CoordinateForm::Plane && to_ == from_;
-        controller::ConvertPoint(windowRoute_[i - 1], windowRoute_[i], values,
-                                 replane ? eastingsOwn : zone, AngleForm::Degrees);
-        // Near the centre the window's iteration, and far beyond the pole its series, leave
-        // the latitudes (the southern ones it writes from 270° to 360°); near the pole its
-        // Molodensky step overshoots by a second or so, which its texts keep, and says so.
-        constexpr double kPoleOvershoot = 0.01;
-        const double latitude = values[0];
-        const auto beyondPole = [latitude](double margin) {
-            return !(std::fabs(latitude) <= 90 + margin ||
-                     (latitude >= 270 - margin && latitude <= 360));
-        };
-        if (controller::FormOf(windowRoute_[i]) != CoordinateForm::Geodetic) continue;
-        if (beyondPole(kPoleOvershoot)) {
+    systems::RoutePoint point{values, options_.zone};
+    route_->Convert(point);
+    switch (point.fault) {
+        case systems::Fault::None:
+            break;
+        case systems::Fault::NoWindowLatitude:
             error = Message(options_.language, MessageId::NoWindowLatitude,
-                            {Figure(options_.language, std::to_string(latitude))});
+                            {Figure(options_.language, std::to_string(point.latitude))});
             return;
-        }
-        if (beyondPole(0)) {
-            warning = MessageText(options_.language, MessageId::WindowBeyondPole);
-        }
     }
-    if (windowRoute_.size() == 1 && to_ == CoordinateForm::Plane) {
-        // Unchanged, in the zone its easting names (an absurd easting names none).
-        zone = std::fabs(values[1]) < 1e15 ? static_cast<int>(values[1] / 1e6) : 0;
-    }
+    if (point.beyondPole) warning = MessageText(options_.language, MessageId::WindowBeyondPole);
+    values = point.values;
+    zone = point.zone;
     if (to_ == CoordinateForm::Geodetic) {
         // In decimal degrees, as every other tool writes them: the latitude signed in
         // [−90°, 90°], the longitude in (−180°, 180°]; packed angles keep the window's turn.

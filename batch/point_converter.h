@@ -10,13 +10,8 @@
 
 #include "batch/conversion_options.h"
 #include "batch/input_domain.h"
-#include "batch/official_route.h"
 
 namespace batch {
-
-// The window's chain of systems from FROM to TO with its parameters (empty for the official
-// routes, or a system the window does not know).
-std::vector<controller::CoordinateSystem> WindowChain(const ConversionOptions& options);
 
 class PointConverter {
   public:
@@ -49,9 +44,8 @@ class PointConverter {
     ConversionOptions options_;
     controller::AngleForm anglesOut_;  // the form of the angles written (D:M:S as degrees)
     InputDomain domain_;
-    controller::CoordinateForm from_, to_;                   // the forms of FROM and TO
-    std::vector<controller::CoordinateSystem> windowRoute_;  // with the window's parameters
-    std::optional<OfficialRoute> officialRoute_;             // with GOST 32453-2017's
+    controller::CoordinateForm from_, to_;  // the forms of FROM and TO
+    std::optional<systems::Route> route_;   // none when the parameters join no such pair
 };
 
 }  // namespace batch

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "batch/line_blocks.h"
@@ -81,9 +82,12 @@ class BlockConverter {
         std::optional<FieldLayout> points;
         if (lineNumber <= skip_) points = lines_.FirstPointLayout(text, lineNumber);
         ConvertedLine line;
+        bool named = false;  // only the first header line that splits as the points is named
         for (; !text.empty(); ++lineNumber) {
             const std::size_t newline = std::min(text.find('\n'), text.size());
             lines_.Convert(text.substr(0, newline), lineNumber, line, points ? &*points : nullptr);
+            if (line.kind == LineKind::Header && std::exchange(named, true))
+                line.kind = LineKind::PassThrough;
             text.remove_prefix(std::min(newline + 1, text.size()));
             if (!Write(line, lineNumber, block)) return;
         }
@@ -101,6 +105,8 @@ class BlockConverter {
         if (recodes && line.kind != LineKind::Error && !WriteRecoded(line, block)) {
             line.kind = LineKind::Error;
         }
+        if (line.warning && line.kind != LineKind::Point)
+            block.notes.push_back({lineNumber, line.warning, true});
         switch (line.kind) {
             case LineKind::PassThrough:
                 if (!recodes) block.output.Append(line.text);

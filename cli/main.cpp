@@ -155,6 +155,11 @@ int DetectOptions(const cli::Options& options) {
     if (!standardInput) close(input);
     head.resize(size);
     const batch::Detection detection = batch::DetectOptions(head, options.from);
+    if (detection.utf16) {
+        Complain((standardInput ? "standard input" : name) + ": " +
+                 batch::Message(batch::Language::English, batch::MessageId::Utf16));
+        return cli::ExitBadInput;
+    }
     std::fputs(batch::ReasonsText(detection).c_str(), stderr);
     return Print(batch::DetectedOptionsText(detection) + "\n");
 }

@@ -57,7 +57,7 @@ constexpr int kMostJobs = 256;
 }  // namespace
 
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
-    std::string_view systems[2];
+    std::string_view names[2];  // FROM and TO as given
     int systemCount = 0;
     // --decimals N means N for metres and the same ground distance for angles; the other two
     // set one kind each and win over it, whatever their order.
@@ -217,7 +217,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             options.files.emplace_back(argument);
             continue;
         }
-        systems[systemCount++] = argument;
+        names[systemCount++] = argument;
     }
     options.outputEncoding = outputEncoding.value_or(options.encoding);
     if (options.bom && options.outputEncoding != batch::Encoding::Utf8) {
@@ -232,16 +232,15 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
         return Command::UsageError;
     }
-    const auto from = batch::FindSystem(systems[0]);
-    const auto to = batch::FindSystem(systems[1]);
+    const systems::System* from = systems::BuiltIn().Find(names[0]);
+    const systems::System* to = systems::BuiltIn().Find(names[1]);
     if (!from || !to) {
-        error = "unknown system \"" + std::string(from ? systems[1] : systems[0]) + "\"";
+        error = "unknown system \"" + std::string(from ? names[1] : names[0]) + "\"";
         return Command::UsageError;
     }
-    if (options.parameters == Parameters::Window &&
-        (!batch::WindowSystem(*from) || !batch::WindowSystem(*to))) {
+    if (options.parameters == Parameters::Window && (!from->window || !to->window)) {
         error = "the window's parameters know only its seven systems, not \"" +
-                std::string(batch::WindowSystem(*from) ? systems[1] : systems[0]) + "\"";
+                std::string(from->window ? names[1] : names[0]) + "\"";
         return Command::UsageError;
     }
     if (options.detect && options.files.size() > 1) {

@@ -13,7 +13,6 @@
 namespace cli {
 
 using batch::Parameters;
-using batch::SystemId;
 
 // The conversion, and what only the command line asks: the files, the route's description.
 struct Options : batch::ConversionOptions {

@@ -29,13 +29,23 @@ void UnshiftGeocentric(const GeocentricPoint& to, GeocentricPoint& from, const D
 }
 
 AffineMap ComposeShifts(const DatumShift& into, const DatumShift& outOf) {
-    // Both steps are affine: the translation is the image of the origin, and the columns of
+    return ComposeShifts(std::span(&into, 1), std::span(&outOf, 1));
+}
+
+AffineMap ComposeShifts(std::span<const DatumShift> into, std::span<const DatumShift> outOf) {
+    // Every step is affine: the translation is the image of the origin, and the columns of
     // the matrix the images of the axes less it.
     const auto both = [&](const GeocentricPoint& p) {
-        GeocentricPoint hub, out;
-        ShiftGeocentric(p, hub, into);
-        UnshiftGeocentric(hub, out, outOf);
-        return out;
+        GeocentricPoint point = p, next;
+        for (const DatumShift& shift : into) {
+            ShiftGeocentric(point, next, shift);
+            point = next;
+        }
+        for (auto shift = outOf.rbegin(); shift != outOf.rend(); ++shift) {
+            UnshiftGeocentric(point, next, *shift);
+            point = next;
+        }
+        return point;
     };
     const GeocentricPoint origin = both({0, 0, 0});
     AffineMap map{};

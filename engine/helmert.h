@@ -2,6 +2,8 @@
 // small rotations, coordinate-frame convention.
 #pragma once
 
+#include <span>
+
 #include "engine/records.h"
 
 namespace engine {
@@ -28,6 +30,9 @@ struct AffineMap {
 // UnshiftGeocentric(ShiftGeocentric(p, into), outOf) for every p, as one map: nine products
 // a point instead of the two steps' divisions (the same within 10⁻⁹ m).
 AffineMap ComposeShifts(const DatumShift& into, const DatumShift& outOf);
+// The same for paths of several sets: each of `into` shifted in order, then each of `outOf`
+// undone from the last to the first (a datum defined on another carried to the hub and back).
+AffineMap ComposeShifts(std::span<const DatumShift> into, std::span<const DatumShift> outOf);
 void ApplyAffine(const GeocentricPoint& from, GeocentricPoint& to, const AffineMap& map);
 
 }  // namespace engine

@@ -146,7 +146,7 @@ class BatchWindowTest : public QObject {
         // The lines stay; the route line names the system the window's parameters lack.
         QCOMPARE(PreviewRow(window, 1), QStringList({"554500 373700 100", "", "", ""}));
         QVERIFY(window.findChild<QLabel*>("route")->text().contains(
-            QString::fromStdString(batch::ChoiceName(batch::SystemId(kPz9011Blh)))));
+            QString::fromStdString(systems::BuiltInSystems()[kPz9011Blh].names.russian)));
         QVERIFY(!window.Choices());
         QVERIFY(!Action(window, "convert")->isEnabled());
     }
@@ -165,8 +165,8 @@ class BatchWindowTest : public QObject {
     void noWindowRouteToAnOfficialSystem() {
         batch::ConversionOptions options;
         options.parameters = batch::Parameters::Window;
-        options.from = batch::SystemId::Wgs84Blh;
-        options.to = batch::SystemId::Pz9011Blh;
+        options.from = *systems::BuiltIn().Find("wgs84-blh");
+        options.to = *systems::BuiltIn().Find("pz9011-blh");
         QCOMPARE(QString::fromStdString(batch::DescribeRoute(options)),
                  "No route from wgs84-blh to pz9011-blh with the window's parameters: they join "
                  "only the window's seven systems.\n");
@@ -220,8 +220,8 @@ class BatchWindowTest : public QObject {
                                        : "точек 40000"),
             qPrintable(message));
         auto [expected, status] =
-            RunCli(arguments + QStringList{batch::Info(batch::SystemId(source)).shortName.data(),
-                                           batch::Info(batch::SystemId(target)).shortName.data()},
+            RunCli(arguments + QStringList{systems::BuiltInSystems()[source].id.c_str(),
+                                           systems::BuiltInSystems()[target].id.c_str()},
                    input);
         QCOMPARE(status, keepGoing ? 65 : 0);
         // But for the mark of the bad line, in Russian as tests/data/messages.cases has it.
@@ -445,7 +445,9 @@ class BatchWindowTest : public QObject {
         }
         BatchWindow window;
         QCOMPARE(window.findChild<QComboBox*>("source")->currentIndex(), chosen.source);
-        QSettings().setValue("source", batch::SystemCount);  // beyond the list: the default
+        QSettings().setValue(
+            "source",
+            static_cast<int>(systems::BuiltInSystems().size()));  // beyond the list: the default
         QCOMPARE(BatchWindow().findChild<QComboBox*>("source")->currentIndex(), kWgs84Blh);
         QCOMPARE(window.findChild<QComboBox*>("target")->currentIndex(), chosen.target);
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), chosen.angles);

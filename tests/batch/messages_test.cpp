@@ -82,8 +82,8 @@ batch::ConversionOptions RussianOptions(const std::string& from, const std::stri
                                         const std::string& words, bool& keep) {
     batch::ConversionOptions options;
     options.language = Language::Russian;
-    options.from = *batch::FindSystem(from);
-    options.to = *batch::FindSystem(to);
+    options.from = *systems::BuiltIn().Find(from);
+    options.to = *systems::BuiltIn().Find(to);
     std::istringstream in(words);
     for (std::string word; in >> word;) {
         if (word.starts_with("columns=")) {
@@ -120,8 +120,8 @@ TEST(Messages, LinesReadInRussian) {
 // the English text of coordconv-cli --describe wgs84-blh sk42-xyh).
 TEST(Messages, RouteDescribedInRussian) {
     batch::ConversionOptions options;
-    options.from = batch::SystemId::Wgs84Blh;
-    options.to = batch::SystemId::Sk42Xyh;
+    options.from = *systems::BuiltIn().Find("wgs84-blh");
+    options.to = *systems::BuiltIn().Find("sk42-xyh");
     options.language = Language::Russian;
     EXPECT_EQ(
         batch::DescribeRoute(options),
@@ -139,8 +139,8 @@ TEST(Messages, RouteDescribedInRussian) {
         "Вычисления добавляют меньше 0,1 мм; результат точен настолько, насколько точны "
         "параметры.\n");
     options.parameters = batch::Parameters::Window;
-    options.from = batch::SystemId::Wgs84Xyz;
-    options.to = batch::SystemId::Pz90Xyz;
+    options.from = *systems::BuiltIn().Find("wgs84-xyz");
+    options.to = *systems::BuiltIn().Find("pz90-xyz");
     EXPECT_EQ(batch::DescribeRoute(options),
               "Маршрут из WGS-84 (XYZ) в ПЗ-90  (XYZ) с параметрами окна:\n"
               "  1. WGS-84 (XYZ) -> ПЗ-90  (XYZ): семь параметров: набор окна WGS-84 <-> ПЗ-90 "

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "batch/official_route.h"
 #include "engine_operations.h"
+#include "systems/route.h"
 
 namespace {
 
@@ -40,10 +40,13 @@ Values Apply(const std::string& op, const std::string& parameters, const Values&
     std::istringstream names(parameters);
     std::string from, to;
     names >> from >> to;
-    std::array<double, 3> values{in.at(0), in.at(1), in.at(2)};
-    int zone = 0;
-    batch::OfficialRoute(*batch::FindSystem(from), *batch::FindSystem(to)).Convert(values, zone);
-    return {values[0], values[1], values[2]};
+    systems::Words refusal;
+    const auto route =
+        systems::Route::Build(*systems::BuiltIn().Find(from), *systems::BuiltIn().Find(to),
+                              systems::Parameters::Gost2017, 0, refusal);
+    systems::RoutePoint point{{in.at(0), in.at(1), in.at(2)}};
+    route->Convert(point);
+    return {point.values[0], point.values[1], point.values[2]};
 }
 
 // "first:last:step", or one value.

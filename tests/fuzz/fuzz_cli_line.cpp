@@ -64,11 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The whole stream, going on after bad lines: the output keeps the lines aligned.
+    const auto kSystems = systems::BuiltInSystems();
     batch::ConversionOptions options;
     options.keepGoing = true;
     if (size > 0) {
-        options.from = static_cast<batch::SystemId>(data[0] % batch::SystemCount);
-        options.to = static_cast<batch::SystemId>((data[0] / 3) % batch::SystemCount);
+        options.from = kSystems[data[0] % kSystems.size()];
+        options.to = kSystems[(data[0] / 3) % kSystems.size()];
         options.parameters =
             data[0] & 0x40 ? batch::Parameters::Window : batch::Parameters::Gost2017;
         options.skip = data[0] % 3;

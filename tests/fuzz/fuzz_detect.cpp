@@ -14,7 +14,8 @@ using testing_support::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const auto from = static_cast<batch::SystemId>(size > 0 ? data[0] % batch::SystemCount : 0);
+    const auto kSystems = systems::BuiltInSystems();
+    const auto& from = kSystems[size > 0 ? data[0] % kSystems.size() : 0];
     const batch::Detection detection = batch::DetectOptions(input, from);
     Check(detection.linesLooked <= batch::DetectLines);
     Check(detection.firstPointLine <= detection.linesLooked);

@@ -1,0 +1,177 @@
+#include "systems/catalogue.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace systems {
+
+namespace {
+
+using controller::CoordinateForm;
+using controller::CoordinateSystem;
+
+// One row of the built-in table; the datum by id, the names made from it and the form.
+struct Row {
+    std::string_view id;
+    std::string_view datum;
+    CoordinateForm form;
+    Zones zones;
+    Group group;
+    std::string_view displayName;  // the window's own for its seven, and one like them
+};
+
+using enum CoordinateForm;
+constexpr Row kRows[] = {
+    {"wgs84-xyz", "wgs84", Geocentric, Zones::None, Group::Window, "WGS-84 (XYZ)"},
+    {"wgs84-blh", "wgs84", Geodetic, Zones::None, Group::Window, "WGS-84 (BLH)"},
+    {"pz90-xyz", "pz90", Geocentric, Zones::None, Group::Window, "ПЗ-90  (XYZ)"},
+    {"pz90-blh", "pz90", Geodetic, Zones::None, Group::Window, "ПЗ-90  (BLH)"},
+    {"sk42-xyz", "sk42", Geocentric, Zones::None, Group::Window, "СК-42  (XYZ)"},
+    {"sk42-blh", "sk42", Geodetic, Zones::None, Group::Window, "СК-42  (BLH)"},
+    {"sk42-xyh", "sk42", Plane, Zones::GaussKruger6, Group::Window, "СК-42  (XYH)"},
+    {"pz9011-xyz", "pz9011", Geocentric, Zones::None, Group::Official, "ПЗ-90.11 (XYZ)"},
+    {"pz9011-blh", "pz9011", Geodetic, Zones::None, Group::Official, "ПЗ-90.11 (BLH)"},
+    {"gsk2011-xyz", "gsk2011", Geocentric, Zones::None, Group::Official, "ГСК-2011 (XYZ)"},
+    {"gsk2011-blh", "gsk2011", Geodetic, Zones::None, Group::Official, "ГСК-2011 (BLH)"},
+    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, "ГСК-2011 (XYH)"},
+    {"sk95-xyz", "sk95", Geocentric, Zones::None, Group::Official, "СК-95 (XYZ)"},
+    {"sk95-blh", "sk95", Geodetic, Zones::None, Group::Official, "СК-95 (BLH)"},
+    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, "СК-95 (XYH)"},
+};
+
+// The form's words after the datum's name: "SK-42 geodetic B, L, H" and, as the windows
+// list them, "СК-42 — геодезические B, L, H".
+Words FormNames(const Datum& datum, CoordinateForm form, Zones zones) {
+    Words what;
+    switch (form) {
+        case Geocentric:
+            what = {" geocentric X, Y, Z", " — геоцентрические X, Y, Z"};
+            break;
+        case Geodetic:
+            what = {" geodetic B, L, H", " — геодезические B, L, H"};
+            break;
+        case Plane:
+            switch (zones) {
+                case Zones::GaussKruger6:
+                    what = {" plane x, y, H (Gauss-Krueger)", " — плоские x, y, H (Гаусс–Крюгер)"};
+                    break;
+                case Zones::GaussKruger3:
+                    what = {" plane x, y, H (Gauss-Krueger, 3-degree zones)",
+                            " — плоские x, y, H (Гаусс–Крюгер, трёхградусные зоны)"};
+                    break;
+                case Zones::Utm:
+                    what = {" plane x, y, H (UTM)", " — плоские x, y, H (UTM)"};
+                    break;
+                case Zones::None:
+                    what = {" plane x, y, H (transverse Mercator)",
+                            " — плоские x, y, H (поперечная проекция Меркатора)"};
+                    break;
+            }
+            break;
+    }
+    return {datum.name.english + what.english, datum.name.russian + what.russian};
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+std::vector<System> MakeBuiltInSystems() {
+    const std::span<const Datum> datums = BuiltInDatums();
+    std::vector<System> systems;
+    for (const Row& row : kRows) {
+        System system;
+        system.id = row.id;
+        system.datum = *std::find_if(datums.begin(), datums.end(),
+                                     [&](const Datum& datum) { return datum.id == row.datum; });
+        system.form = row.form;
+        system.zones = row.zones;
+        system.group = row.group;
+        system.names = FormNames(system.datum, row.form, row.zones);
+        if (row.group == Group::Official) system.names.russian += " (ГОСТ 32453-2017)";
+        system.displayName = row.displayName;
+        if (row.group == Group::Window) system.window = controller::AllSystems[systems.size()];
+        systems.push_back(std::move(system));
+    }
+    return systems;
+}
+
+}  // namespace
+
+PlaneKeys Similarity(double dx, double dy, double rotationSeconds, double scalePpm) {
+    // θ from arc-seconds: π/648000 radians each.
+    constexpr double kRadiansPerSecond = 3.14159265358979323846 / 648000;
+    const double s = 1 + scalePpm * 1e-6;
+    const double theta = rotationSeconds * kRadiansPerSecond;
+    PlaneKeys keys;
+    keys.kind = PlaneKeys::Kind::Similarity;
+    keys.x0 = dx;
+    keys.y0 = dy;
+    keys.a = keys.d = s * std::cos(theta);
+    keys.c = s * std::sin(theta);
+    keys.b = -keys.c;
+    keys.rotationSeconds = rotationSeconds;
+    keys.scalePpm = scalePpm;
+    return keys;
+}
+
+PlaneKeys Affine(const std::array<double, 6>& x0aby0cd) {
+    PlaneKeys keys;
+    keys.kind = PlaneKeys::Kind::Affine;
+    keys.x0 = x0aby0cd[0];
+    keys.a = x0aby0cd[1];
+    keys.b = x0aby0cd[2];
+    keys.y0 = x0aby0cd[3];
+    keys.c = x0aby0cd[4];
+    keys.d = x0aby0cd[5];
+    return keys;
+}
+
+std::span<const System> BuiltInSystems() {
+    static const std::vector<System> kSystems = MakeBuiltInSystems();
+    return kSystems;
+}
+
+Catalogue::Catalogue()
+    : datums_(BuiltInDatums().begin(), BuiltInDatums().end()),
+      systems_(BuiltInSystems().begin(), BuiltInSystems().end()) {}
+
+const Datum* Catalogue::FindDatum(std::string_view id) const {
+    for (const Datum& datum : datums_) {
+        if (EqualIgnoringCase(datum.id, id)) return &datum;
+    }
+    return nullptr;
+}
+
+const System* Catalogue::Find(std::string_view name) const {
+    for (const System& system : systems_) {
+        if (EqualIgnoringCase(system.id, name) || system.displayName == name) return &system;
+    }
+    return nullptr;
+}
+
+bool Catalogue::AddDatum(Datum datum) {
+    if (FindDatum(datum.id) != nullptr || datum.toPz9011.size() != 1) return false;
+    const Datum* next = FindDatum(datum.toPz9011.front().to);
+    if (next == nullptr) return false;
+    datum.toPz9011.front().toName = next->name;
+    datum.toPz9011.insert(datum.toPz9011.end(), next->toPz9011.begin(), next->toPz9011.end());
+    datums_.push_back(std::move(datum));
+    return true;
+}
+
+bool Catalogue::AddSystem(System system) {
+    if (Find(system.id) != nullptr) return false;
+    systems_.push_back(std::move(system));
+    return true;
+}
+
+const Catalogue& BuiltIn() {
+    static const Catalogue kBuiltIn;
+    return kBuiltIn;
+}
+
+}  // namespace systems

@@ -1,0 +1,91 @@
+// Coordinate systems as data: one table of the built-in systems (the window's seven, the
+// official ones of GOST 32453-2017, the 3° and UTM families) and the user's own systems from
+// catalogue files, each a datum and a form. Lists, help texts and choices are made from it.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "controller/catalogue.h"
+#include "engine/records.h"
+#include "systems/datum.h"
+
+namespace systems {
+
+// The zones of a projected system: none (one transverse Mercator), Gauss–Krüger in 6° or
+// 3° zones (the zone number in the easting's millions), or UTM (zone and hemisphere apart).
+enum class Zones { None, GaussKruger6, GaussKruger3, Utm };
+
+// Plane "keys" from the projection's plane (x north, y east) to a local plane:
+//   x′ = x₀ + a·x + b·y,   y′ = y₀ + c·x + d·y.
+// A four-parameter similarity is a = d = s·cos θ, c = −b = s·sin θ with s = 1 + m: the
+// rotation θ turns north towards east.
+struct PlaneKeys {
+    enum class Kind { Similarity, Affine };
+    Kind kind = Kind::Similarity;
+    double x0 = 0, y0 = 0;
+    double a = 1, b = 0, c = 0, d = 1;
+    // As the user wrote a similarity: rotation in ″, scale difference in ppm.
+    double rotationSeconds = 0, scalePpm = 0;
+};
+PlaneKeys Similarity(double dx, double dy, double rotationSeconds, double scalePpm);
+PlaneKeys Affine(const std::array<double, 6>& x0aby0cd);
+
+// Where a system stands in lists of choices.
+enum class Group { Window, Official, Zoned, User };
+
+struct System {
+    std::string id;           // "sk42-xyh": lower-case letters, digits and '-'
+    std::string displayName;  // the window's own for its seven ("СК-42  (XYH)"), else names.russian
+    Words names;  // "SK-42 plane x, y, H (six-degree zones)" / "СК-42 — плоские ..."
+    Datum datum;
+    controller::CoordinateForm form = controller::CoordinateForm::Geodetic;
+    Zones zones = Zones::None;                           // of a projected system
+    engine::TransverseMercatorParameters projection;     // of a projected system without zones
+    std::optional<PlaneKeys> keys;                       // of a projected system
+    std::optional<controller::CoordinateSystem> window;  // one of the window's seven
+    Group group = Group::User;
+    std::string definedIn;  // empty for a built-in system, else "FILE:LINE"
+};
+
+// True when both systems sit on the same datum (no datum shift between them).
+inline bool SameDatum(const System& a, const System& b) {
+    return a.datum.id == b.datum.id;
+}
+
+// The built-in systems, in the order lists show them: the window's seven first, in its order.
+std::span<const System> BuiltInSystems();
+
+// The built-in systems and those the user's catalogue files add.
+class Catalogue {
+  public:
+    Catalogue();  // the built-in datums and systems
+
+    std::span<const Datum> datums() const { return datums_; }
+    std::span<const System> systems() const { return systems_; }
+
+    // A datum or a system by id, or a system by its display name exactly.
+    const Datum* FindDatum(std::string_view id) const;
+    // Ids in any case; display names exactly.
+    const System* Find(std::string_view name) const;
+
+    // Adds a datum whose link leads to a datum already here; its path to PZ-90.11 is that
+    // datum's after its own set. False (and nothing added) when the id is taken or the link
+    // leads nowhere.
+    bool AddDatum(Datum datum);
+    // Adds a system; false (and nothing added) when the id is taken.
+    bool AddSystem(System system);
+
+  private:
+    std::vector<Datum> datums_;
+    std::vector<System> systems_;
+};
+
+// The catalogue of the built-in systems alone.
+const Catalogue& BuiltIn();
+
+}  // namespace systems

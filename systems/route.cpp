@@ -1,0 +1,454 @@
+#include "systems/route.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "controller/routes.h"
+#include "engine/geocentric.h"
+#include "engine/helmert.h"
+#include "engine/transverse_mercator.h"
+
+namespace systems {
+
+namespace {
+
+using controller::CoordinateForm;
+using controller::CoordinateSystem;
+
+// The texts of routes and steps, English then Russian; {N} as in Fill.
+const Words kRouteOfficial{
+    "Route from {1} to {2} with the parameters of GOST 32453-2017, through PZ-90.11:\n",
+    "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, через ПЗ-90.11:\n"};
+const Words kRouteOfficialOneDatum{
+    "Route from {1} to {2} with the parameters of GOST 32453-2017, on one datum:\n",
+    "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, в одной системе отсчёта:\n"};
+const Words kRouteOfficialEnd{
+    "The arithmetic adds less than 0.1 mm; the result is as accurate as the parameters.\n",
+    "Вычисления добавляют меньше 0,1 мм; результат точен настолько, насколько точны "
+    "параметры.\n"};
+const Words kRouteWindow{"Route from {1} to {2} with the window's parameters:\n",
+                         "Маршрут из {1} в {2} с параметрами окна:\n"};
+const Words kRouteNoWindow{
+    "No route from {1} to {2} with the window's parameters: they join only the window's seven "
+    "systems.\n",
+    "Нет маршрута из {1} в {2} с параметрами окна: они связывают только семь систем окна.\n"};
+const Words kRouteWindowDiffers{
+    "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m over Russia "
+    "(RMS 3.4 m).\n",
+    "Переход WGS-84 <-> СК-42 окна отличается от ГОСТ 32453-2017 на 1,3–5,1 м по территории "
+    "России (СКО 3,4 м).\n"};
+const Words kFormGeocentric{"{1} geocentric X, Y, Z", "{1}, геоцентрические X, Y, Z"};
+const Words kFormGeodetic{"{1} geodetic B, L, H", "{1}, геодезические B, L, H"};
+const Words kFormPlane{"{1} plane x, y, H (six-degree zones)",
+                       "{1}, плоские x, y, H (шестиградусные зоны)"};
+const Words kStepPlaneToGeodetic{
+    "{1} -> geodetic: exact transverse Mercator inverse (Krueger's series to n^6, Karney "
+    "2011), below 0.1 mm",
+    "{1} -> геодезические: точная обратная поперечно-цилиндрическая проекция Меркатора (ряды "
+    "Крюгера до n^6, Karney 2011), меньше 0,1 мм"};
+const Words kStepGeodeticToGeocentric{
+    "{1} geodetic -> geocentric: closed form, exact",
+    "{1}, геодезические -> геоцентрические: замкнутые формулы, точно"};
+const Words kStepShift{"{1} -> {2}: seven parameters of {3}", "{1} -> {2}: семь параметров, {3}"};
+const Words kStepUnshift{"{1} -> {2}: exact inverse of {3}",
+                         "{1} -> {2}: точное обратное преобразование, {3}"};
+const Words kStepGeocentricToGeodetic{
+    "{1} geocentric -> geodetic: Bowring's formula iterated to convergence, below 0.01 mm",
+    "{1}, геоцентрические -> геодезические: формула Боуринга с итерациями до сходимости, "
+    "меньше 0,01 мм"};
+const Words kStepGeodeticToPlane{
+    "{1} geodetic -> {2}: exact transverse Mercator (Krueger's series to n^6, Karney 2011), "
+    "below 0.1 mm",
+    "{1}, геодезические -> {2}: точная поперечно-цилиндрическая проекция Меркатора (ряды "
+    "Крюгера до n^6, Karney 2011), меньше 0,1 мм"};
+const Words kStepUnchanged{"{1}: unchanged", "{1}: без изменений"};
+const Words kWindowGaussKrueger{
+    "the window's Gauss-Krueger series of SK-42 (the inverse: 1.8 mm within the zone, 7 cm at "
+    "6 degrees)",
+    "ряды Гаусса–Крюгера окна для СК-42 (обратные: 1,8 мм в пределах зоны, 7 см на 6 "
+    "градусах)"};
+const Words kWindowClosedForm{"closed form, exact", "замкнутые формулы, точно"};
+const Words kWindowIteration{
+    "the window's iteration, one pass behind (0.62 mm to 9 km of height, 2.2 mm at 20 000 km; "
+    "nearer than 1e-4 degrees to a pole up to 0.1 m, 0.4 m at 20 000 km)",
+    "итерации окна, отстающие на один проход (0,62 мм до высоты 9 км, 2,2 мм на 20 000 км; "
+    "ближе 1e-4 градуса к полюсу до 0,1 м, 0,4 м на 20 000 км)"};
+const Words kWindowMolodensky{
+    "Molodensky's formulas (0.7 cm to 70 degrees, 1.2 cm to 80, 1 m at 89.9) with {1}",
+    "формулы Молоденского (0,7 см до 70 градусов, 1,2 см до 80, 1 м на 89,9), {1}"};
+const Words kWindowSevenParameters{"seven parameters: {1}", "семь параметров: {1}"};
+const Words kWindowSk42Set{"the PZ-90 <-> SK-42 set of GOST R 51794-2001 (EPSG:15844, stated 4 m)",
+                           "набор ПЗ-90 <-> СК-42 из ГОСТ Р 51794-2001 (EPSG:15844; заявлено 4 м)"};
+const Words kWindowWgs84Set{
+    "the window's WGS-84 <-> PZ-90 set (dZ 1 m, wZ -0.02\"), which matches no published set",
+    "набор окна WGS-84 <-> ПЗ-90 (dZ 1 м, wZ -0,02″), не совпадающий ни с одним "
+    "опубликованным"};
+const Words kUnchanged{"unchanged", "без изменений"};
+
+// A pattern filled in both languages, each argument in its own.
+Words Both(const Words& pattern, std::initializer_list<Words> arguments) {
+    Words out;
+    for (const Language language : {Language::English, Language::Russian}) {
+        std::vector<std::string_view> in;
+        for (const Words& argument : arguments)
+            in.push_back(argument.In(language));
+        std::string& text = language == Language::English ? out.english : out.russian;
+        switch (in.size()) {
+            case 0:
+                text = Fill(language, pattern.In(language));
+                break;
+            case 1:
+                text = Fill(language, pattern.In(language), {in[0]});
+                break;
+            case 2:
+                text = Fill(language, pattern.In(language), {in[0], in[1]});
+                break;
+            default:
+                text = Fill(language, pattern.In(language), {in[0], in[1], in[2]});
+                break;
+        }
+    }
+    return out;
+}
+
+// A system's form as routes name it: "SK-42 geodetic B, L, H".
+Words FormOf(const System& system) {
+    switch (system.form) {
+        case CoordinateForm::Geocentric:
+            return Both(kFormGeocentric, {system.datum.name});
+        case CoordinateForm::Geodetic:
+            return Both(kFormGeodetic, {system.datum.name});
+        case CoordinateForm::Plane:
+            return Both(kFormPlane, {system.datum.name});
+    }
+    return system.names;
+}
+
+// An angle in degrees into [0°, 360°), the window's convention (30° S is 330°).
+double InTurn(double degrees) {
+    const double turned = std::fmod(degrees, 360.0);
+    return turned < 0 ? (turned + 360 < 360 ? turned + 360 : 0) : turned;
+}
+
+// Plane coordinates in zones to geodetic ones. The zone asked for is read here only when
+// the route ends in another form; towards plane coordinates the easting names its zone.
+class PlaneToGeodetic : public Step {
+  public:
+    // turns: the route ends here, its angles go into the window's turn.
+    PlaneToGeodetic(const System& system, bool readsRequestedZone, bool turns)
+        : projection_(system.datum.ellipsoid),
+          readsRequestedZone_(readsRequestedZone),
+          turns_(turns),
+          form_(FormOf(system)) {}
+    void Convert(RoutePoint& point) const override {
+        engine::GeodeticPoint geodetic;
+        engine::ZonePlaneToGeodetic({point.values[0], point.values[1], point.values[2]}, geodetic,
+                                    readsRequestedZone_ ? point.zone : 0, projection_);
+        point.values = {geodetic.B, geodetic.L, geodetic.H};
+        if (turns_) point.values = {InTurn(geodetic.B), InTurn(geodetic.L), geodetic.H};
+    }
+    std::vector<Words> Describe() const override { return {Both(kStepPlaneToGeodetic, {form_})}; }
+
+  private:
+    engine::TransverseMercator projection_;
+    bool readsRequestedZone_;
+    bool turns_;
+    Words form_;
+};
+
+class GeodeticToGeocentric : public Step {
+  public:
+    explicit GeodeticToGeocentric(const Datum& datum) : datum_(datum) {}
+    void Convert(RoutePoint& point) const override {
+        engine::GeocentricPoint geocentric;
+        engine::GeodeticToGeocentric({point.values[0], point.values[1], point.values[2]},
+                                     geocentric, datum_.ellipsoid);
+        point.values = {geocentric.X, geocentric.Y, geocentric.Z};
+    }
+    std::vector<Words> Describe() const override {
+        return {Both(kStepGeodeticToGeocentric, {datum_.name})};
+    }
+
+  private:
+    Datum datum_;
+};
+
+// From one datum to another through PZ-90.11: the sets of the source in order, then the
+// target's undone, applied as one affine map.
+class DatumShift : public Step {
+  public:
+    DatumShift(const Datum& from, const Datum& to) {
+        std::vector<engine::DatumShift> into, outOf;
+        Words at = from.name;
+        for (const DatumLink& link : from.toPz9011) {
+            into.push_back(link.shift);
+            lines_.push_back(Both(kStepShift, {at, link.toName, link.source}));
+            at = link.toName;
+        }
+        for (const DatumLink& link : to.toPz9011)
+            outOf.push_back(link.shift);
+        // Undone from PZ-90.11 back: each set's inverse, from the hub towards the target.
+        std::vector<Words> back;
+        Words towards = to.name;
+        for (const DatumLink& link : to.toPz9011) {
+            back.push_back(Both(kStepUnshift, {link.toName, towards, link.source}));
+            towards = link.toName;
+        }
+        lines_.insert(lines_.end(), back.rbegin(), back.rend());
+        map_ = engine::ComposeShifts(into, outOf);
+    }
+    void Convert(RoutePoint& point) const override {
+        engine::GeocentricPoint shifted;
+        engine::ApplyAffine({point.values[0], point.values[1], point.values[2]}, shifted, map_);
+        point.values = {shifted.X, shifted.Y, shifted.Z};
+    }
+    std::vector<Words> Describe() const override { return lines_; }
+
+  private:
+    engine::AffineMap map_;
+    std::vector<Words> lines_;
+};
+
+class GeocentricToGeodetic : public Step {
+  public:
+    explicit GeocentricToGeodetic(const Datum& datum) : datum_(datum) {}
+    void Convert(RoutePoint& point) const override {
+        engine::GeodeticPoint geodetic;
+        engine::GeocentricToGeodeticExact({point.values[0], point.values[1], point.values[2]},
+                                          geodetic, datum_.ellipsoid);
+        point.values = {InTurn(geodetic.B), InTurn(geodetic.L), geodetic.H};
+    }
+    std::vector<Words> Describe() const override {
+        return {Both(kStepGeocentricToGeodetic, {datum_.name})};
+    }
+
+  private:
+    Datum datum_;
+};
+
+class GeodeticToPlane : public Step {
+  public:
+    explicit GeodeticToPlane(const System& system)
+        : projection_(system.datum.ellipsoid), datum_(system.datum.name), form_(FormOf(system)) {}
+    void Convert(RoutePoint& point) const override {
+        engine::PlanePoint plane;
+        engine::GeodeticToZonePlane({point.values[0], point.values[1], point.values[2]}, plane,
+                                    point.zone, projection_);
+        point.values = {plane.x, plane.y, plane.H};
+    }
+    std::vector<Words> Describe() const override {
+        return {Both(kStepGeodeticToPlane, {datum_, form_})};
+    }
+
+  private:
+    engine::TransverseMercator projection_;
+    Words datum_, form_;
+};
+
+// Geocentric coordinates straight to plane ones, without the angles in between.
+class GeocentricToPlane : public Step {
+  public:
+    explicit GeocentricToPlane(const System& system)
+        : projection_(system.datum.ellipsoid),
+          ellipsoid_(system.datum.ellipsoid),
+          datum_(system.datum.name),
+          form_(FormOf(system)) {}
+    void Convert(RoutePoint& point) const override {
+        engine::PlanePoint plane;
+        engine::GeocentricToZonePlane({point.values[0], point.values[1], point.values[2]}, plane,
+                                      point.zone, ellipsoid_, projection_);
+        point.values = {plane.x, plane.y, plane.H};
+    }
+    std::vector<Words> Describe() const override {
+        return {Both(kStepGeocentricToGeodetic, {datum_}),
+                Both(kStepGeodeticToPlane, {datum_, form_})};
+    }
+
+  private:
+    engine::TransverseMercator projection_;
+    engine::Ellipsoid ellipsoid_;
+    Words datum_, form_;
+};
+
+// Nothing to do but bring the angles into the window's turn.
+class Unchanged : public Step {
+  public:
+    explicit Unchanged(const System& system)
+        : geodetic_(system.form == CoordinateForm::Geodetic), form_(FormOf(system)) {}
+    void Convert(RoutePoint& point) const override {
+        if (!geodetic_) return;
+        point.values[0] = InTurn(point.values[0]);
+        point.values[1] = InTurn(point.values[1]);
+    }
+    std::vector<Words> Describe() const override { return {Both(kStepUnchanged, {form_})}; }
+
+  private:
+    bool geodetic_;
+    Words form_;
+};
+
+// One of the window's chains, between values in decimal degrees.
+class WindowPair : public Step {
+  public:
+    WindowPair(CoordinateSystem from, CoordinateSystem to, bool readsEastingsZone)
+        : from_(from), to_(to), readsEastingsZone_(readsEastingsZone) {}
+    void Convert(RoutePoint& point) const override {
+        int eastingsOwn = 0;  // plane to plane: the easting is read in the zone it names
+        controller::ConvertPoint(from_, to_, point.values,
+                                 readsEastingsZone_ ? eastingsOwn : point.zone,
+                                 controller::AngleForm::Degrees);
+        if (controller::FormOf(to_) != CoordinateForm::Geodetic) return;
+        // Near the centre the window's iteration, and far beyond the pole its series, leave
+        // the latitudes (the southern ones it writes from 270° to 360°); near the pole its
+        // Molodensky step overshoots by a second or so, which its texts keep.
+        constexpr double kPoleOvershoot = 0.01;
+        const double latitude = point.values[0];
+        const auto beyondPole = [latitude](double margin) {
+            return !(std::fabs(latitude) <= 90 + margin ||
+                     (latitude >= 270 - margin && latitude <= 360));
+        };
+        if (beyondPole(kPoleOvershoot)) {
+            point.fault = Fault::NoWindowLatitude;
+            point.latitude = latitude;
+        } else if (beyondPole(0)) {
+            point.beyondPole = true;
+        }
+    }
+    std::vector<Words> Describe() const override {
+        using enum CoordinateSystem;
+        const auto a = controller::FormOf(from_), b = controller::FormOf(to_);
+        Words how;
+        if (a == CoordinateForm::Plane || b == CoordinateForm::Plane) {
+            how = kWindowGaussKrueger;
+        } else if (a == CoordinateForm::Geodetic && b == CoordinateForm::Geocentric) {
+            how = kWindowClosedForm;
+        } else if (a == CoordinateForm::Geocentric && b == CoordinateForm::Geodetic) {
+            how = kWindowIteration;
+        } else {
+            const bool sk42 =
+                from_ == Sk42Xyz || to_ == Sk42Xyz || from_ == Sk42Blh || to_ == Sk42Blh;
+            how = Both(a == CoordinateForm::Geodetic ? kWindowMolodensky : kWindowSevenParameters,
+                       {sk42 ? kWindowSk42Set : kWindowWgs84Set});
+        }
+        const std::string names = std::string(controller::DisplayName(from_)) + " -> " +
+                                  std::string(controller::DisplayName(to_)) + ": ";
+        return {{names + how.english, names + how.russian}};
+    }
+
+  private:
+    CoordinateSystem from_, to_;
+    bool readsEastingsZone_;
+};
+
+// The window's own pair of one system with itself: the values as they are, a plane point in
+// the zone its easting names (an absurd easting names none).
+class WindowUnchanged : public Step {
+  public:
+    explicit WindowUnchanged(CoordinateSystem system)
+        : plane_(controller::FormOf(system) == CoordinateForm::Plane) {}
+    void Convert(RoutePoint& point) const override {
+        if (!plane_) return;
+        const double easting = point.values[1];
+        point.zone = std::fabs(easting) < 1e15 ? static_cast<int>(easting / 1e6) : 0;
+    }
+    std::vector<Words> Describe() const override { return {kUnchanged}; }
+
+  private:
+    bool plane_;
+};
+
+// A system as a route names it: its id for scripts, the name the windows show for a reader
+// of Russian.
+Words RouteName(const System& system) {
+    return {system.id, system.displayName};
+}
+
+}  // namespace
+
+std::optional<Route> Route::Build(const System& from, const System& to, Parameters parameters,
+                                  int zone, Words& refusal) {
+    Route route(from, to, parameters);
+    auto add = [&route](auto step) {
+        route.steps_.push_back(std::make_shared<decltype(step)>(std::move(step)));
+    };
+    switch (parameters) {
+        case Parameters::Window: {
+            if (!from.window || !to.window) {
+                refusal = Both(kRouteNoWindow, {RouteName(from), RouteName(to)});
+                return std::nullopt;
+            }
+            // Into another zone the window goes as the surveyor does with it: to geodetic
+            // coordinates, moved over, projected into the zone asked for.
+            std::vector<CoordinateSystem> chain =
+                controller::FormOf(*from.window) == CoordinateForm::Plane &&
+                        controller::FormOf(*to.window) == CoordinateForm::Plane && zone != 0
+                    ? std::vector{*from.window, CoordinateSystem::Sk42Blh, *to.window}
+                    : controller::ShortestRoute(*from.window, *to.window);
+            if (chain.size() == 1) add(WindowUnchanged(chain.front()));
+            for (std::size_t i = 1; i < chain.size(); ++i) {
+                const bool replane = i == 1 && from.form == CoordinateForm::Plane &&
+                                     to.form == CoordinateForm::Plane;
+                add(WindowPair(chain[i - 1], chain[i], replane));
+            }
+            route.windowSteps_ = static_cast<int>(chain.size()) - 1;
+            return route;
+        }
+        case Parameters::Gost2017:
+            break;
+    }
+    const bool sameDatum = SameDatum(from, to);
+    const bool viaGeocentric = !sameDatum || from.form == CoordinateForm::Geocentric ||
+                               to.form == CoordinateForm::Geocentric;
+    if (from.form == CoordinateForm::Plane) {
+        add(PlaneToGeodetic(from, to.form != CoordinateForm::Plane,
+                            !viaGeocentric && to.form == CoordinateForm::Geodetic));
+    }
+    if (viaGeocentric) {
+        if (from.form != CoordinateForm::Geocentric) add(GeodeticToGeocentric(from.datum));
+        if (!sameDatum) add(DatumShift(from.datum, to.datum));
+        switch (to.form) {
+            case CoordinateForm::Geocentric:
+                break;
+            case CoordinateForm::Plane:
+                add(GeocentricToPlane(to));
+                break;
+            case CoordinateForm::Geodetic:
+                add(GeocentricToGeodetic(to.datum));
+                break;
+        }
+    } else if (to.form == CoordinateForm::Plane) {
+        add(GeodeticToPlane(to));
+    }
+    if (route.steps_.empty()) add(Unchanged(from));
+    return route;
+}
+
+std::string Route::Describe(Language language) const {
+    std::string steps;
+    int n = 0;
+    for (const auto& step : steps_) {
+        for (const Words& line : step->Describe()) {
+            steps += "  " + std::to_string(++n) + ". " + line.In(language) + "\n";
+        }
+    }
+    const Words fromName = RouteName(from_), toName = RouteName(to_);
+    switch (parameters_) {
+        case Parameters::Window: {
+            // Every chain between WGS-84 and SK-42 runs through the window's unpublished set.
+            const auto ends = [&](std::string_view a, std::string_view b) {
+                return from_.datum.id == a && to_.datum.id == b;
+            };
+            const bool differs = ends("wgs84", "sk42") || ends("sk42", "wgs84");
+            return Fill(language, kRouteWindow.In(language),
+                        {fromName.In(language), toName.In(language)}) +
+                   steps + (differs ? kRouteWindowDiffers.In(language) : "");
+        }
+        case Parameters::Gost2017:
+            break;
+    }
+    const Words& head = SameDatum(from_, to_) ? kRouteOfficialOneDatum : kRouteOfficial;
+    return Fill(language, head.In(language), {fromName.In(language), toName.In(language)}) + steps +
+           kRouteOfficialEnd.In(language);
+}
+
+}  // namespace systems
