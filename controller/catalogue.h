@@ -37,9 +37,12 @@ constexpr CoordinateForm FormOf(CoordinateSystem system) {
             return CoordinateForm::Geocentric;
         case CoordinateSystem::Sk42Xyh:
             return CoordinateForm::Plane;
-        default:
+        case CoordinateSystem::Wgs84Blh:
+        case CoordinateSystem::Pz90Blh:
+        case CoordinateSystem::Sk42Blh:
             return CoordinateForm::Geodetic;
     }
+    return CoordinateForm::Geodetic;
 }
 
 // The display string: the list entry and the key by which selections are recognised.

@@ -85,28 +85,16 @@ const Words kWindowWgs84Set{
     "опубликованным"};
 const Words kUnchanged{"unchanged", "без изменений"};
 
-// A pattern filled in both languages, each argument in its own.
+// A pattern filled in both languages, each argument (three at most) in its own.
 Words Both(const Words& pattern, std::initializer_list<Words> arguments) {
     Words out;
     for (const Language language : {Language::English, Language::Russian}) {
-        std::vector<std::string_view> in;
+        std::array<std::string_view, 3> in{};
+        std::size_t n = 0;
         for (const Words& argument : arguments)
-            in.push_back(argument.In(language));
-        std::string& text = language == Language::English ? out.english : out.russian;
-        switch (in.size()) {
-            case 0:
-                text = Fill(language, pattern.In(language));
-                break;
-            case 1:
-                text = Fill(language, pattern.In(language), {in[0]});
-                break;
-            case 2:
-                text = Fill(language, pattern.In(language), {in[0], in[1]});
-                break;
-            default:
-                text = Fill(language, pattern.In(language), {in[0], in[1], in[2]});
-                break;
-        }
+            in.at(n++) = argument.In(language);
+        (language == Language::English ? out.english : out.russian) =
+            Fill(language, pattern.In(language), {in[0], in[1], in[2]});
     }
     return out;
 }
