@@ -18,6 +18,7 @@ struct Row {
     Zones zones;
     Group group;
     std::string_view displayName;  // the window's own for its seven, and one like them
+    const engine::ZoneScheme* scheme = nullptr;  // of a system with zones
 };
 
 using enum CoordinateForm;
@@ -28,15 +29,27 @@ constexpr Row kRows[] = {
     {"pz90-blh", "pz90", Geodetic, Zones::None, Group::Window, "ПЗ-90  (BLH)"},
     {"sk42-xyz", "sk42", Geocentric, Zones::None, Group::Window, "СК-42  (XYZ)"},
     {"sk42-blh", "sk42", Geodetic, Zones::None, Group::Window, "СК-42  (BLH)"},
-    {"sk42-xyh", "sk42", Plane, Zones::GaussKruger6, Group::Window, "СК-42  (XYH)"},
+    {"sk42-xyh", "sk42", Plane, Zones::GaussKruger6, Group::Window, "СК-42  (XYH)",
+     &engine::GaussKruger6},
     {"pz9011-xyz", "pz9011", Geocentric, Zones::None, Group::Official, "ПЗ-90.11 (XYZ)"},
     {"pz9011-blh", "pz9011", Geodetic, Zones::None, Group::Official, "ПЗ-90.11 (BLH)"},
     {"gsk2011-xyz", "gsk2011", Geocentric, Zones::None, Group::Official, "ГСК-2011 (XYZ)"},
     {"gsk2011-blh", "gsk2011", Geodetic, Zones::None, Group::Official, "ГСК-2011 (BLH)"},
-    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, "ГСК-2011 (XYH)"},
+    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, "ГСК-2011 (XYH)",
+     &engine::GaussKruger6},
     {"sk95-xyz", "sk95", Geocentric, Zones::None, Group::Official, "СК-95 (XYZ)"},
     {"sk95-blh", "sk95", Geodetic, Zones::None, Group::Official, "СК-95 (BLH)"},
-    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, "СК-95 (XYH)"},
+    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, "СК-95 (XYH)",
+     &engine::GaussKruger6},
+    // The 3° families' false eastings are EPSG's for each datum: "Pulkovo 1942 (and 1995) /
+    // 3-degree Gauss-Kruger zone n" n·10⁶ + 500 000 m, "GSK-2011 / GSK 3GK zone n" + 250 000 m.
+    {"sk42-gk3", "sk42", Plane, Zones::GaussKruger3, Group::Zoned, "СК-42 (3° зоны)",
+     &engine::GaussKruger3Pulkovo},
+    {"sk95-gk3", "sk95", Plane, Zones::GaussKruger3, Group::Zoned, "СК-95 (3° зоны)",
+     &engine::GaussKruger3Pulkovo},
+    {"gsk2011-gk3", "gsk2011", Plane, Zones::GaussKruger3, Group::Zoned, "ГСК-2011 (3° зоны)",
+     &engine::GaussKruger3Gsk2011},
+    {"wgs84-utm", "wgs84", Plane, Zones::Utm, Group::Zoned, "WGS-84 (UTM)", &engine::Utm},
 };
 
 // The form's words after the datum's name: "SK-42 geodetic B, L, H" and, as the windows
@@ -89,6 +102,7 @@ std::vector<System> MakeBuiltInSystems() {
                                      [&](const Datum& datum) { return datum.id == row.datum; });
         system.form = row.form;
         system.zones = row.zones;
+        if (row.scheme != nullptr) system.scheme = *row.scheme;
         system.group = row.group;
         system.names = FormNames(system.datum, row.form, row.zones);
         if (row.group == Group::Official) system.names.russian += " (ГОСТ 32453-2017)";
@@ -128,6 +142,36 @@ PlaneKeys Affine(const std::array<double, 6>& x0aby0cd) {
     keys.c = x0aby0cd[4];
     keys.d = x0aby0cd[5];
     return keys;
+}
+
+int LargestZone(const System& system) {
+    return system.zones == Zones::None ? 0 : system.scheme.zones;
+}
+
+std::optional<int> ParseZone(const System& system, std::string_view text) {
+    // UTM's hemisphere follows the number: "37N", "37S" (either case).
+    const bool hemispheres = system.scheme.southernFalseNorthing != 0;
+    int sign = 1;
+    if (hemispheres && !text.empty()) {
+        const char last = text.back();
+        if (last == 'S' || last == 's') sign = -1;
+        if (last == 'S' || last == 's' || last == 'N' || last == 'n') text.remove_suffix(1);
+    }
+    if (text.empty() || text.size() > 3 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    int zone = 0;
+    for (const char c : text)
+        zone = zone * 10 + (c - '0');
+    if (zone == 0) return 0;
+    if (zone > LargestZone(system)) return std::nullopt;
+    return sign * zone;
+}
+
+std::string ZoneText(const System& system, int zone) {
+    if (system.scheme.southernFalseNorthing == 0 || zone == 0) return std::to_string(zone);
+    return std::to_string(zone < 0 ? -zone : zone) + (zone < 0 ? "S" : "N");
 }
 
 std::span<const System> BuiltInSystems() {

@@ -12,6 +12,7 @@
 
 #include "controller/catalogue.h"
 #include "engine/records.h"
+#include "engine/zones.h"
 #include "systems/datum.h"
 
 namespace systems {
@@ -45,6 +46,7 @@ struct System {
     Datum datum;
     controller::CoordinateForm form = controller::CoordinateForm::Geodetic;
     Zones zones = Zones::None;                           // of a projected system
+    engine::ZoneScheme scheme;                           // of a system with zones
     engine::TransverseMercatorParameters projection;     // of a projected system without zones
     std::optional<PlaneKeys> keys;                       // of a projected system
     std::optional<controller::CoordinateSystem> window;  // one of the window's seven
@@ -56,6 +58,16 @@ struct System {
 inline bool SameDatum(const System& a, const System& b) {
     return a.datum.id == b.datum.id;
 }
+
+// The zones a system's points may be asked in: none for a system without zones, else the
+// largest zone number (60 or 120).
+int LargestZone(const System& system);
+// A zone as the user writes it for this system ("13"; UTM "37N", "37S"; "0" lets the point
+// choose): the zone as the engine counts it (UTM's southern zones negative), or none when the
+// text names no zone of the system.
+std::optional<int> ParseZone(const System& system, std::string_view text);
+// The zone as users read it: "13", UTM's "37N" or "37S".
+std::string ZoneText(const System& system, int zone);
 
 // The built-in systems, in the order lists show them: the window's seven first, in its order.
 std::span<const System> BuiltInSystems();
