@@ -12,6 +12,10 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// The Gauss–Krüger series of SK-42 in six-degree zones as GOST R 51794-2001 writes them for
+// the Krasovsky ellipsoid: x and y as polynomials in l² whose coefficients are polynomials in
+// sin²B, good to about 1 mm within the zone (the inverse to 1.8 mm; measured against PROJ).
+//
 // Meridian arc per radian of latitude on the Krasovsky ellipsoid, metres, and its
 // reciprocal held as a double.
 constexpr double kMeridianArcPerRadian = 6367558.4968;

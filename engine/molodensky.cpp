@@ -16,6 +16,9 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
+// Molodensky's formulas with seven parameters as GOST R 51794-2001 writes them (rotations in
+// ″, m as a ratio, with the means a, e² of the two ellipsoids): the corrections ΔB, ΔL come
+// out in ″ and ΔH in metres.
 void ShiftGeodetic(const GeodeticPoint& from, const Ellipsoid& fromEllipsoid, GeodeticPoint& to,
                    const Ellipsoid& toEllipsoid, const DatumShift& shift) {
     const double degreesPerRadian = DegreesPerRadian();
