@@ -39,17 +39,30 @@ void Write(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// Chooses the system of this id in a list of systems.
+void Choose(BatchWindow& window, const char* list, const QString& id) {
+    auto* choices = window.findChild<QComboBox*>(list);
+    const int index = choices->findData(id);
+    QVERIFY2(index >= 0, qPrintable(id));
+    choices->setCurrentIndex(index);
+}
+
+QString Chosen(BatchWindow& window, const char* list) {
+    return window.findChild<QComboBox*>(list)->currentData().toString();
+}
+
 // The window's choices, as the lists and fields hold them.
 struct Choices {
-    int source, target, parameters, angles;
+    QString source, target;
+    int parameters, angles;
     QString columns;
     int skip = 0;
     bool keepGoing = false;
     int separator = 0;
 
     void Apply(BatchWindow& window) const {
-        window.findChild<QComboBox*>("source")->setCurrentIndex(source);
-        window.findChild<QComboBox*>("target")->setCurrentIndex(target);
+        Choose(window, "source", source);
+        Choose(window, "target", target);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(parameters);
         window.findChild<QComboBox*>("angles")->setCurrentIndex(angles);
         window.findChild<QLineEdit*>("columns")->setText(columns);
@@ -65,8 +78,8 @@ struct Choices {
     }
 };
 
-// Systems by their place in the lists (the catalogue's order).
-constexpr int kWgs84Blh = 1, kWgs84Xyz = 0, kSk42Blh = 5, kSk42Xyh = 6, kPz9011Blh = 8;
+constexpr const char *kWgs84Blh = "wgs84-blh", *kWgs84Xyz = "wgs84-xyz", *kSk42Blh = "sk42-blh",
+                     *kSk42Xyh = "sk42-xyh", *kPz9011Blh = "pz9011-blh";
 
 // A run of coordconv-cli: its standard output and exit status.
 std::pair<QByteArray, int> RunCli(const QStringList& arguments, const QString& input) {
@@ -107,6 +120,8 @@ class BatchWindowTest : public QObject {
         // Settings of this run's own: runs side by side must not read each other's.
         QVERIFY(directory_.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory_.path());
+        // And a catalogue of systems of its own: never the user's.
+        qputenv("XDG_CONFIG_HOME", directory_.filePath("config").toUtf8());
         QApplication::setOrganizationName("coordconv-test");
         QApplication::setApplicationName("coordconv-batch-test");
     }
@@ -134,19 +149,19 @@ class BatchWindowTest : public QObject {
         QCOMPARE(window.findChild<QLabel*>("badLineText")->text(), "Строка 3: 55.3x 1 2");
         QCOMPARE(window.findChild<QTableWidget*>("preview")->currentRow(), 2);
 
-        window.findChild<QComboBox*>("target")->setCurrentIndex(kSk42Xyh);
+        Choose(window, "target", kSk42Xyh);
         QCOMPARE(PreviewRow(window, 1).at(4), "7");  // the zone column
         window.findChild<QComboBox*>("angles")->setCurrentIndex(2);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(0);
         QCOMPARE(PreviewRow(window, 2).at(1).left(8), "поле 1 «");
         QVERIFY(window.findChild<QLabel*>("route")->text().contains("ГОСТ 32453-2017"));
 
-        window.findChild<QComboBox*>("target")->setCurrentIndex(kPz9011Blh);
+        Choose(window, "target", kPz9011Blh);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(1);
         // The lines stay; the route line names the system the window's parameters lack.
         QCOMPARE(PreviewRow(window, 1), QStringList({"554500 373700 100", "", "", ""}));
         QVERIFY(window.findChild<QLabel*>("route")->text().contains(
-            QString::fromStdString(systems::BuiltInSystems()[kPz9011Blh].names.russian)));
+            QString::fromStdString(systems::BuiltIn().Find(kPz9011Blh)->names.russian)));
         QVERIFY(!window.Choices());
         QVERIFY(!Action(window, "convert")->isEnabled());
     }
@@ -156,8 +171,8 @@ class BatchWindowTest : public QObject {
     void choiceNamesMarkTheOfficialSystems() {
         BatchWindow window;
         const auto* source = window.findChild<QComboBox*>("source");
-        QCOMPARE(source->itemText(kWgs84Xyz), "WGS-84 — геоцентрические X, Y, Z");
-        QCOMPARE(source->itemText(kPz9011Blh),
+        QCOMPARE(source->itemText(source->findData(kWgs84Xyz)), "WGS-84 — геоцентрические X, Y, Z");
+        QCOMPARE(source->itemText(source->findData(kPz9011Blh)),
                  "ПЗ-90.11 — геодезические B, L, H (ГОСТ 32453-2017)");
     }
 
@@ -176,8 +191,8 @@ class BatchWindowTest : public QObject {
 
     // The saved file holds exactly what coordconv-cli writes with the same choices.
     void savedFileIsWhatTheCommandLineWrites_data() {
-        QTest::addColumn<int>("source");
-        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
         QTest::addColumn<int>("parameters");
         QTest::addColumn<int>("angles");
         QTest::addColumn<QString>("columns");
@@ -190,8 +205,8 @@ class BatchWindowTest : public QObject {
             << QStringList{"--angles", "dms", "--columns", "2,3,4", "-k"};
     }
     void savedFileIsWhatTheCommandLineWrites() {
-        QFETCH(int, source);
-        QFETCH(int, target);
+        QFETCH(QString, source);
+        QFETCH(QString, target);
         QFETCH(int, parameters);
         QFETCH(int, angles);
         QFETCH(QString, columns);
@@ -219,10 +234,7 @@ class BatchWindowTest : public QObject {
             message.endsWith(keepGoing ? "строк с ошибками 1 (в файле они помечены «# ошибка: …»)"
                                        : "точек 40000"),
             qPrintable(message));
-        auto [expected, status] =
-            RunCli(arguments + QStringList{systems::BuiltInSystems()[source].id.c_str(),
-                                           systems::BuiltInSystems()[target].id.c_str()},
-                   input);
+        auto [expected, status] = RunCli(arguments + QStringList{source, target}, input);
         QCOMPARE(status, keepGoing ? 65 : 0);
         // But for the mark of the bad line, in Russian as tests/data/messages.cases has it.
         const QByteArray english = "# error: field 2 \"55:61:00\" has 60 minutes or more";
@@ -373,14 +385,14 @@ class BatchWindowTest : public QObject {
                     ->text()
                     .startsWith("Определено: кодировка Windows-1251"));
         QCOMPARE(PreviewRow(window, 0).at(0), "Пункт;B;L;H;Примечание");
-        window.findChild<QComboBox*>("source")->setCurrentIndex(kSk42Blh);
+        Choose(window, "source", kSk42Blh);
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentText(), "ГГГММСС.ссс");
         const QString output = directory_.filePath("excel-converted.csv");
         QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
         QVERIFY(ReadAll(output) ==
                 ReadAll(QFINDTESTDATA("../data/points/excel-1251.expected.csv")));
         window.findChild<QSpinBox*>("skip")->setValue(0);
-        window.findChild<QComboBox*>("source")->setCurrentIndex(kWgs84Blh);
+        Choose(window, "source", kWgs84Blh);
         QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), 0);
     }
 
@@ -444,17 +456,39 @@ class BatchWindowTest : public QObject {
             chosen.Apply(window);
         }
         BatchWindow window;
-        QCOMPARE(window.findChild<QComboBox*>("source")->currentIndex(), chosen.source);
-        QSettings().setValue(
-            "source",
-            static_cast<int>(systems::BuiltInSystems().size()));  // beyond the list: the default
-        QCOMPARE(BatchWindow().findChild<QComboBox*>("source")->currentIndex(), kWgs84Blh);
-        QCOMPARE(window.findChild<QComboBox*>("target")->currentIndex(), chosen.target);
+        QCOMPARE(Chosen(window, "source"), chosen.source);
+        QCOMPARE(Chosen(window, "target"), chosen.target);
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), chosen.angles);
         QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), chosen.columns);
         QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), chosen.skip);
         QVERIFY(window.findChild<QCheckBox*>("keepGoing")->isChecked());
         QCOMPARE(window.findChild<QComboBox*>("separator")->currentIndex(), chosen.separator);
+    }
+
+    // Settings written when the lists were the fifteen systems by index still choose them
+    // (index 13: СК-95 (BLH), 11: ГСК-2011 (XYH) in that order); the zone was a number, 0
+    // for "авто". A system no longer known gives the usual one.
+    void oldSettingsAreRead() {
+        {
+            QSettings settings;
+            settings.clear();
+            settings.setValue("source", 13);
+            settings.setValue("target", 11);
+            settings.setValue("zone", 0);
+        }
+        {
+            BatchWindow window;
+            QCOMPARE(Chosen(window, "source"), "sk95-blh");
+            QCOMPARE(Chosen(window, "target"), "gsk2011-xyh");
+            QCOMPARE(window.findChild<QLineEdit*>("zone")->text(), "");
+        }
+        QSettings().setValue("zone", 13);
+        QSettings().setValue("sourceSystem", "gone-system");
+        BatchWindow window;
+        QCOMPARE(Chosen(window, "source"), kWgs84Blh);
+        QCOMPARE(Chosen(window, "target"), "gsk2011-xyh");  // saved again by its id
+        QCOMPARE(window.findChild<QLineEdit*>("zone")->text(), "13");
+        QCOMPARE(window.Choices()->zone, 13);
     }
 
     // A file of gigabytes opens at once: the preview reads a prefix of a few MiB and says so.
