@@ -15,9 +15,9 @@ namespace {
 using controller::AngleForm;
 using controller::CoordinateForm;
 
-// Within this distance beyond its zone's edge (3° from the axial meridian) a point is
-// projected as well as the zone's own; further out the scale grows as 1 + Δλ²cos²B/2.
-constexpr double kZoneMarginDegrees = 3 + 1;
+// Within 1° beyond its zone's edge a point is projected as well as the zone's own; further
+// out the scale grows as 1 + Δλ²cos²B/2.
+constexpr double kZoneMarginDegrees = 1;
 
 }  // namespace
 
@@ -28,13 +28,24 @@ InputDomain::InputDomain(const ConversionOptions& options)
       angles_(options.angles),
       // Plane to plane coordinates reads the easting in the zone it names; to another form
       // in the zone asked for.
-      readingZone_(options.to.form == CoordinateForm::Plane ? 0 : options.zone),
+      readingZone_(systems::ZoneNamedBy(options.from, options.to) == &options.from ? options.zone
+                                                                                   : 0),
       toGeocentric_(options.to.form == CoordinateForm::Geocentric),
+      zones_(options.from.zones),
+      scheme_(options.from.scheme),
+      ownProjection_(options.from.projection),
       ellipsoid_(options.from.datum.ellipsoid) {
     const double b = ellipsoid_.a * (1 - 1 / ellipsoid_.invF);
     lowestHeight_ = -(b - 1000);
-    radius_ = engine::TransverseMercator(ellipsoid_).RectifyingRadius();
+    const engine::TransverseMercator projection(ellipsoid_);
+    radius_ = projection.RectifyingRadius();
     quadrant_ = radius_ * engine::Pi() / 2;
+    // A single projection's plane: its central meridian's easting, the equator's northing
+    // (the false northing less the scaled meridian arc to the origin latitude) and its scale.
+    const engine::TransverseMercatorParameters& own = options.from.projection;
+    double arc = 0, y = 0;
+    projection.Forward(own.originLatitude, 0, arc, y);
+    ownEquator_ = own.falseNorthing - own.scale * arc;
 }
 
 std::string InputDomain::Check(const std::array<double, 3>& values, const char*& warning) const {
@@ -104,23 +115,44 @@ const char* InputDomain::GeodeticWarning(const std::array<double, 3>& values) co
 std::string InputDomain::CheckPlane(const std::array<double, 3>& values,
                                     const char*& warning) const {
     const double x = values[0], easting = values[1];
-    const double named = std::trunc(easting * 1e-6);
-    if (readingZone_ != 0 && named != readingZone_) {
-        return Field(1, MessageId::IsNoEastingOfZone, std::to_string(readingZone_));
+    // Where the plane's central meridian and equator lie, and its scale: a zone's of the
+    // scheme, or the system's own projection's.
+    double centralEasting = 0, equator = 0, scale = 1;
+    switch (zones_) {
+        case systems::Zones::None:
+            centralEasting = ownProjection_.falseEasting;
+            equator = ownEquator_;
+            scale = ownProjection_.scale;
+            break;
+        case systems::Zones::GaussKruger6:
+        case systems::Zones::GaussKruger3:
+        case systems::Zones::Utm: {
+            // The zone the easting's millions name, or UTM's given one (its eastings carry none).
+            const double named = scheme_.zoneInEasting ? std::trunc(easting * 1e-6) : readingZone_;
+            if (readingZone_ != 0 && named != readingZone_) {
+                return Field(1, MessageId::IsNoEastingOfZone, std::to_string(readingZone_));
+            }
+            if (!(std::fabs(named) >= 1 && std::fabs(named) <= scheme_.zones)) {
+                return Field(1, MessageId::IsNoEasting, std::to_string(scheme_.zones));
+            }
+            const auto zone = static_cast<std::int64_t>(named);
+            centralEasting = engine::CentralEasting(scheme_, zone);
+            equator = engine::ZoneFalseNorthing(scheme_, zone);
+            scale = scheme_.scale;
+            break;
+        }
     }
-    if (!(named >= 1 && named <= 60)) {
-        return Field(1, MessageId::IsNoEasting);
+    const double xi = (x - equator) / (scale * radius_);
+    if (!(std::fabs(xi) <= engine::Pi() / 2 + 0.001 / radius_)) {
+        return Field(0, MessageId::IsNoNorthing,
+                     std::to_string(static_cast<long>(equator + scale * quadrant_)));
     }
-    if (!(std::fabs(x) <= quadrant_ + 0.001)) {
-        return Field(0, MessageId::IsNoNorthing, std::to_string(static_cast<long>(quadrant_)));
-    }
-    // The longitude from the axial meridian on the conformal sphere, tan Δλ = sinh η/cos ξ
+    // The longitude from the central meridian on the conformal sphere, tan Δλ = sinh η/cos ξ
     // (Karney 2011, eq. 18, without the series δ of a few hundredths of a degree).
-    const double xi = x / radius_;
-    const double eta = (easting - engine::AxialEasting(static_cast<std::int64_t>(named))) / radius_;
+    const double eta = (easting - centralEasting) / (scale * radius_);
     const double offset = std::atan2(std::fabs(std::sinh(eta)), std::max(std::cos(xi), 0.0)) *
                           engine::DegreesPerRadian();
-    if (offset > kZoneMarginDegrees) {
+    if (zones_ != systems::Zones::None && offset > scheme_.width / 2 + kZoneMarginDegrees) {
         warning = MessageText(language_, MessageId::BeyondZoneEdge);
     }
     return CheckHeight(values[2]);

@@ -19,6 +19,7 @@
 
 #include "batch/conversion_options.h"
 #include "engine/records.h"
+#include "systems/route.h"
 
 namespace batch {
 
@@ -45,8 +46,12 @@ class InputDomain {
     Columns columns_;  // where the coordinates stand in the line; zeros: fields 1 to 3
     controller::CoordinateForm form_;
     controller::AngleForm angles_;
-    int readingZone_;    // the zone plane coordinates are read in; 0: the easting's millions
-    bool toGeocentric_;  // geocentric to geocentric needs no latitude
+    int readingZone_;       // the zone plane coordinates are read in; 0: the easting's millions
+    bool toGeocentric_;     // geocentric to geocentric needs no latitude
+    systems::Zones zones_;  // of a plane FROM
+    engine::ZoneScheme scheme_;                           // of a plane FROM with zones
+    engine::TransverseMercatorParameters ownProjection_;  // of a plane FROM without zones
+    double ownEquator_ = 0;                               // its northing of the equator
     engine::Ellipsoid ellipsoid_;
     double lowestHeight_;  // −(b − 1 km)
     double quadrant_;      // the meridian from the equator to the pole, metres

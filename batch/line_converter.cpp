@@ -108,9 +108,11 @@ void LineConverter::Convert(std::string_view line, std::uint64_t lineNumber, Con
     converter_.Convert(result.values, result.zone, result.error, routeWarning);
     if (!result.error.empty()) {
         return;
-    } else if (options_.zone != 0 && converter_.WritesZone() && result.zone != options_.zone) {
-        result.error = Message(options_.language, MessageId::OtherZone,
-                               {std::to_string(options_.zone), std::to_string(result.zone)});
+    } else if (const int asked = converter_.TargetZone();
+               asked != 0 && converter_.WritesZone() && result.zone != asked) {
+        result.error = Message(
+            options_.language, MessageId::OtherZone,
+            {systems::ZoneText(options_.to, asked), systems::ZoneText(options_.to, result.zone)});
     } else {
         result.kind = LineKind::Point;
         result.text = line;
@@ -199,7 +201,13 @@ char* LineConverter::WritePoint(char* to, const ConvertedLine& point) const {
     if (point.marked) to = std::copy(ByteOrderMark.begin(), ByteOrderMark.end(), to);
     return WriteLine(
         to, point, [&](char* at, int i) { return WriteValue(at, point, i); },
-        [&](char* at) { return controller::WriteZone(at, point.zone); });
+        [&](char* at) {
+            // UTM's zones carry their hemisphere: "37N".
+            if (options_.to.zones != systems::Zones::Utm)
+                return controller::WriteZone(at, point.zone);
+            const std::string zone = systems::ZoneText(options_.to, point.zone);
+            return std::copy(zone.begin(), zone.end(), at);
+        });
 }
 
 char* LineConverter::WriteHeader(char* to, const ConvertedLine& header) const {

@@ -77,8 +77,8 @@ constexpr Row kRows[] = {
     {IsNoLongitude, 0, "is no longitude: beyond 360 degrees", "— не долгота: больше 360 градусов"},
     {IsNoEastingOfZone, 1, "is no easting of zone {1}: its millions name another",
      "— не ордината y зоны {1}: её миллионы указывают другую зону"},
-    {IsNoEasting, 0, "is no easting: its millions give no zone from 1 to 60",
-     "— не ордината y: её миллионы не дают зоны от 1 до 60"},
+    {IsNoEasting, 1, "is no easting: its millions give no zone from 1 to {1}",
+     "— не ордината y: её миллионы не дают зоны от 1 до {1}"},
     {IsNoNorthing, 1, "is no northing: beyond the pole ({1} m from the equator)",
      "— не абсцисса x: дальше полюса ({1} м от экватора)"},
     {BeyondZoneEdge, 0,
@@ -92,6 +92,9 @@ constexpr Row kRows[] = {
 
     {NoWindowLatitude, 1, "the window's formulas give no latitude here ({1} degrees)",
      "формулы окна не дают здесь широты ({1}°)"},
+    {FarFromCentralMeridian, 0,
+     "90 degrees or more from the projection's central meridian, where it has no image",
+     "в 90° или дальше от осевого меридиана проекции, где у неё нет изображения"},
     {WindowBeyondPole, 0,
      "the window's formulas put the point a little beyond the pole (their error there is "
      "metres)",

@@ -14,9 +14,8 @@ PointConverter::PointConverter(const ConversionOptions& options)
     : options_(options), domain_(options), from_(options.from.form), to_(options.to.form) {
     anglesOut_ =
         WrittenAngles(options) == AngleText::Packed ? AngleForm::Display : AngleForm::Degrees;
-    systems::Words refusal;
     route_ =
-        systems::Route::Build(options.from, options.to, options.parameters, options.zone, refusal);
+        systems::Route::Build(options.from, options.to, options.parameters, options.zone, refusal_);
 }
 
 void PointConverter::DropSmallValues(CoordinateForm form, AngleForm angles,
@@ -44,7 +43,8 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
     // The window reads a value below 0.0001 as 0. Only a pair it offers (one step) promises
     // the window's texts; every other route reads the values as written (2e-8° is 2 mm).
     if (!route_) {  // the options' reader refuses such a pair before any line is read
-        error = MessageText(options_.language, MessageId::NotFinite);
+        error = refusal_.In(options_.language);
+        if (!error.empty() && error.back() == '\n') error.pop_back();
         return;
     }
     if (route_->IsWindowPair()) DropSmallValues(from_, options_.angles, values);
@@ -62,6 +62,9 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
         case systems::Fault::NoWindowLatitude:
             error = Message(options_.language, MessageId::NoWindowLatitude,
                             {Figure(options_.language, std::to_string(point.latitude))});
+            return;
+        case systems::Fault::FarFromCentralMeridian:
+            error = MessageText(options_.language, MessageId::FarFromCentralMeridian);
             return;
     }
     if (point.beyondPole) warning = MessageText(options_.language, MessageId::WindowBeyondPole);

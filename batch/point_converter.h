@@ -18,7 +18,12 @@ class PointConverter {
     explicit PointConverter(const ConversionOptions& options);
 
     // True when the results carry the zone used (TO holds plane coordinates).
-    bool WritesZone() const { return to_ == controller::CoordinateForm::Plane; }
+    bool WritesZone() const {
+        return to_ == controller::CoordinateForm::Plane &&
+               options_.to.zones != systems::Zones::None;
+    }
+    // The zone the results are asked to lie in (0: each point's own).
+    int TargetZone() const { return route_ ? route_->targetZone() : 0; }
     // True when the first two results are packed angles (the window's display form).
     bool WritesPackedAngles() const {
         return anglesOut_ == controller::AngleForm::Display &&
@@ -46,6 +51,7 @@ class PointConverter {
     InputDomain domain_;
     controller::CoordinateForm from_, to_;  // the forms of FROM and TO
     std::optional<systems::Route> route_;   // none when the parameters join no such pair
+    systems::Words refusal_;                // and why
 };
 
 }  // namespace batch

@@ -66,6 +66,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     auto& [both, metres, angles] = decimals;
     bool optionsEnded = false;
     std::optional<batch::Encoding> outputEncoding;  // the input's unless told
+    std::optional<std::string_view> zoneText;       // read once the systems are known
     for (int i = 0; i < argc; ++i) {
         std::string_view argument = argv[i];
         if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
@@ -122,10 +123,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 }
                 value = argv[++i];
             }
-            if (name == "--zone" && !ReadInteger(value, 0, controller::LargestZone, options.zone)) {
-                error = "--zone takes a zone from 0 to 60, not \"" + std::string(value) + "\"";
-                return Command::UsageError;
-            }
+            if (name == "--zone") zoneText = value;
             if (name == "--precision" && !ReadInteger(value, 1, 17, options.precision)) {
                 error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
@@ -241,6 +239,31 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     if (options.parameters == Parameters::Window && (!from->window || !to->window)) {
         error = "the window's parameters know only its seven systems, not \"" +
                 std::string(from->window ? names[1] : names[0]) + "\"";
+        return Command::UsageError;
+    }
+    if (zoneText) {
+        // The zone names one system's: "13" of 3° zones, "37N" of UTM. Between systems without
+        // zones it means nothing, and a six-degree zone is taken as the window takes it.
+        const systems::System* zoned = systems::ZoneNamedBy(*from, *to);
+        const auto zone =
+            systems::ParseZone(zoned ? *zoned : *systems::BuiltIn().Find("sk42-xyh"), *zoneText);
+        if (!zone) {
+            error = zoned == nullptr || zoned->zones == systems::Zones::GaussKruger6
+                        ? "--zone takes a zone from 0 to 60, not \"" + std::string(*zoneText) + "\""
+                    : zoned->zones == systems::Zones::Utm
+                        ? "--zone takes a UTM zone from 1 to 60 with N or S (37N), or 0, not \"" +
+                              std::string(*zoneText) + "\""
+                        : "--zone takes a zone from 0 to " +
+                              std::to_string(systems::LargestZone(*zoned)) + " for " + zoned->id +
+                              ", not \"" + std::string(*zoneText) + "\"";
+            return Command::UsageError;
+        }
+        options.zone = zoned ? *zone : 0;
+    }
+    if (systems::Words refusal;
+        !systems::Route::Build(*from, *to, options.parameters, options.zone, refusal)) {
+        error = refusal.english;
+        if (!error.empty() && error.back() == '\n') error.pop_back();
         return Command::UsageError;
     }
     if (options.detect && options.files.size() > 1) {

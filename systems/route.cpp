@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "controller/routes.h"
+#include "engine/angles.h"
 #include "engine/geocentric.h"
 #include "engine/helmert.h"
 #include "engine/transverse_mercator.h"
@@ -32,6 +33,9 @@ const Words kRouteNoWindow{
     "No route from {1} to {2} with the window's parameters: they join only the window's seven "
     "systems.\n",
     "Нет маршрута из {1} в {2} с параметрами окна: они связывают только семь систем окна.\n"};
+const Words kRouteNeedsZone{
+    "{1} eastings do not carry their zone: give it with --zone (37N, 37S).\n",
+    "Восточные координаты {1} не несут номера зоны: укажите зону (37N, 37S).\n"};
 const Words kRouteWindowDiffers{
     "The window's WGS-84 <-> SK-42 differs from GOST 32453-2017 by 1.3 to 5.1 m over Russia "
     "(RMS 3.4 m).\n",
@@ -61,6 +65,11 @@ const Words kStepGeodeticToPlane{
     "below 0.1 mm",
     "{1}, геодезические -> {2}: точная поперечно-цилиндрическая проекция Меркатора (ряды "
     "Крюгера до n^6, Karney 2011), меньше 0,1 мм"};
+const Words kStepKeys{
+    "{1}: plane keys x' = x0 + a x + b y, y' = y0 + c x + d y ({2}), exact",
+    "{1}: ключи на плоскости x' = x0 + a x + b y, y' = y0 + c x + d y ({2}), точно"};
+const Words kStepKeysInverse{"{1}: plane keys undone ({2}), exact",
+                             "{1}: ключи на плоскости обращены ({2}), точно"};
 const Words kStepUnchanged{"{1}: unchanged", "{1}: без изменений"};
 const Words kWindowGaussKrueger{
     "the window's Gauss-Krueger series of SK-42 (the inverse: 1.8 mm within the zone, 7 cm at "
@@ -107,7 +116,10 @@ Words FormOf(const System& system) {
         case CoordinateForm::Geodetic:
             return Both(kFormGeodetic, {system.datum.name});
         case CoordinateForm::Plane:
-            return Both(kFormPlane, {system.datum.name});
+            // The six-degree zones as routes have always named them; the other families and
+            // the user's systems by their own names.
+            if (system.zones == Zones::GaussKruger6) return Both(kFormPlane, {system.datum.name});
+            return system.names;
     }
     return system.names;
 }
@@ -118,30 +130,136 @@ double InTurn(double degrees) {
     return turned < 0 ? (turned + 360 < 360 ? turned + 360 : 0) : turned;
 }
 
-// Plane coordinates in zones to geodetic ones. The zone asked for is read here only when
-// the route ends in another form; towards plane coordinates the easting names its zone.
+// A projected system's map between its datum's geodetic (or geocentric) coordinates and
+// its plane: the zones of its scheme, or one transverse Mercator of its own.
+class PlaneProjection {
+  public:
+    explicit PlaneProjection(const System& system)
+        : ellipsoid_(system.datum.ellipsoid),
+          projection_(ellipsoid_),
+          map_(ellipsoid_, system.projection),
+          scheme_(system.scheme),
+          zoned_(system.zones != Zones::None) {}
+
+    // zone: in, the zone requested (0: the point's own); out, the zone used (0 without zones).
+    void Forward(const engine::GeodeticPoint& geodetic, engine::PlanePoint& plane,
+                 int& zone) const {
+        if (zoned_) return engine::GeodeticToZonePlane(geodetic, plane, zone, projection_, scheme_);
+        zone = 0;
+        // The window's southern latitudes (330° for 30° S) as signed ones.
+        map_.Forward({geodetic.B > 180 ? geodetic.B - 360 : geodetic.B, geodetic.L, geodetic.H},
+                     plane);
+    }
+    void ForwardGeocentric(const engine::GeocentricPoint& geocentric, engine::PlanePoint& plane,
+                           int& zone) const {
+        if (zoned_) {
+            return engine::GeocentricToZonePlane(geocentric, plane, zone, ellipsoid_, projection_,
+                                                 scheme_);
+        }
+        zone = 0;
+        map_.ForwardGeocentric(geocentric, plane);
+    }
+    // False when a longitude lies 90° or more from a single projection's central meridian,
+    // where the transverse Mercator has no image (its zones never leave that far).
+    bool Reaches(double longitude) const {
+        if (zoned_) return true;
+        const double offset = std::remainder(longitude - map_.Parameters().centralMeridian, 360.0);
+        return !(std::fabs(offset) >= 90);
+    }
+    // zone: the zone of the plane point (0: the millions of its easting, where they carry it).
+    void Reverse(const engine::PlanePoint& plane, engine::GeodeticPoint& geodetic, int zone) const {
+        if (zoned_) return engine::ZonePlaneToGeodetic(plane, geodetic, zone, projection_, scheme_);
+        map_.Reverse(plane, geodetic);
+    }
+
+  private:
+    engine::Ellipsoid ellipsoid_;
+    engine::TransverseMercator projection_;
+    engine::TransverseMercatorMap map_;
+    engine::ZoneScheme scheme_;
+    bool zoned_;
+};
+
+// Plane coordinates to geodetic ones. The zone asked for is read here when the route ends
+// in another form, or when the eastings do not carry it (UTM); towards plane coordinates the
+// easting names its zone, and the zone asked for is the target's.
 class PlaneToGeodetic : public Step {
   public:
     // turns: the route ends here, its angles go into the window's turn.
-    PlaneToGeodetic(const System& system, bool readsRequestedZone, bool turns)
-        : projection_(system.datum.ellipsoid),
+    PlaneToGeodetic(const System& system, bool readsRequestedZone, bool passesZoneOn, bool turns)
+        : projection_(system),
           readsRequestedZone_(readsRequestedZone),
+          passesZoneOn_(passesZoneOn),
           turns_(turns),
           form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
         engine::GeodeticPoint geodetic;
-        engine::ZonePlaneToGeodetic({point.values[0], point.values[1], point.values[2]}, geodetic,
-                                    readsRequestedZone_ ? point.zone : 0, projection_);
+        projection_.Reverse({point.values[0], point.values[1], point.values[2]}, geodetic,
+                            readsRequestedZone_ ? point.zone : 0);
         point.values = {geodetic.B, geodetic.L, geodetic.H};
         if (turns_) point.values = {InTurn(geodetic.B), InTurn(geodetic.L), geodetic.H};
+        if (!passesZoneOn_) point.zone = 0;
     }
     std::vector<Words> Describe() const override { return {Both(kStepPlaneToGeodetic, {form_})}; }
 
   private:
-    engine::TransverseMercator projection_;
+    PlaneProjection projection_;
     bool readsRequestedZone_;
+    bool passesZoneOn_;
     bool turns_;
     Words form_;
+};
+
+// The plane keys of a local system (catalogue.h): from the projection's plane to the local
+// one, or back by the inverse of their 2×2 matrix.
+class ApplyKeys : public Step {
+  public:
+    ApplyKeys(const System& system, bool inverse)
+        : keys_(*system.keys), inverse_(inverse), name_(system.names) {
+        const double det = keys_.a * keys_.d - keys_.b * keys_.c;  // refused at 0 when read
+        inverted_ = {keys_.d / det, -keys_.b / det, -keys_.c / det, keys_.a / det};
+    }
+    void Convert(RoutePoint& point) const override {
+        const double x = point.values[0], y = point.values[1];
+        if (!inverse_) {
+            point.values[0] = keys_.x0 + keys_.a * x + keys_.b * y;
+            point.values[1] = keys_.y0 + keys_.c * x + keys_.d * y;
+            return;
+        }
+        const double dx = x - keys_.x0, dy = y - keys_.y0;
+        point.values[0] = inverted_[0] * dx + inverted_[1] * dy;
+        point.values[1] = inverted_[2] * dx + inverted_[3] * dy;
+    }
+    std::vector<Words> Describe() const override {
+        // The keys as the user gave them: a similarity's shift, rotation and scale, or the
+        // six affine coefficients.
+        Words values;
+        const auto add = [&values](const Words& name, double value) {
+            char number[32];
+            std::snprintf(number, sizeof number, " %.12g", value);
+            const char* comma = values.english.empty() ? "" : ", ";
+            values.english += comma + name.english + number;
+            values.russian += comma + name.russian + Figure(Language::Russian, number);
+        };
+        switch (keys_.kind) {
+            case PlaneKeys::Kind::Similarity:
+                add({"dx", "dx"}, keys_.x0), add({"dy", "dy"}, keys_.y0);
+                add({"rotation\"", "поворот″"}, keys_.rotationSeconds);
+                add({"scale ppm", "масштаб ppm"}, keys_.scalePpm);
+                break;
+            case PlaneKeys::Kind::Affine:
+                add({"x0", "x0"}, keys_.x0), add({"a", "a"}, keys_.a), add({"b", "b"}, keys_.b);
+                add({"y0", "y0"}, keys_.y0), add({"c", "c"}, keys_.c), add({"d", "d"}, keys_.d);
+                break;
+        }
+        return {Both(inverse_ ? kStepKeysInverse : kStepKeys, {name_, values})};
+    }
+
+  private:
+    PlaneKeys keys_;
+    bool inverse_;
+    std::array<double, 4> inverted_{};
+    Words name_;
 };
 
 class GeodeticToGeocentric : public Step {
@@ -217,11 +335,14 @@ class GeocentricToGeodetic : public Step {
 class GeodeticToPlane : public Step {
   public:
     explicit GeodeticToPlane(const System& system)
-        : projection_(system.datum.ellipsoid), datum_(system.datum.name), form_(FormOf(system)) {}
+        : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
+        if (!projection_.Reaches(point.values[1])) {
+            point.fault = Fault::FarFromCentralMeridian;
+            return;
+        }
         engine::PlanePoint plane;
-        engine::GeodeticToZonePlane({point.values[0], point.values[1], point.values[2]}, plane,
-                                    point.zone, projection_);
+        projection_.Forward({point.values[0], point.values[1], point.values[2]}, plane, point.zone);
         point.values = {plane.x, plane.y, plane.H};
     }
     std::vector<Words> Describe() const override {
@@ -229,7 +350,7 @@ class GeodeticToPlane : public Step {
     }
 
   private:
-    engine::TransverseMercator projection_;
+    PlaneProjection projection_;
     Words datum_, form_;
 };
 
@@ -237,14 +358,15 @@ class GeodeticToPlane : public Step {
 class GeocentricToPlane : public Step {
   public:
     explicit GeocentricToPlane(const System& system)
-        : projection_(system.datum.ellipsoid),
-          ellipsoid_(system.datum.ellipsoid),
-          datum_(system.datum.name),
-          form_(FormOf(system)) {}
+        : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
+        const auto& [X, Y, Z] = point.values;
+        if (!projection_.Reaches(std::atan2(Y, X) * engine::DegreesPerRadian())) {
+            point.fault = Fault::FarFromCentralMeridian;
+            return;
+        }
         engine::PlanePoint plane;
-        engine::GeocentricToZonePlane({point.values[0], point.values[1], point.values[2]}, plane,
-                                      point.zone, ellipsoid_, projection_);
+        projection_.ForwardGeocentric({X, Y, Z}, plane, point.zone);
         point.values = {plane.x, plane.y, plane.H};
     }
     std::vector<Words> Describe() const override {
@@ -253,8 +375,7 @@ class GeocentricToPlane : public Step {
     }
 
   private:
-    engine::TransverseMercator projection_;
-    engine::Ellipsoid ellipsoid_;
+    PlaneProjection projection_;
     Words datum_, form_;
 };
 
@@ -353,6 +474,13 @@ Words RouteName(const System& system) {
 
 }  // namespace
 
+const System* ZoneNamedBy(const System& from, const System& to) {
+    const bool fromZoned = from.form == CoordinateForm::Plane && from.zones != Zones::None;
+    const bool toZoned = to.form == CoordinateForm::Plane && to.zones != Zones::None;
+    if (fromZoned && (from.zones == Zones::Utm || !toZoned)) return &from;
+    return toZoned ? &to : nullptr;
+}
+
 std::optional<Route> Route::Build(const System& from, const System& to, Parameters parameters,
                                   int zone, Words& refusal) {
     Route route(from, to, parameters);
@@ -379,6 +507,7 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
                 add(WindowPair(chain[i - 1], chain[i], replane));
             }
             route.windowSteps_ = static_cast<int>(chain.size()) - 1;
+            route.targetZone_ = to.form == CoordinateForm::Plane ? zone : 0;
             return route;
         }
         case Parameters::Gost2017:
@@ -388,8 +517,19 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
     const bool viaGeocentric = !sameDatum || from.form == CoordinateForm::Geocentric ||
                                to.form == CoordinateForm::Geocentric;
     if (from.form == CoordinateForm::Plane) {
-        add(PlaneToGeodetic(from, to.form != CoordinateForm::Plane,
+        // The zone asked for is the source's where its eastings do not carry it (UTM) or
+        // the route ends in another form; else it is the target's.
+        const bool sourcesZone = ZoneNamedBy(from, to) == &from;
+        if (from.zones == Zones::Utm && zone == 0) {
+            refusal = Both(kRouteNeedsZone, {RouteName(from)});
+            return std::nullopt;
+        }
+        if (from.keys) add(ApplyKeys(from, true));
+        add(PlaneToGeodetic(from, sourcesZone, !sourcesZone,
                             !viaGeocentric && to.form == CoordinateForm::Geodetic));
+        route.targetZone_ = sourcesZone ? 0 : zone;
+    } else if (to.form == CoordinateForm::Plane) {
+        route.targetZone_ = zone;
     }
     if (viaGeocentric) {
         if (from.form != CoordinateForm::Geocentric) add(GeodeticToGeocentric(from.datum));
@@ -407,6 +547,7 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
     } else if (to.form == CoordinateForm::Plane) {
         add(GeodeticToPlane(to));
     }
+    if (to.form == CoordinateForm::Plane && to.keys) add(ApplyKeys(to, false));
     if (route.steps_.empty()) add(Unchanged(from));
     return route;
 }

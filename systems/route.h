@@ -21,7 +21,8 @@ enum class Parameters { Gost2017, Window };
 // Why a point stopped on its way.
 enum class Fault {
     None,
-    NoWindowLatitude,  // the window's formulas put the latitude beyond the pole (`latitude`)
+    NoWindowLatitude,        // the window's formulas put the latitude beyond the pole (`latitude`)
+    FarFromCentralMeridian,  // 90° or more from a transverse Mercator's central meridian
 };
 
 // A point on its way: three values whose meaning the last step gave them (geocentric X, Y, Z;
@@ -44,6 +45,11 @@ class Step {
     virtual std::vector<Words> Describe() const = 0;
 };
 
+// The system whose zone a zone asked for names: the target's when it has zones (towards
+// plane coordinates the source's eastings name their own), else the source's; but a UTM
+// source's always, since its eastings carry no zone. None when neither has zones.
+const System* ZoneNamedBy(const System& from, const System& to);
+
 class Route {
   public:
     // The route, or none when the parameter set joins no such pair (the window's parameters
@@ -64,6 +70,9 @@ class Route {
     std::string Describe(Language language) const;
 
     Parameters parameters() const { return parameters_; }
+    // The zone the target's plane coordinates are asked to lie in (0: the point's own); a
+    // point that lies in another is the caller's to report.
+    int targetZone() const { return targetZone_; }
     // The window's chain of one offered pair: its texts are the window's own.
     bool IsWindowPair() const { return windowSteps_ == 1; }
     bool RunsWindowChains() const { return parameters_ == Parameters::Window; }
@@ -78,6 +87,7 @@ class Route {
     Parameters parameters_;
     std::vector<std::shared_ptr<const Step>> steps_;
     int windowSteps_ = 0;
+    int targetZone_ = 0;
 };
 
 }  // namespace systems
