@@ -127,11 +127,11 @@ QByteArray UserSystem(const QByteArray& id, const QByteArray& k = "1") {
 // The message box the window shows about the catalogue, once it shows.
 QMessageBox* CatalogueFaultBox(BatchWindow& window) {
     QMessageBox* box = nullptr;
-    QTest::qWaitFor([&] {
+    const bool shown = QTest::qWaitFor([&] {
         box = window.findChild<QMessageBox*>("catalogueFault");
         return box && box->isVisible();
     });
-    return box;
+    return shown ? box : nullptr;
 }
 
 // The headers of a list of systems, each "!" first if it may be chosen (a fault).
@@ -517,6 +517,13 @@ class BatchWindowTest : public QObject {
         QCOMPARE(target->itemText(user), "МСК msk-test");
         QCOMPARE(target->itemData(user, Qt::ToolTipRole).toString(),
                  "Определена в " + CatalogueFile() + ":2");
+        // Into it from SK-42 on the same ellipsoid: the transverse Mercator alone, as PROJ's
+        // `cct +proj=tmerc +lat_0=0 +lon_0=38.48333333333 +k=1 +x_0=1250000 +y_0=-5412900.566
+        // +ellps=krass` gives 37.6166666667 55.75 100 (x is its northing, y its easting).
+        window.SetPoints("554500 373700 100\n");
+        Choices{kSk42Blh, "msk-test", 0, 0, ""}.Apply(window);
+        QCOMPARE(PreviewRow(window, 0).mid(1, 3),
+                 QStringList({"768276.085719", "1195577.58069", "100"}));
     }
 
     // A fault in the file is said with its file, line and key, and the window goes on with the
