@@ -430,6 +430,7 @@ void BatchWindow::BuildActions() {
     openCatalogueAction_->setToolTip(
         tr("Открыть файл своих систем в редакторе (создать, если его нет)"));
     reloadCatalogueAction_ = new QAction(tr("&Перечитать каталог"), this);
+    reloadCatalogueAction_->setShortcut(QKeySequence::Refresh);
     newSystemAction_ = new QAction(tr("&Новая система…"), this);
     openCatalogueAction_->setObjectName("openCatalogue");
     reloadCatalogueAction_->setObjectName("reloadCatalogue");

@@ -70,6 +70,7 @@ std::optional<double> Number(const QLineEdit* field) {
 NewSystemDialog::NewSystemDialog(const systems::Catalogue& catalogue, QString file, QWidget* parent)
     : QDialog(parent), catalogue_(catalogue), file_(std::move(file)) {
     setWindowTitle(tr("Новая система"));
+    setMinimumWidth(fontMetrics().averageCharWidth() * 60);  // ids and messages on one line
     auto* form = new QFormLayout;
     name_ = new QLineEdit;
     name_->setPlaceholderText(tr("МСК-50, зона 1"));
