@@ -177,6 +177,14 @@ int main(int argc, char** argv) {
         case cli::Command::UsageError:
             std::fprintf(stderr, "coordconv-cli: %s\n%s", error.c_str(), cli::UsageText().c_str());
             return cli::ExitUsage;
+        case cli::Command::CatalogueUnreadable:
+            Complain(error);
+            return cli::ExitNoInput;
+        case cli::Command::CatalogueFault:
+            Complain(error);
+            return cli::ExitConfig;
+        case cli::Command::List:
+            return Print(cli::ListText(options.catalogue));
         case cli::Command::Convert:
             break;
     }

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "batch/output_form.h"
+#include "systems/catalogue_file.h"
+#include "systems/route.h"
 
 namespace cli {
 
@@ -67,6 +69,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     bool optionsEnded = false;
     std::optional<batch::Encoding> outputEncoding;  // the input's unless told
     std::optional<std::string_view> zoneText;       // read once the systems are known
+    bool list = false;
     for (int i = 0; i < argc; ++i) {
         std::string_view argument = argv[i];
         if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
@@ -78,6 +81,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
             if (argument == "-o") argument = "--output";
             if (argument == "-j") argument = "--jobs";
             if (argument == "--version") return Command::Version;
+            if (argument == "--list") {
+                list = true;
+                continue;
+            }
             if (argument == "--describe") {
                 options.describe = true;
                 continue;
@@ -112,7 +119,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 name != "--decimals" && name != "--columns" && name != "--jobs" &&
                 name != "--separator" && name != "--angles-out" && name != "--decimals-metres" &&
                 name != "--decimals-angles" && name != "--encoding" &&
-                name != "--output-encoding") {
+                name != "--output-encoding" && name != "--systems") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -124,6 +131,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 value = argv[++i];
             }
             if (name == "--zone") zoneText = value;
+            if (name == "--systems") options.catalogueFiles.emplace_back(value);
             if (name == "--precision" && !ReadInteger(value, 1, 17, options.precision)) {
                 error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
@@ -226,12 +234,18 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         error = "--decimal-comma reads fields apart by semicolons, tabs or blanks, not commas";
         return Command::UsageError;
     }
+    // The whole catalogue or nothing: a run never starts on half of it.
+    if (const auto fault = systems::LoadCatalogue(options.catalogueFiles, options.catalogue)) {
+        error = fault->Text();
+        return fault->unreadable ? Command::CatalogueUnreadable : Command::CatalogueFault;
+    }
+    if (list) return Command::List;
     if (systemCount < 2) {
         error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
         return Command::UsageError;
     }
-    const systems::System* from = systems::BuiltIn().Find(names[0]);
-    const systems::System* to = systems::BuiltIn().Find(names[1]);
+    const systems::System* from = options.catalogue.Find(names[0]);
+    const systems::System* to = options.catalogue.Find(names[1]);
     if (!from || !to) {
         error = "unknown system \"" + std::string(from ? names[1] : names[0]) + "\"";
         return Command::UsageError;
@@ -280,28 +294,93 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
     return Command::Convert;
 }
 
+namespace {
+
+// The ids of the built-in systems, a group a line (or more, within 80 columns), each line
+// begun by `indent`.
+std::string SystemIds(std::string_view indent) {
+    std::string text, line;
+    std::optional<systems::Group> group;
+    for (const systems::System& system : systems::BuiltInSystems()) {
+        if ((group && *group != system.group) ||
+            indent.size() + line.size() + system.id.size() > 78) {
+            text += std::string(indent) + line + "\n";
+            line.clear();
+        }
+        group = system.group;
+        line += (line.empty() ? "" : " ") + system.id;
+    }
+    return text + std::string(indent) + line + "\n";
+}
+
+}  // namespace
+
+std::string ListText(const systems::Catalogue& catalogue) {
+    // Columns aligned by characters, not bytes: the names are Cyrillic.
+    const auto width = [](std::string_view text) {
+        return std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    };
+    std::size_t idWidth = 2, nameWidth = 4;
+    for (const systems::System& system : catalogue.systems()) {
+        idWidth = std::max<std::size_t>(idWidth, width(system.id));
+        nameWidth = std::max<std::size_t>(nameWidth, width(system.displayName));
+    }
+    const auto row = [&](std::string_view id, std::string_view name, std::string_view english,
+                         std::string_view where) {
+        return std::string(id) + std::string(idWidth + 2 - width(id), ' ') + std::string(name) +
+               std::string(nameWidth + 2 - width(name), ' ') + std::string(english) + "  (" +
+               std::string(where) + ")\n";
+    };
+    std::string text;
+    for (const systems::System& system : catalogue.systems()) {
+        std::string where = system.definedIn;
+        if (where.empty()) {
+            switch (system.group) {
+                case systems::Group::Window:
+                    where = "built in, the window's";
+                    break;
+                case systems::Group::Official:
+                    where = "built in, GOST 32453-2017";
+                    break;
+                case systems::Group::Zoned:
+                case systems::Group::User:
+                    where = "built in";
+                    break;
+            }
+        }
+        text += row(system.id, system.displayName, system.names.english, where);
+    }
+    return text;
+}
+
 std::string UsageText() {
-    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n"
-           "systems: wgs84-xyz wgs84-blh pz90-xyz pz90-blh sk42-xyz sk42-blh sk42-xyh\n"
-           "         pz9011-xyz pz9011-blh gsk2011-xyz gsk2011-blh gsk2011-xyh\n"
-           "         sk95-xyz sk95-blh sk95-xyh\n"
+    std::string systems = SystemIds("         ");
+    systems.replace(0, 9, "systems: ");
+    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n" + systems +
+           "         and the user's (--list)\n"
            "Try 'coordconv-cli --help' for more.\n";
 }
 
 std::string HelpText() {
-    return R"help(Usage: coordconv-cli [options] FROM TO [FILE...] > results
+    const std::string_view text = R"help(Usage: coordconv-cli [options] FROM TO [FILE...] > results
 
 Recomputes points between the datums WGS-84, PZ-90, PZ-90.11, GSK-2011, SK-95 and
 SK-42, one point a line: by default with the parameters of GOST 32453-2017 and exact
 arithmetic, or with the coordconv window's own constants and digits.
 
 Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"):
-  wgs84-xyz  wgs84-blh  pz90-xyz  pz90-blh  sk42-xyz  sk42-blh  sk42-xyh
-  pz9011-xyz  pz9011-blh  gsk2011-xyz  gsk2011-blh  gsk2011-xyh
-  sk95-xyz  sk95-blh  sk95-xyh
-  xyz  geocentric X, Y, Z in metres
+@SYSTEMS@  xyz  geocentric X, Y, Z in metres
   blh  latitude, longitude, height in metres
   xyh  Gauss-Krüger northing x, easting y (zone number in its millions), height
+       in six-degree zones
+  gk3  the same in three-degree zones 1 to 120 (central meridian 3n degrees;
+       false easting n * 1 000 000 + 500 000 m, for GSK-2011 + 250 000 m as EPSG)
+  utm  UTM northing x, easting y of WGS-84 (k = 0.9996, 10 000 000 m north of
+       the equator in the south) and height; the zone, as 37N or 37S, is written
+       after the height; eastings carry none, so a UTM FROM needs --zone
+  and the user's own, from ~/.config/coordconv/systems.toml and --systems FILE:
+  transverse Mercator systems (such as an MSK), with plane keys or datums of
+  their own (--list shows every system and where it was defined)
 
 Input: the FILEs in order, or standard input (no FILE, or "-"); a line may be
 up to 65536 bytes long (a longer one is an error, comments too).
@@ -340,9 +419,11 @@ Options:
                            written 55:45:30.50000); read and written alike unless
   --angles-out packed|degrees|dms
                            says how the angles of the results are written
-  --zone N                 the Gauss-Krüger zone, 0 to 60 (default 0: the zone of
-                           the longitude, or the millions of the easting); a zone
-                           the point cannot be projected into is an error
+  --zone N                 the zone, 0 to 60 (3-degree zones: 0 to 120; UTM: 37N,
+                           37S); default 0: the zone of the longitude, or the
+                           millions of the easting; a zone the point cannot be
+                           projected into is an error. It names TO's zone when TO
+                           has zones, else FROM's (and always a UTM FROM's)
   --precision N            significant digits of the results, 1 to 17 (default 12)
   --decimals N             N digits after the point instead, 0 to 12: N for metres,
                            and for angles the digits that step as far on the
@@ -437,10 +518,12 @@ and a pair the window offers also reads them so, as the window does. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
 Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file
-cannot be opened, 73 the output file cannot be created (read-only, or its
-directory not writable), 74 input or output failed (also: an input file became
-shorter during the run).
+(or a catalogue file) cannot be opened, 73 the output file cannot be created
+(read-only, or its directory not writable), 74 input or output failed (also: an
+input file became shorter during the run), 78 a catalogue file is faulty.
 )help";
+    const std::size_t at = text.find("@SYSTEMS@");
+    return std::string(text.substr(0, at)) + SystemIds("  ") + std::string(text.substr(at + 9));
 }
 
 }  // namespace cli

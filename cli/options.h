@@ -9,6 +9,7 @@
 
 #include "batch/conversion_options.h"
 #include "batch/point_line.h"
+#include "systems/catalogue.h"
 
 namespace cli {
 
@@ -16,18 +17,30 @@ using batch::Parameters;
 
 // The conversion, and what only the command line asks: the files, the route's description.
 struct Options : batch::ConversionOptions {
-    bool describe = false;           // print the route and stop
-    bool detect = false;             // print the options a file seems to need and stop
-    std::vector<std::string> files;  // inputs in order; none, or "-": standard input
-    std::string output;              // "" for standard output
+    bool describe = false;                    // print the route and stop
+    bool detect = false;                      // print the options a file seems to need and stop
+    std::vector<std::string> files;           // inputs in order; none, or "-": standard input
+    std::string output;                       // "" for standard output
+    std::vector<std::string> catalogueFiles;  // --systems, in order
+    systems::Catalogue catalogue;  // the built-in systems, the user's and those of the files
 };
 
-enum class Command { Convert, Help, Version, UsageError };
+enum class Command {
+    Convert,
+    List,  // --list: every system of the catalogue
+    Help,
+    Version,
+    UsageError,
+    CatalogueUnreadable,  // a catalogue file cannot be read (error says which)
+    CatalogueFault,       // a catalogue file is faulty (error names file, line and key)
+};
 
 // Reads the arguments after the program name. On a usage error, error says what is wrong.
 Command ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& error);
 
 std::string HelpText();
+// Every system of the catalogue: its id, its name and where it was defined.
+std::string ListText(const systems::Catalogue& catalogue);
 std::string UsageText();
 
 }  // namespace cli

@@ -17,6 +17,7 @@ inline constexpr int ExitBadInput = 65;
 inline constexpr int ExitNoInput = 66;
 inline constexpr int ExitCantCreate = 73;
 inline constexpr int ExitIoError = 74;
+inline constexpr int ExitConfig = 78;  // a catalogue file is faulty (EX_CONFIG)
 
 // A file name as a message shows it: control characters (C0, DEL and C1, which a terminal
 // would obey) as '?', a byte that is no UTF-8 character as \xHH.

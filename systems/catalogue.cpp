@@ -152,10 +152,12 @@ std::optional<int> ParseZone(const System& system, std::string_view text) {
     // UTM's hemisphere follows the number: "37N", "37S" (either case).
     const bool hemispheres = system.scheme.southernFalseNorthing != 0;
     int sign = 1;
+    bool hemisphere = false;  // a UTM zone other than 0 needs its hemisphere
     if (hemispheres && !text.empty()) {
         const char last = text.back();
         if (last == 'S' || last == 's') sign = -1;
-        if (last == 'S' || last == 's' || last == 'N' || last == 'n') text.remove_suffix(1);
+        hemisphere = last == 'S' || last == 's' || last == 'N' || last == 'n';
+        if (hemisphere) text.remove_suffix(1);
     }
     if (text.empty() || text.size() > 3 ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -165,7 +167,7 @@ std::optional<int> ParseZone(const System& system, std::string_view text) {
     for (const char c : text)
         zone = zone * 10 + (c - '0');
     if (zone == 0) return 0;
-    if (zone > LargestZone(system)) return std::nullopt;
+    if (zone > LargestZone(system) || hemispheres != hemisphere) return std::nullopt;
     return sign * zone;
 }
 

@@ -18,8 +18,8 @@ using controller::CoordinateSystem;
 
 // The texts of routes and steps, English then Russian; {N} as in Fill.
 const Words kRouteOfficial{
-    "Route from {1} to {2} with the parameters of GOST 32453-2017, through PZ-90.11:\n",
-    "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, через ПЗ-90.11:\n"};
+    "Route from {1} to {2} with the parameters of GOST 32453-2017, through {3}:\n",
+    "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, через {3}:\n"};
 const Words kRouteOfficialOneDatum{
     "Route from {1} to {2} with the parameters of GOST 32453-2017, on one datum:\n",
     "Маршрут из {1} в {2} с параметрами ГОСТ 32453-2017, в одной системе отсчёта:\n"};
@@ -279,24 +279,50 @@ class GeodeticToGeocentric : public Step {
     Datum datum_;
 };
 
-// From one datum to another through PZ-90.11: the sets of the source in order, then the
-// target's undone, applied as one affine map.
+// Where the paths of two datums towards PZ-90.11 meet: the first datum both pass through
+// (PZ-90.11 itself for two built-in datums; WGS-84 for two of the user's sets to WGS-84),
+// and how many sets each takes to get there.
+struct Meeting {
+    std::size_t fromSets = 0, toSets = 0;
+    Words name;
+};
+Meeting MeetingOf(const Datum& from, const Datum& to) {
+    const auto path = [](const Datum& datum) {
+        std::vector<std::string> ids{datum.id};
+        for (const DatumLink& link : datum.toPz9011)
+            ids.push_back(link.to);
+        return ids;
+    };
+    const std::vector<std::string> a = path(from), b = path(to);
+    std::size_t common = 0;
+    while (common < a.size() && common < b.size() &&
+           a[a.size() - 1 - common] == b[b.size() - 1 - common])
+        ++common;
+    Meeting meeting{a.size() - common, b.size() - common, from.name};
+    if (meeting.fromSets > 0) meeting.name = from.toPz9011[meeting.fromSets - 1].toName;
+    return meeting;
+}
+
+// From one datum to another where their paths meet: the sets of the source in order, then
+// the target's undone, applied as one affine map.
 class DatumShift : public Step {
   public:
     DatumShift(const Datum& from, const Datum& to) {
+        const Meeting meeting = MeetingOf(from, to);
         std::vector<engine::DatumShift> into, outOf;
         Words at = from.name;
-        for (const DatumLink& link : from.toPz9011) {
+        for (std::size_t i = 0; i < meeting.fromSets; ++i) {
+            const DatumLink& link = from.toPz9011[i];
             into.push_back(link.shift);
             lines_.push_back(Both(kStepShift, {at, link.toName, link.source}));
             at = link.toName;
         }
-        for (const DatumLink& link : to.toPz9011)
-            outOf.push_back(link.shift);
-        // Undone from PZ-90.11 back: each set's inverse, from the hub towards the target.
+        // Undone from the meeting back: each set's inverse, towards the target.
         std::vector<Words> back;
         Words towards = to.name;
-        for (const DatumLink& link : to.toPz9011) {
+        for (std::size_t i = 0; i < meeting.toSets; ++i) {
+            const DatumLink& link = to.toPz9011[i];
+            outOf.push_back(link.shift);
             back.push_back(Both(kStepUnshift, {link.toName, towards, link.source}));
             towards = link.toName;
         }
@@ -576,8 +602,10 @@ std::string Route::Describe(Language language) const {
             break;
     }
     const Words& head = SameDatum(from_, to_) ? kRouteOfficialOneDatum : kRouteOfficial;
-    return Fill(language, head.In(language), {fromName.In(language), toName.In(language)}) + steps +
-           kRouteOfficialEnd.In(language);
+    const Words through = MeetingOf(from_.datum, to_.datum).name;
+    return Fill(language, head.In(language),
+                {fromName.In(language), toName.In(language), through.In(language)}) +
+           steps + kRouteOfficialEnd.In(language);
 }
 
 }  // namespace systems

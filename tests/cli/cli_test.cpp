@@ -37,10 +37,12 @@ CliRun RunCli(const std::string& arguments, const std::string& input) {
                      ("coordconv-cli-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "in", std::ios::binary) << input;
-    const std::string command = "ulimit -f 2097152; DATA=" COORDCONV_TEST_DATA "; export DATA; " +
-                                std::string(COORDCONV_CLI) + " " + arguments + " <" +
-                                (dir / "in").string() + " >" + (dir / "out").string() + " 2>" +
-                                (dir / "err").string();
+    // The user's own catalogue stays out of the runs: each finds none in its own directory.
+    const std::string command =
+        "ulimit -f 2097152; DATA=" COORDCONV_TEST_DATA "; export DATA; XDG_CONFIG_HOME=" +
+        dir.string() + "; export XDG_CONFIG_HOME; " + std::string(COORDCONV_CLI) + " " + arguments +
+        " <" + (dir / "in").string() + " >" + (dir / "out").string() + " 2>" +
+        (dir / "err").string();
     const int raw = std::system(command.c_str());
     CliRun run{ReadFile(dir / "out"), ReadFile(dir / "err"),
                WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
