@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -31,12 +32,15 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryFile>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
@@ -45,17 +49,69 @@
 
 #include "batch-window/conversion_job.h"
 #include "batch-window/detection_text.h"
+#include "batch-window/new_system_dialog.h"
+#include "batch-window/user_catalogue.h"
 #include "batch/describe.h"
 #include "batch/line_blocks.h"
 #include "batch/line_converter.h"
+#include "systems/catalogue_file.h"
 
 namespace batch_window {
 
 namespace {
 
-// The system a list of choices has selected: the items stand in the catalogue's order.
-const systems::System& System(const QComboBox* choices) {
-    return systems::BuiltInSystems()[static_cast<std::size_t>(choices->currentData().toInt())];
+// The groups of the lists of systems, in their order, each under its header.
+constexpr std::pair<systems::Group, const char*> kGroups[] = {
+    {systems::Group::Window, "Системы окна пересчёта"},
+    {systems::Group::Official, "ГОСТ 32453-2017"},
+    {systems::Group::Zoned, "3° зоны и UTM"},
+    {systems::Group::User, "Пользовательские"},
+};
+
+// The systems the lists held, in their order, when the settings kept a choice as its index.
+constexpr const char* kIndexedSystems[] = {
+    "wgs84-xyz",   "wgs84-blh",   "pz90-xyz",   "pz90-blh",   "sk42-xyz",
+    "sk42-blh",    "sk42-xyh",    "pz9011-xyz", "pz9011-blh", "gsk2011-xyz",
+    "gsk2011-blh", "gsk2011-xyh", "sk95-xyz",   "sk95-blh",   "sk95-xyh",
+};
+constexpr const char* kDefaultSource = "wgs84-blh";
+constexpr const char* kDefaultTarget = "sk42-xyh";
+
+// Chooses the system of this id in a list; false when the list has none.
+bool Choose(QComboBox* choices, const QString& id) {
+    const int index = id.isEmpty() ? -1 : choices->findData(id);
+    if (index >= 0) choices->setCurrentIndex(index);
+    return index >= 0;
+}
+
+// A remembered choice of system: its id under "<key>System", else the index the settings
+// kept under `key` before there were ids.
+QString SavedSystem(const QSettings& settings, const QString& key) {
+    if (settings.contains(key + "System")) return settings.value(key + "System").toString();
+    bool isIndex = false;
+    const int index = settings.value(key).toInt(&isIndex);
+    if (!isIndex || index < 0 || index >= static_cast<int>(std::size(kIndexedSystems))) return {};
+    return kIndexedSystems[index];
+}
+
+// The system whose zone the zone field gives: the target when it has zones, else the source.
+const systems::System* ZonedSystem(const systems::System& from, const systems::System& to) {
+    if (systems::LargestZone(to) > 0) return &to;
+    if (systems::LargestZone(from) > 0) return &from;
+    return nullptr;
+}
+
+// The zones of a system with zones, as the refusals and the tooltip name them. A scheme with
+// a southern false northing (UTM) takes the hemisphere after the number.
+QString ZonesOf(const systems::System& system) {
+    const QString numbers = QString("1–%1").arg(systems::LargestZone(system));
+    return system.scheme.southernFalseNorthing != 0
+               ? BatchWindow::tr("%1 с полушарием: 37N, 37S").arg(numbers)
+               : numbers;
+}
+
+bool IsAutomaticZone(const QString& text) {
+    return text.isEmpty() || text.compare(BatchWindow::tr("авто"), Qt::CaseInsensitive) == 0;
 }
 
 using controller::CoordinateForm;
@@ -185,13 +241,21 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     connect(badLines_, &QListWidget::itemClicked, this, &BatchWindow::ShowBadLine);
 
     BuildActions();
+    // The user's catalogue file, read before the lists are filled; with a fault in it the
+    // window goes on with the built-in systems, and says so once it shows.
+    if (const auto fault = systems::LoadCatalogue({}, catalogue_)) {
+        QTimer::singleShot(0, this, [this, fault = *fault] {
+            ShowCatalogueFault(fault, tr("Окно работает со встроенными системами."));
+        });
+    }
     RestoreSettings();
     for (QComboBox* box : {source_, target_, parameters_, angles_, separator_, anglesOut_,
                            decimalComma_, encoding_, outputEncoding_})
         connect(box, &QComboBox::currentIndexChanged, this, &BatchWindow::UpdatePreview);
-    for (QSpinBox* box : {zone_, skip_, decimals_, angleDecimals_})
+    for (QSpinBox* box : {skip_, decimals_, angleDecimals_})
         connect(box, &QSpinBox::valueChanged, this, &BatchWindow::UpdatePreview);
-    connect(columns_, &QLineEdit::textChanged, this, &BatchWindow::UpdatePreview);
+    for (QLineEdit* field : {zone_, columns_})
+        connect(field, &QLineEdit::textChanged, this, &BatchWindow::UpdatePreview);
     for (QCheckBox* box : {keepGoing_, bom_})
         connect(box, &QCheckBox::toggled, this, &BatchWindow::UpdatePreview);
     // The choices the detection sets, once the user changes them, are the user's.
@@ -218,12 +282,6 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     for (QComboBox* box : {source_, target_}) {  // long names: the window may still be narrow
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(24);
-    }
-    const auto systems = systems::BuiltInSystems();
-    for (int i = 0; i < static_cast<int>(systems.size()); ++i) {
-        const QString name = QString::fromStdString(systems[i].names.russian);
-        source_->addItem(name, i);
-        target_->addItem(name, i);
     }
     parameters_ = new QComboBox;
     parameters_->addItems({tr("ГОСТ 32453-2017"), tr("как в окне пересчёта")});
@@ -256,9 +314,10 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     outputEncoding_ = new QComboBox;
     outputEncoding_->addItems({tr("как у файла"), tr("UTF-8"), tr("Windows-1251")});
     bom_ = new QCheckBox(tr("метка BOM в начале UTF-8 (для Excel)"));
-    zone_ = new QSpinBox;
-    zone_->setRange(0, controller::LargestZone);
-    zone_->setSpecialValueText(tr("авто"));
+    zone_ = new QLineEdit;
+    zone_->setPlaceholderText(tr("авто"));
+    zone_->setMaxLength(4);
+    zone_->setFixedWidth(zone_->fontMetrics().horizontalAdvance("авто 000") + 12);
     columns_ = new QLineEdit;
     columns_->setPlaceholderText(tr("вся строка — три числа; или номера полей: 2,3,4"));
     columns_->setValidator(new QRegularExpressionValidator(
@@ -310,7 +369,7 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     add(0, 1, tr("Целевая система:"), target_);
     add(1, 0, tr("Параметры:"), parameters_);
     add(1, 1, tr("Углы:"), angles_);
-    add(2, 0, tr("Зона:"), zone_);
+    add(2, 0, tr("Зона:"), row({zone_}));
     add(2, 1, tr("Углы результатов:"), anglesOut_);
     add(3, 0, tr("Строк заголовка:"), skip_);
     add(3, 1, tr("Столбцы координат:"), columns_);
@@ -367,10 +426,132 @@ void BatchWindow::BuildActions() {
     file->addAction(quit);
     QMenu* edit = menuBar()->addMenu(tr("&Правка"));
     edit->addActions({pasteAction_, copyAction_, copySelectionAction_});
+    openCatalogueAction_ = new QAction(tr("&Открыть каталог систем"), this);
+    openCatalogueAction_->setToolTip(
+        tr("Открыть файл своих систем в редакторе (создать, если его нет)"));
+    reloadCatalogueAction_ = new QAction(tr("&Перечитать каталог"), this);
+    reloadCatalogueAction_->setShortcut(QKeySequence::Refresh);
+    newSystemAction_ = new QAction(tr("&Новая система…"), this);
+    openCatalogueAction_->setObjectName("openCatalogue");
+    reloadCatalogueAction_->setObjectName("reloadCatalogue");
+    newSystemAction_->setObjectName("newSystem");
+    connect(openCatalogueAction_, &QAction::triggered, this, &BatchWindow::OpenCatalogue);
+    connect(reloadCatalogueAction_, &QAction::triggered, this, &BatchWindow::ReloadCatalogue);
+    connect(newSystemAction_, &QAction::triggered, this, &BatchWindow::NewSystem);
+    menuBar()
+        ->addMenu(tr("&Системы"))
+        ->addActions({openCatalogueAction_, reloadCatalogueAction_, newSystemAction_});
     menuBar()->addMenu(tr("&Справка"))->addAction(about);
     QToolBar* tools = addToolBar(tr("Файл"));
     tools->setObjectName("tools");
     tools->addActions({openAction_, convertAction_, pasteAction_, copyAction_});
+}
+
+void BatchWindow::FillSystems(const QString& source, const QString& target) {
+    const QSignalBlocker quietSource(source_), quietTarget(target_);
+    for (QComboBox* choices : {source_, target_}) {
+        choices->clear();
+        auto* items = qobject_cast<QStandardItemModel*>(choices->model());
+        for (const auto& [group, title] : kGroups) {
+            bool headed = false;  // a group without systems has no header
+            for (const systems::System& system : catalogue_.systems()) {
+                if (system.group != group) continue;
+                if (!headed) {
+                    choices->addItem(tr(title));
+                    QStandardItem* header = items->item(choices->count() - 1);
+                    header->setFlags(Qt::NoItemFlags);  // a title, never a choice
+                    QFont bold = header->font();
+                    bold.setBold(true);
+                    header->setFont(bold);
+                    headed = true;
+                }
+                choices->addItem(QString::fromStdString(system.names.russian),
+                                 QString::fromStdString(system.id));
+                if (!system.definedIn.empty()) {
+                    choices->setItemData(
+                        choices->count() - 1,
+                        tr("Определена в %1").arg(QString::fromStdString(system.definedIn)),
+                        Qt::ToolTipRole);
+                }
+            }
+        }
+    }
+    if (!Choose(source_, source)) Choose(source_, kDefaultSource);
+    if (!Choose(target_, target)) Choose(target_, kDefaultTarget);
+}
+
+// The system a list has chosen, found by its id.
+const systems::System& BatchWindow::SystemOf(const QComboBox* choices) const {
+    const std::string id = choices->currentData().toString().toStdString();
+    for (const systems::System& system : catalogue_.systems())
+        if (system.id == id) return system;
+    return systems::BuiltInSystems().front();  // never: every list item is of the catalogue
+}
+
+void BatchWindow::ShowCatalogueFault(const systems::CatalogueFault& fault, const QString& outcome) {
+    const QString where = QString::fromStdString(fault.Text());
+    statusBar()->showMessage(tr("Каталог систем не прочитан: %1").arg(where));
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Каталог систем"),
+                                tr("Каталог систем не прочитан:\n%1\n\n%2").arg(where, outcome),
+                                QMessageBox::Ok, this);
+    box->setObjectName("catalogueFault");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void BatchWindow::OpenCatalogue() {
+    const QString file = QString::fromStdString(systems::UserCatalogueFile());
+    QString error;
+    if (file.isEmpty()) {
+        statusBar()->showMessage(
+            tr("Не найти папку настроек: не заданы ни XDG_CONFIG_HOME, ни HOME."));
+    } else if (!EnsureCatalogueFile(file, &error)) {
+        statusBar()->showMessage(tr("Не удалось создать %1: %2").arg(file, error));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
+        statusBar()->showMessage(tr("Не удалось открыть %1 в редакторе.").arg(file));
+    } else {
+        statusBar()->showMessage(
+            tr("Каталог %1 открыт; изменив его, выберите «Перечитать каталог».").arg(file));
+    }
+}
+
+bool BatchWindow::ReloadCatalogue() {
+    systems::Catalogue fresh;
+    if (const auto fault = systems::LoadCatalogue({}, fresh)) {
+        ShowCatalogueFault(*fault, tr("Прежний каталог остаётся."));
+        return false;
+    }
+    const QString source = source_->currentData().toString();
+    const QString target = target_->currentData().toString();
+    catalogue_ = std::move(fresh);
+    FillSystems(source, target);
+    const auto own = std::count_if(
+        catalogue_.systems().begin(), catalogue_.systems().end(),
+        [](const systems::System& system) { return system.group == systems::Group::User; });
+    statusBar()->showMessage(tr("Каталог перечитан: своих систем %1.").arg(own));
+    // A chosen system gone from the file leaves the list at the usual one: look again.
+    if (!inputPath_.isEmpty() || !points_.isEmpty()) {
+        Detect();
+    } else {
+        UpdatePreview();
+    }
+    return true;
+}
+
+void BatchWindow::NewSystem() {
+    const QString file = QString::fromStdString(systems::UserCatalogueFile());
+    if (file.isEmpty()) {
+        statusBar()->showMessage(
+            tr("Не найти папку настроек: не заданы ни XDG_CONFIG_HOME, ни HOME."));
+        return;
+    }
+    auto* dialog = new NewSystemDialog(catalogue_, file, this);
+    dialog->setObjectName("newSystemDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        if (ReloadCatalogue()) Choose(target_, dialog->SystemId());
+    });
+    dialog->open();
 }
 
 batch::Encoding BatchWindow::InputEncoding() const {
@@ -385,8 +566,8 @@ std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) c
         return std::nullopt;
     };
     batch::ConversionOptions options;
-    options.from = System(source_);
-    options.to = System(target_);
+    options.from = SystemOf(source_);
+    options.to = SystemOf(target_);
     options.parameters =
         parameters_->currentIndex() == 0 ? batch::Parameters::Gost2017 : batch::Parameters::Window;
     if (options.parameters == batch::Parameters::Window) {
@@ -403,7 +584,19 @@ std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) c
     options.dms = angles_->currentIndex() == 2;
     if (anglesOut_->currentIndex() > 0)
         options.anglesOut = batch::AngleText(anglesOut_->currentIndex() - 1);
-    options.zone = zone_->value();
+    // The zone as its system writes it; "авто" lets each point choose (or its easting say).
+    if (const systems::System* zoned = ZonedSystem(options.from, options.to)) {
+        const QString text = zone_->text().trimmed();
+        const auto zone = IsAutomaticZone(text) ? std::optional<int>(0)
+                                                : systems::ParseZone(*zoned, text.toStdString());
+        if (!zone) {
+            return refuse(
+                tr("«%1» — не зона системы «%2»: её зоны %3; пусто или «авто» — "
+                   "зона по точке.")
+                    .arg(text, QString::fromStdString(zoned->names.russian), ZonesOf(*zoned)));
+        }
+        options.zone = *zone;
+    }
     if (!columns_->text().isEmpty() &&
         !batch::ReadColumns(columns_->text().toStdString(), options.columns)) {
         return refuse(
@@ -443,7 +636,15 @@ void BatchWindow::UpdatePreview() {
     copyAction_->setEnabled(options && hasInput && !thread_);
     bom_->setEnabled(!options || options->outputEncoding == batch::Encoding::Utf8);
     preview_->clearSpans();
-    QStringList headers = ResultHeaders(System(target_).form);
+    const systems::System* zoned = ZonedSystem(SystemOf(source_), SystemOf(target_));
+    zone_->setEnabled(zoned != nullptr);
+    zone_->setToolTip(zoned
+                          ? tr("Зона системы «%1»: %2; пусто или «авто» — зона по точке")
+                                .arg(QString::fromStdString(zoned->names.russian), ZonesOf(*zoned))
+                          : tr("Ни у одной из выбранных систем нет зон"));
+    for (QComboBox* choices : {source_, target_})
+        choices->setToolTip(choices->currentData(Qt::ToolTipRole).toString());
+    QStringList headers = ResultHeaders(SystemOf(target_).form);
     headers.prepend(tr("Исходная строка"));
     preview_->setColumnCount(headers.size());
     preview_->setHorizontalHeaderLabels(headers);
@@ -584,7 +785,7 @@ void BatchWindow::NewInput(std::string_view head) {
 // since the input came; a guess is only said. Runs again as the source system changes (the
 // fields and angles a line holds depend on it).
 void BatchWindow::Detect() {
-    const batch::Detection found = batch::DetectOptions(detectHead_, System(source_));
+    const batch::Detection found = batch::DetectOptions(detectHead_, SystemOf(source_));
     detectedEncoding_ = found.encoding.value;
     detectedComma_ = found.decimalComma.value;
     const QList<QWidget*> choices = {encoding_, separator_, decimalComma_,
@@ -834,11 +1035,12 @@ void BatchWindow::RestoreSettings() {
         const int value = settings.value(key, fallback).toInt();
         box->setCurrentIndex(value >= 0 && value < box->count() ? value : fallback);
     };
-    index("source", source_, static_cast<int>(controller::CoordinateSystem::Wgs84Blh));
-    index("target", target_, static_cast<int>(controller::CoordinateSystem::Sk42Xyh));
+    FillSystems(SavedSystem(settings, "source"), SavedSystem(settings, "target"));
     index("parameters", parameters_, 0);
     index("angles", angles_, 0);
-    zone_->setValue(settings.value("zone", 0).toInt());
+    // Once a number 0–60 ("0": авто), now the zone as its system writes it.
+    const QString zone = settings.value("zone").toString();
+    zone_->setText(zone == "0" ? QString() : zone);
     columns_->setText(settings.value("columns").toString());
     index("separator", separator_, 0);
     skip_->setValue(settings.value("skip", 0).toInt());
@@ -856,11 +1058,13 @@ void BatchWindow::RestoreSettings() {
 
 void BatchWindow::SaveSettings() const {
     QSettings settings;
-    settings.setValue("source", source_->currentIndex());
-    settings.setValue("target", target_->currentIndex());
+    settings.setValue("sourceSystem", source_->currentData());
+    settings.setValue("targetSystem", target_->currentData());
+    settings.remove("source");  // the indices of the lists before there were ids
+    settings.remove("target");
     settings.setValue("parameters", parameters_->currentIndex());
     settings.setValue("angles", angles_->currentIndex());
-    settings.setValue("zone", zone_->value());
+    settings.setValue("zone", zone_->text());
     settings.setValue("columns", columns_->text());
     settings.setValue("separator", separator_->currentIndex());
     settings.setValue("skip", skip_->value());

@@ -16,6 +16,11 @@
 
 #include "batch/conversion_options.h"
 #include "batch/detect.h"
+#include "systems/catalogue.h"
+
+namespace systems {
+struct CatalogueFault;
+}
 
 class QAction;
 class QComboBox;
@@ -66,6 +71,13 @@ class BatchWindow : public QMainWindow {
     void CopyResults();
     // The results of the preview's selected rows (Ctrl+C), or every result with none selected.
     void CopySelection();
+    // The user's catalogue file in the desktop's editor (created with a header when missing).
+    void OpenCatalogue();
+    // Reads the catalogue again; the chosen systems stay when they still exist. False (the
+    // fault shown, the old catalogue kept) when the file has a fault.
+    bool ReloadCatalogue();
+    // Asks for a new system of the user's, adds it to the file and chooses it as the target.
+    void NewSystem();
 
   signals:
     // A background conversion ended (for tests and the status bar alike).
@@ -100,13 +112,17 @@ class BatchWindow : public QMainWindow {
     void RestoreSettings();
     void SaveSettings() const;
     void SetBusy(bool busy);
+    // The lists of systems filled from the catalogue, these systems (by id) chosen.
+    void FillSystems(const QString& source, const QString& target);
+    const systems::System& SystemOf(const QComboBox* choices) const;
+    void ShowCatalogueFault(const systems::CatalogueFault& fault, const QString& outcome);
 
     // The choices.
     QComboBox* source_;
     QComboBox* target_;
     QComboBox* parameters_;
     QComboBox* angles_;
-    QSpinBox* zone_;
+    QLineEdit* zone_;  // as the user writes a zone of the zoned system: "13", "37N"; empty: авто
     QLineEdit* columns_;
     QComboBox* separator_;
     QSpinBox* skip_;
@@ -132,7 +148,11 @@ class BatchWindow : public QMainWindow {
     QAction* pasteAction_;
     QAction* copyAction_;
     QAction* copySelectionAction_;
+    QAction* openCatalogueAction_;
+    QAction* reloadCatalogueAction_;
+    QAction* newSystemAction_;
 
+    systems::Catalogue catalogue_;   // the built-in systems and the user's file
     QString inputPath_;              // the file, or "" for pasted points
     QByteArray points_;              // the pasted points
     qint64 inputSize_ = 0;           // bytes, for the progress bar

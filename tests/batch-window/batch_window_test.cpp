@@ -6,15 +6,20 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +28,7 @@
 #include "batch-window/batch_window.h"
 #include "batch/describe.h"
 #include "batch/stream.h"
+#include "systems/catalogue_file.h"
 
 using batch_window::BatchWindow;
 
@@ -39,17 +45,30 @@ void Write(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// Chooses the system of this id in a list of systems.
+void Choose(BatchWindow& window, const char* list, const QString& id) {
+    auto* choices = window.findChild<QComboBox*>(list);
+    const int index = choices->findData(id);
+    QVERIFY2(index >= 0, qPrintable(id));
+    choices->setCurrentIndex(index);
+}
+
+QString Chosen(BatchWindow& window, const char* list) {
+    return window.findChild<QComboBox*>(list)->currentData().toString();
+}
+
 // The window's choices, as the lists and fields hold them.
 struct Choices {
-    int source, target, parameters, angles;
+    QString source, target;
+    int parameters, angles;
     QString columns;
     int skip = 0;
     bool keepGoing = false;
     int separator = 0;
 
     void Apply(BatchWindow& window) const {
-        window.findChild<QComboBox*>("source")->setCurrentIndex(source);
-        window.findChild<QComboBox*>("target")->setCurrentIndex(target);
+        Choose(window, "source", source);
+        Choose(window, "target", target);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(parameters);
         window.findChild<QComboBox*>("angles")->setCurrentIndex(angles);
         window.findChild<QLineEdit*>("columns")->setText(columns);
@@ -65,8 +84,8 @@ struct Choices {
     }
 };
 
-// Systems by their place in the lists (the catalogue's order).
-constexpr int kWgs84Blh = 1, kWgs84Xyz = 0, kSk42Blh = 5, kSk42Xyh = 6, kPz9011Blh = 8;
+constexpr const char *kWgs84Blh = "wgs84-blh", *kWgs84Xyz = "wgs84-xyz", *kSk42Blh = "sk42-blh",
+                     *kSk42Xyh = "sk42-xyh", *kPz9011Blh = "pz9011-blh";
 
 // A run of coordconv-cli: its standard output and exit status.
 std::pair<QByteArray, int> RunCli(const QStringList& arguments, const QString& input) {
@@ -89,6 +108,44 @@ QAction* Action(BatchWindow& window, const char* name) {
     return window.findChild<QAction*>(name);
 }
 
+QString CatalogueFile() {
+    return QString::fromStdString(systems::UserCatalogueFile());
+}
+
+void WriteCatalogue(const QByteArray& text) {
+    QVERIFY(QDir().mkpath(QFileInfo(CatalogueFile()).absolutePath()));
+    Write(CatalogueFile(), text);
+}
+
+// A system of the user's on SK-42: МСК-50's second zone as GIS packages spell it.
+QByteArray UserSystem(const QByteArray& id, const QByteArray& k = "1") {
+    return "[system." + id + "]\nname = \"МСК " + id + "\"\ndatum = \"sk42\"\n" +
+           "tmerc = { lon_0 = 38.48333333333, lat_0 = 0, k = " + k +
+           ", x_0 = 1250000, y_0 = -5412900.566 }\n";
+}
+
+// The message box the window shows about the catalogue, once it shows.
+QMessageBox* CatalogueFaultBox(BatchWindow& window) {
+    QMessageBox* box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        box = window.findChild<QMessageBox*>("catalogueFault");
+        return box && box->isVisible();
+    });
+    return shown ? box : nullptr;
+}
+
+// The headers of a list of systems, each "!" first if it may be chosen (a fault).
+QStringList Headers(BatchWindow& window, const char* list) {
+    auto* choices = window.findChild<QComboBox*>(list);
+    auto* items = qobject_cast<QStandardItemModel*>(choices->model());
+    QStringList headers;
+    for (int i = 0; i < choices->count(); ++i) {
+        if (choices->itemData(i).isValid()) continue;
+        headers += (items->item(i)->flags() == Qt::NoItemFlags ? "" : "!") + choices->itemText(i);
+    }
+    return headers;
+}
+
 QStringList PreviewRow(BatchWindow& window, int row) {
     auto* preview = window.findChild<QTableWidget*>("preview");
     QStringList cells;
@@ -107,9 +164,13 @@ class BatchWindowTest : public QObject {
         // Settings of this run's own: runs side by side must not read each other's.
         QVERIFY(directory_.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory_.path());
+        // And a catalogue of systems of its own: never the user's.
+        qputenv("XDG_CONFIG_HOME", directory_.filePath("config").toUtf8());
         QApplication::setOrganizationName("coordconv-test");
         QApplication::setApplicationName("coordconv-batch-test");
     }
+    // Each test starts without a catalogue file.
+    void init() { QFile::remove(CatalogueFile()); }
 
     // The result columns follow every choice at once; a pair the window's parameters do not
     // know empties the preview and cannot be converted.
@@ -134,19 +195,19 @@ class BatchWindowTest : public QObject {
         QCOMPARE(window.findChild<QLabel*>("badLineText")->text(), "Строка 3: 55.3x 1 2");
         QCOMPARE(window.findChild<QTableWidget*>("preview")->currentRow(), 2);
 
-        window.findChild<QComboBox*>("target")->setCurrentIndex(kSk42Xyh);
+        Choose(window, "target", kSk42Xyh);
         QCOMPARE(PreviewRow(window, 1).at(4), "7");  // the zone column
         window.findChild<QComboBox*>("angles")->setCurrentIndex(2);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(0);
         QCOMPARE(PreviewRow(window, 2).at(1).left(8), "поле 1 «");
         QVERIFY(window.findChild<QLabel*>("route")->text().contains("ГОСТ 32453-2017"));
 
-        window.findChild<QComboBox*>("target")->setCurrentIndex(kPz9011Blh);
+        Choose(window, "target", kPz9011Blh);
         window.findChild<QComboBox*>("parameters")->setCurrentIndex(1);
         // The lines stay; the route line names the system the window's parameters lack.
         QCOMPARE(PreviewRow(window, 1), QStringList({"554500 373700 100", "", "", ""}));
         QVERIFY(window.findChild<QLabel*>("route")->text().contains(
-            QString::fromStdString(systems::BuiltInSystems()[kPz9011Blh].names.russian)));
+            QString::fromStdString(systems::BuiltIn().Find(kPz9011Blh)->names.russian)));
         QVERIFY(!window.Choices());
         QVERIFY(!Action(window, "convert")->isEnabled());
     }
@@ -156,8 +217,8 @@ class BatchWindowTest : public QObject {
     void choiceNamesMarkTheOfficialSystems() {
         BatchWindow window;
         const auto* source = window.findChild<QComboBox*>("source");
-        QCOMPARE(source->itemText(kWgs84Xyz), "WGS-84 — геоцентрические X, Y, Z");
-        QCOMPARE(source->itemText(kPz9011Blh),
+        QCOMPARE(source->itemText(source->findData(kWgs84Xyz)), "WGS-84 — геоцентрические X, Y, Z");
+        QCOMPARE(source->itemText(source->findData(kPz9011Blh)),
                  "ПЗ-90.11 — геодезические B, L, H (ГОСТ 32453-2017)");
     }
 
@@ -176,8 +237,8 @@ class BatchWindowTest : public QObject {
 
     // The saved file holds exactly what coordconv-cli writes with the same choices.
     void savedFileIsWhatTheCommandLineWrites_data() {
-        QTest::addColumn<int>("source");
-        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
         QTest::addColumn<int>("parameters");
         QTest::addColumn<int>("angles");
         QTest::addColumn<QString>("columns");
@@ -190,8 +251,8 @@ class BatchWindowTest : public QObject {
             << QStringList{"--angles", "dms", "--columns", "2,3,4", "-k"};
     }
     void savedFileIsWhatTheCommandLineWrites() {
-        QFETCH(int, source);
-        QFETCH(int, target);
+        QFETCH(QString, source);
+        QFETCH(QString, target);
         QFETCH(int, parameters);
         QFETCH(int, angles);
         QFETCH(QString, columns);
@@ -219,10 +280,7 @@ class BatchWindowTest : public QObject {
             message.endsWith(keepGoing ? "строк с ошибками 1 (в файле они помечены «# ошибка: …»)"
                                        : "точек 40000"),
             qPrintable(message));
-        auto [expected, status] =
-            RunCli(arguments + QStringList{systems::BuiltInSystems()[source].id.c_str(),
-                                           systems::BuiltInSystems()[target].id.c_str()},
-                   input);
+        auto [expected, status] = RunCli(arguments + QStringList{source, target}, input);
         QCOMPARE(status, keepGoing ? 65 : 0);
         // But for the mark of the bad line, in Russian as tests/data/messages.cases has it.
         const QByteArray english = "# error: field 2 \"55:61:00\" has 60 minutes or more";
@@ -373,14 +431,14 @@ class BatchWindowTest : public QObject {
                     ->text()
                     .startsWith("Определено: кодировка Windows-1251"));
         QCOMPARE(PreviewRow(window, 0).at(0), "Пункт;B;L;H;Примечание");
-        window.findChild<QComboBox*>("source")->setCurrentIndex(kSk42Blh);
+        Choose(window, "source", kSk42Blh);
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentText(), "ГГГММСС.ссс");
         const QString output = directory_.filePath("excel-converted.csv");
         QCOMPARE(ConvertAndWait(window, output).first, int(batch::Outcome::Done));
         QVERIFY(ReadAll(output) ==
                 ReadAll(QFINDTESTDATA("../data/points/excel-1251.expected.csv")));
         window.findChild<QSpinBox*>("skip")->setValue(0);
-        window.findChild<QComboBox*>("source")->setCurrentIndex(kWgs84Blh);
+        Choose(window, "source", kWgs84Blh);
         QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), 0);
     }
 
@@ -436,6 +494,193 @@ class BatchWindowTest : public QObject {
         QCOMPARE(PreviewRow(window, 0).at(0), "554500 373700 100");
     }
 
+    // The catalogue's groups under headers that cannot be chosen (the arrow keys step over
+    // them); the user's systems in a group of their own, only when there are any, each
+    // saying where it was defined.
+    void systemsStandInGroups() {
+        const QStringList builtIn = {"Системы окна пересчёта", "ГОСТ 32453-2017", "3° зоны и UTM"};
+        {
+            BatchWindow window;
+            QCOMPARE(Headers(window, "source"), builtIn);
+            Choose(window, "target", kSk42Xyh);  // the last of the window's seven
+            window.show();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            window.findChild<QComboBox*>("target")->setFocus();
+            QTest::keyClick(window.windowHandle(), Qt::Key_Down);
+            QCOMPARE(Chosen(window, "target"), "pz9011-xyz");
+        }
+        WriteCatalogue("# my systems\n" + UserSystem("msk-test"));
+        BatchWindow window;
+        QCOMPARE(Headers(window, "target"), builtIn + QStringList{"Пользовательские"});
+        auto* target = window.findChild<QComboBox*>("target");
+        const int user = target->findData("msk-test");
+        QCOMPARE(target->itemText(user), "МСК msk-test");
+        QCOMPARE(target->itemData(user, Qt::ToolTipRole).toString(),
+                 "Определена в " + CatalogueFile() + ":2");
+        // Into it from SK-42 on the same ellipsoid: the transverse Mercator alone, as PROJ's
+        // `cct +proj=tmerc +lat_0=0 +lon_0=38.48333333333 +k=1 +x_0=1250000 +y_0=-5412900.566
+        // +ellps=krass` gives 37.6166666667 55.75 100 (x is its northing, y its easting).
+        window.SetPoints("554500 373700 100\n");
+        Choices{kSk42Blh, "msk-test", 0, 0, ""}.Apply(window);
+        QCOMPARE(PreviewRow(window, 0).mid(1, 3),
+                 QStringList({"768276.085719", "1195577.58069", "100"}));
+    }
+
+    // A fault in the file is said with its file, line and key, and the window goes on with the
+    // built-in systems; reloading a faulty file keeps the catalogue read before.
+    void catalogueFaultIsShown() {
+        const QByteArray faulty = "\n" + UserSystem("msk-bad", "0");
+        systems::Catalogue expected;
+        const auto fault = systems::ReadCatalogueText(faulty.toStdString(),
+                                                      CatalogueFile().toStdString(), expected);
+        QVERIFY(fault);
+        WriteCatalogue(faulty);
+        {
+            BatchWindow window;
+            QMessageBox* box = CatalogueFaultBox(window);
+            QVERIFY(box);
+            QVERIFY2(box->text().contains(QString::fromStdString(fault->Text())),
+                     qPrintable(box->text()));
+            box->accept();
+            QCOMPARE(Headers(window, "source").size(), 3);
+        }
+        WriteCatalogue(UserSystem("msk-good"));
+        BatchWindow window;
+        WriteCatalogue(faulty);
+        QVERIFY(!window.ReloadCatalogue());
+        QMessageBox* box = CatalogueFaultBox(window);
+        QVERIFY(box);
+        box->accept();
+        QVERIFY(window.findChild<QComboBox*>("source")->findData("msk-good") >= 0);
+    }
+
+    // Reading the catalogue again keeps the systems chosen while they exist.
+    void reloadKeepsTheChoice() {
+        WriteCatalogue(UserSystem("msk-a"));
+        BatchWindow window;
+        Choose(window, "source", "msk-a");
+        Choose(window, "target", "sk42-gk3");
+        WriteCatalogue(UserSystem("msk-a") + UserSystem("msk-b"));
+        Action(window, "reloadCatalogue")->trigger();
+        QCOMPARE(Chosen(window, "source"), "msk-a");
+        QCOMPARE(Chosen(window, "target"), "sk42-gk3");
+        QVERIFY(window.findChild<QComboBox*>("target")->findData("msk-b") >= 0);
+        WriteCatalogue(UserSystem("msk-b"));
+        QVERIFY(window.ReloadCatalogue());
+        QCOMPARE(Chosen(window, "source"), kWgs84Blh);  // gone: the usual one
+    }
+
+    // The zone field reads the zone of the target when it has zones, else of the source, as
+    // that system writes them: 60 UTM zones a hemisphere, 120 zones of 3°, 60 of 6°; a zone
+    // with neither system zoned is not asked. (-1000: refused.)
+    void zoneIsReadForItsSystem_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("zone");
+        QTest::newRow("UTM south") << kWgs84Blh << "wgs84-utm"
+                                   << "37S" << -37;
+        QTest::newRow("UTM north, small letter") << kWgs84Blh << "wgs84-utm"
+                                                 << "37n" << 37;
+        QTest::newRow("UTM beyond 60") << kWgs84Blh << "wgs84-utm"
+                                       << "61N" << -1000;
+        QTest::newRow("UTM, source zoned") << "wgs84-utm" << kWgs84Blh << "37S" << -37;
+        QTest::newRow("3°, last zone") << kWgs84Blh << "gsk2011-gk3"
+                                       << "120" << 120;
+        QTest::newRow("3°, beyond") << kWgs84Blh << "sk42-gk3"
+                                    << "121" << -1000;
+        QTest::newRow("3°, hemisphere") << kWgs84Blh << "sk42-gk3"
+                                        << "37N" << -1000;
+        QTest::newRow("6°, beyond") << kWgs84Blh << kSk42Xyh << "61" << -1000;
+        QTest::newRow("6°, авто") << kWgs84Blh << kSk42Xyh << "авто" << 0;
+        QTest::newRow("no zones") << kWgs84Blh << kWgs84Xyz << "37S" << 0;
+    }
+    void zoneIsReadForItsSystem() {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QString, text);
+        QFETCH(int, zone);
+        BatchWindow window;
+        Choices{source, target, 0, 0, ""}.Apply(window);
+        window.findChild<QLineEdit*>("zone")->setText(text);
+        QString problem;
+        const auto options = window.Choices(&problem);
+        QCOMPARE(options ? options->zone : -1000, zone);
+        if (!options)
+            QVERIFY2(problem.startsWith("«" + text + "» — не зона системы"), qPrintable(problem));
+        QCOMPARE(window.findChild<QLineEdit*>("zone")->isEnabled(), zone != 0 || text == "авто");
+    }
+
+    // "Открыть каталог" creates the file with its header (which reads as an empty catalogue)
+    // and hands it to the desktop. "Новая система…" refuses what the reader refuses, with its
+    // message, the file untouched; then appends the system after all the file held, and the
+    // new system is the target.
+    void newSystemGoesIntoTheFile() {
+        QDesktopServices::setUrlHandler("file", this, "Opened");
+        BatchWindow window;
+        Action(window, "openCatalogue")->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(opened_, QUrl::fromLocalFile(CatalogueFile()));
+        QVERIFY(ReadAll(CatalogueFile()).startsWith("# Каталог систем координат coordconv"));
+        systems::Catalogue read;
+        QVERIFY(!systems::LoadCatalogue({}, read));
+        Write(CatalogueFile(), ReadAll(CatalogueFile()) + UserSystem("msk-a"));  // edited
+        QVERIFY(window.ReloadCatalogue());
+        const QByteArray before = ReadAll(CatalogueFile());
+
+        Action(window, "newSystem")->trigger();
+        auto* dialog = window.findChild<QDialog*>("newSystemDialog");
+        QVERIFY(dialog && dialog->isVisible());
+        const auto field = [dialog](const char* name) {
+            return dialog->findChild<QLineEdit*>(name);
+        };
+        field("name")->setText("МСК-50, зона 1");
+        QCOMPARE(field("id")->text(), "msk-50-zona-1");  // transliterated by hand
+        field("lon_0")->setText("38,48333333333");
+        field("k")->setText("0");
+        field("x_0")->setText("1250000");
+        field("y_0")->setText("-5412900.566");
+        dialog->findChild<QGroupBox*>("keys")->setChecked(true);
+        field("dx")->setText("10,5");
+        field("rotation")->setText("-1.25");
+        // What the reader says of the same table with k = 0.
+        systems::Catalogue trial;
+        const auto fault =
+            systems::ReadCatalogueText(UserSystem("msk-50-zona-1", "0").toStdString(), "", trial);
+        QVERIFY(fault);
+        const auto refused = [&](const std::string& message) {
+            dialog->accept();
+            const QString shown = dialog->findChild<QLabel*>("problem")->text();
+            QVERIFY2(dialog->isVisible() && shown.endsWith(QString::fromStdString(message)),
+                     qPrintable(shown));
+            QCOMPARE(ReadAll(CatalogueFile()), before);
+        };
+        refused(fault->message);
+        QVERIFY(dialog->findChild<QLabel*>("problem")->text().contains(
+            QString::fromStdString(fault->key)));
+        field("k")->setText("0,9996");
+        field("id")->setText("msk-a");
+        refused("");  // the id is taken: the reader's own words, whatever they are
+        field("id")->setText("msk-50-zona-1");
+        dialog->accept();
+        QTRY_VERIFY(!window.findChild<QDialog*>("newSystemDialog"));
+
+        const QByteArray after = ReadAll(CatalogueFile());
+        QVERIFY(after.startsWith(before));
+        QCOMPARE(Chosen(window, "target"), "msk-50-zona-1");
+        QVERIFY(!systems::LoadCatalogue({}, read));
+        const systems::System* added = read.Find("msk-50-zona-1");
+        QVERIFY(added && read.Find("msk-a"));
+        QCOMPARE(added->names.russian, "МСК-50, зона 1");
+        QCOMPARE(added->datum.id, "sk42");
+        QCOMPARE(added->projection.centralMeridian, 38.48333333333);
+        QCOMPARE(added->projection.scale, 0.9996);
+        QCOMPARE(added->projection.falseNorthing, -5412900.566);
+        QVERIFY(added->keys);
+        QCOMPARE(added->keys->x0, 10.5);
+        QCOMPARE(added->keys->rotationSeconds, -1.25);
+    }
+
     // The next window opens with the last choices.
     void choicesAreRemembered() {
         const Choices chosen{kPz9011Blh, kSk42Xyh, 0, 1, "2,3,4", 3, true, 1};
@@ -444,17 +689,39 @@ class BatchWindowTest : public QObject {
             chosen.Apply(window);
         }
         BatchWindow window;
-        QCOMPARE(window.findChild<QComboBox*>("source")->currentIndex(), chosen.source);
-        QSettings().setValue(
-            "source",
-            static_cast<int>(systems::BuiltInSystems().size()));  // beyond the list: the default
-        QCOMPARE(BatchWindow().findChild<QComboBox*>("source")->currentIndex(), kWgs84Blh);
-        QCOMPARE(window.findChild<QComboBox*>("target")->currentIndex(), chosen.target);
+        QCOMPARE(Chosen(window, "source"), chosen.source);
+        QCOMPARE(Chosen(window, "target"), chosen.target);
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), chosen.angles);
         QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), chosen.columns);
         QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), chosen.skip);
         QVERIFY(window.findChild<QCheckBox*>("keepGoing")->isChecked());
         QCOMPARE(window.findChild<QComboBox*>("separator")->currentIndex(), chosen.separator);
+    }
+
+    // Settings written when the lists were the fifteen systems by index still choose them
+    // (index 13: СК-95 (BLH), 11: ГСК-2011 (XYH) in that order); the zone was a number, 0
+    // for "авто". A system no longer known gives the usual one.
+    void oldSettingsAreRead() {
+        {
+            QSettings settings;
+            settings.clear();
+            settings.setValue("source", 13);
+            settings.setValue("target", 11);
+            settings.setValue("zone", 0);
+        }
+        {
+            BatchWindow window;
+            QCOMPARE(Chosen(window, "source"), "sk95-blh");
+            QCOMPARE(Chosen(window, "target"), "gsk2011-xyh");
+            QCOMPARE(window.findChild<QLineEdit*>("zone")->text(), "");
+        }
+        QSettings().setValue("zone", 13);
+        QSettings().setValue("sourceSystem", "gone-system");
+        BatchWindow window;
+        QCOMPARE(Chosen(window, "source"), kWgs84Blh);
+        QCOMPARE(Chosen(window, "target"), "gsk2011-xyh");  // saved again by its id
+        QCOMPARE(window.findChild<QLineEdit*>("zone")->text(), "13");
+        QCOMPARE(window.Choices()->zone, 13);
     }
 
     // A file of gigabytes opens at once: the preview reads a prefix of a few MiB and says so.
@@ -479,8 +746,13 @@ class BatchWindowTest : public QObject {
         QFile::remove(input);
     }
 
+  public slots:
+    // The desktop's handler of file addresses, while a test stands in for it.
+    void Opened(const QUrl& url) { opened_ = url; }
+
   private:
     QTemporaryDir directory_;
+    QUrl opened_;
 };
 
 QTEST_MAIN(BatchWindowTest)
