@@ -116,9 +116,9 @@ bool IsAutomaticZone(const QString& text) {
 
 using controller::CoordinateForm;
 
-// The headers of the result columns, by the form of the target.
-QStringList ResultHeaders(CoordinateForm form) {
-    switch (form) {
+// The headers of the result columns, by the form of the target (a zone where it has zones).
+QStringList ResultHeaders(const systems::System& target) {
+    switch (target.form) {
         case CoordinateForm::Geocentric:
             return {"X, м", "Y, м", "Z, м"};
         case CoordinateForm::Geodetic:
@@ -126,6 +126,7 @@ QStringList ResultHeaders(CoordinateForm form) {
         case CoordinateForm::Plane:
             break;
     }
+    if (target.zones == systems::Zones::None) return {"x, м", "y, м", "H, м"};
     return {"x, м", "y, м", "H, м", "Зона"};
 }
 
@@ -644,7 +645,7 @@ void BatchWindow::UpdatePreview() {
                           : tr("Ни у одной из выбранных систем нет зон"));
     for (QComboBox* choices : {source_, target_})
         choices->setToolTip(choices->currentData(Qt::ToolTipRole).toString());
-    QStringList headers = ResultHeaders(SystemOf(target_).form);
+    QStringList headers = ResultHeaders(SystemOf(target_));
     headers.prepend(tr("Исходная строка"));
     preview_->setColumnCount(headers.size());
     preview_->setHorizontalHeaderLabels(headers);
@@ -678,8 +679,8 @@ void BatchWindow::UpdatePreview() {
                     preview_->item(row, i + 1)->setText(QString::fromUtf8(text, end - text));
                 }
                 if (converter.WritesZone()) {
-                    const char* end = controller::WriteZone(text, line.zone);
-                    preview_->item(row, 4)->setText(QString::fromUtf8(text, end - text));
+                    preview_->item(row, 4)->setText(
+                        QString::fromStdString(systems::ZoneText(options->to, line.zone)));
                 }
                 break;
             case batch::LineKind::PassThrough:
