@@ -134,7 +134,8 @@ QString ReasonInRussian(const batch::Reason& r) {
                        : QString("ординаты несут зону %1 в миллионах").arg(r.fields);
             break;
         case Clue::EastingWithoutZone:
-            text = At(r) + " — не ордината Гаусса–Крюгера: миллионы не дают зоны от 1 до 60";
+            text = At(r) + " — не ордината Гаусса–Крюгера: миллионы не дают зоны от 1 до " +
+                   QString::number(r.count);
             break;
     }
     return r.guess ? text + "; это догадка, выбор не изменён" : text;

@@ -8,6 +8,7 @@
 
 #include "batch/dms.h"
 #include "controller/number_text.h"
+#include "engine/zones.h"
 
 namespace batch {
 
@@ -97,6 +98,9 @@ struct Line {
 struct CoordinateReader {
     controller::CoordinateForm form;
     bool decimalComma = false;
+    // Plane coordinates whose eastings carry their zone in the millions: the scheme (none
+    // for UTM's and a single projection's, which carry no zone).
+    const engine::ZoneScheme* zones = nullptr;
 
     struct Value {
         double value = 0;
@@ -148,9 +152,15 @@ struct CoordinateReader {
             case controller::CoordinateForm::Geodetic:
                 return std::fabs(v[2]) < kHighest;
             case controller::CoordinateForm::Plane: {
+                // Without zones in the eastings any plane point within 100 000 km will do.
+                constexpr double kFarthestPlane = 1e8;
+                if (zones == nullptr) {
+                    return std::fabs(v[2]) < kHighest && std::fabs(v[0]) < kFarthestPlane &&
+                           std::fabs(v[1]) < kFarthestPlane;
+                }
                 const double zone = std::floor(std::fabs(v[1]) / 1e6);
                 return std::fabs(v[2]) < kHighest && std::fabs(v[0]) < kPole && zone >= 1 &&
-                       zone <= controller::LargestZone;
+                       zone <= zones->zones;
             }
         }
         return false;
@@ -186,11 +196,12 @@ Key MostCommon(const std::map<Key, int>& counts) {
 // comma); on a tie the first of semicolon, tab, comma, blank (so "P 1;554530,5;373700;100"
 // is four fields apart by semicolons, and "55.75, 37.6, 100" three apart by commas).
 Guessed<Separator> ChooseSeparator(const std::vector<std::string_view>& lines,
-                                   controller::CoordinateForm form) {
+                                   const CoordinateReader& prototype) {
     Guessed<Separator> best{Separator::Auto, {Clue::NoPointLines}};
     for (const Separator separator :
          {Separator::Semicolon, Separator::Tab, Separator::Comma, Separator::Blank}) {
-        const CoordinateReader reader{form, separator != Separator::Comma};
+        CoordinateReader reader = prototype;
+        reader.decimalComma = separator != Separator::Comma;
         std::map<int, int> linesOfCount;
         bool points = false;
         for (const std::string_view line : lines) {
@@ -276,28 +287,32 @@ Guessed<AngleReading> ChooseAngles(const std::vector<const Line*>& points, const
     return {AngleReading::Packed, both};
 }
 
-// Plane coordinates: the easting carries its zone (1–60) in its millions.
+// Plane coordinates: the easting carries its zone in its millions.
 // A northing x and an easting y in metres that lie within y's zone or 1° beyond its edges
-// (4° from the axial meridian: 4 · 111.3 km · cos B, B from x along the meridian roughly).
-bool WithinZone(double x, double y) {
-    constexpr double kQuadrant = 10.002e6, kMetresPerDegree = 111.3e3, kReach = 4;
+// (4° from the axial meridian of a six-degree zone: 4 · 111.3 km · cos B, B from x along the
+// meridian roughly).
+bool WithinZone(const engine::ZoneScheme& scheme, double x, double y) {
+    constexpr double kQuadrant = 10.002e6, kMetresPerDegree = 111.3e3;
+    const double reach = scheme.width / 2 + 1;
     const double zone = std::floor(y / 1e6);
-    if (!(zone >= 1 && zone <= controller::LargestZone) || !(std::fabs(x) < kQuadrant))
-        return false;
+    if (!(zone >= 1 && zone <= scheme.zones) || !(std::fabs(x) < kQuadrant)) return false;
     const double latitude = std::fabs(x) / kQuadrant * M_PI / 2;
-    return std::fabs(y - (zone * 1e6 + 5e5)) <= kReach * kMetresPerDegree * std::cos(latitude);
+    const double central = engine::CentralEasting(scheme, static_cast<std::int64_t>(zone));
+    return std::fabs(y - central) <= reach * kMetresPerDegree * std::cos(latitude);
 }
 
 Reason CheckZones(const std::vector<const Line*>& points, const Columns& columns,
                   const CoordinateReader& reader) {
-    int lowest = controller::LargestZone, highest = 1;
+    const int largest = reader.zones->zones;
+    int lowest = largest, highest = 1;
     for (const Line* line : points) {
         const Field& field = line->fields[columns[1] - 1];
         const double easting = ReadNumber(field.value, reader.decimalComma).value_or(0);
         const double zone = std::floor(std::fabs(easting) / 1e6);
-        if (zone < 1 || zone > controller::LargestZone) {
+        if (zone < 1 || zone > largest) {
             Reason reason{Clue::EastingWithoutZone, line->number, columns[1]};
             reason.sample = std::string(field.value);
+            reason.count = largest;
             return reason;
         }
         lowest = std::min(lowest, static_cast<int>(zone));
@@ -357,7 +372,13 @@ Detection DetectOptions(std::string_view head, const systems::System& from) {
     detection.skip = {0, nothing};
     detection.decimalComma = {false, nothing};
     detection.columns = {{}, nothing};
-    detection.separator = ChooseSeparator(texts, from.form);
+    // The eastings of zones that carry them in their millions.
+    const engine::ZoneScheme* zones = from.form == controller::CoordinateForm::Plane &&
+                                              from.zones != systems::Zones::None &&
+                                              from.scheme.zoneInEasting
+                                          ? &from.scheme
+                                          : nullptr;
+    detection.separator = ChooseSeparator(texts, {from.form, false, zones});
     if (detection.separator.value == Separator::Auto) {
         detection.separator.reason = nothing;
         return detection;
@@ -370,7 +391,7 @@ Detection DetectOptions(std::string_view head, const systems::System& from) {
     // Russian spreadsheets write "554530,5" in fields apart by semicolons, tabs or blanks.
     // So do they in seconds: 55°45'30,5".
     detection.decimalComma = {false, {Clue::DecimalPoint}};
-    const CoordinateReader withComma{from.form, true}, withPoint{from.form, false};
+    const CoordinateReader withComma{from.form, true, zones}, withPoint{from.form, false, zones};
     const auto readsWithComma = [&](const Field& f) {
         for (int coordinate = 0; coordinate < 2; ++coordinate) {
             if (withComma.Read(f, coordinate) && !withPoint.Read(f, coordinate)) return true;
@@ -388,7 +409,7 @@ Detection DetectOptions(std::string_view head, const systems::System& from) {
         break;
     }
 
-    const CoordinateReader reader{from.form, detection.decimalComma.value};
+    const CoordinateReader reader{from.form, detection.decimalComma.value, zones};
     std::map<int, int> linesOfStart;  // the first field of the coordinates: lines that say so
     std::map<int, int> linesOfCount;
     for (const Line& line : lines) {
@@ -430,13 +451,13 @@ Detection DetectOptions(std::string_view head, const systems::System& from) {
     }
     // GNSS and GIS exports write the easting first ("Easting,Northing"): when values that
     // both carry zones read as lying within them more often swapped, they are.
-    if (reader.form == controller::CoordinateForm::Plane) {
+    if (reader.zones != nullptr) {
         int straight = 0, swapped = 0;
         bool zoned = true;  // an easting without its zone's millions is another matter
         for (const Line* line : points) {
             const auto v = reader.ReadRun(line->fields, static_cast<std::size_t>(start - 1));
-            straight += WithinZone((*v)[0], (*v)[1]);
-            swapped += WithinZone((*v)[1], (*v)[0]);
+            straight += WithinZone(*reader.zones, (*v)[0], (*v)[1]);
+            swapped += WithinZone(*reader.zones, (*v)[1], (*v)[0]);
             zoned = zoned && std::fabs((*v)[1]) >= 1e6;
         }
         if (zoned && swapped > straight) {
@@ -462,7 +483,7 @@ Detection DetectOptions(std::string_view head, const systems::System& from) {
             detection.angles = ChooseAngles(points, columns, reader);
             break;
         case controller::CoordinateForm::Plane:
-            detection.zones = CheckZones(points, columns, reader);
+            if (reader.zones != nullptr) detection.zones = CheckZones(points, columns, reader);
             break;
         case controller::CoordinateForm::Geocentric:
             break;
@@ -614,7 +635,8 @@ std::string ReasonText(const Reason& r) {
                    " in their millions";
             break;
         case Clue::EastingWithoutZone:
-            text = at + " is no Gauss-Krüger easting: its millions give no zone from 1 to 60";
+            text = at + " is no Gauss-Krüger easting: its millions give no zone from 1 to " +
+                   std::to_string(r.count);
             break;
     }
     return r.guess ? text + " (a guess: check the results)" : text;

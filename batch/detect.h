@@ -41,7 +41,7 @@ enum class Clue {
     BothReadings,        // angles: every value reads either way; the window's form is taken
     NeitherReading,      // angles: `sample` reads neither way (and another value not the other)
     EastingZones,        // plane: the eastings carry zones `fields` to `count` in their millions
-    EastingWithoutZone,  // plane: the easting `sample` at `line` carries no zone from 1 to 60
+    EastingWithoutZone,  // plane: the easting `sample` at `line` carries no zone from 1 to `count`
 };
 
 struct Reason {

@@ -274,7 +274,9 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         }
         options.zone = zoned ? *zone : 0;
     }
+    // --detect converts nothing: it needs no route.
     if (systems::Words refusal;
+        !options.detect &&
         !systems::Route::Build(*from, *to, options.parameters, options.zone, refusal)) {
         error = refusal.english;
         if (!error.empty() && error.back() == '\n') error.pop_back();
