@@ -7,6 +7,9 @@ function(coordconv_library name)
     add_library(${target} STATIC ${ARG_SOURCES} ${ARG_HEADERS})
     add_library(coordconv::${name} ALIAS ${target})
     set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
+    # A switch over the catalogue's enums lists every case: a forgotten one is a warning, never
+    # a silent default.
+    target_compile_options(${target} PRIVATE -Wswitch-enum)
     target_include_directories(${target} PUBLIC
         $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
         $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/coordconv>)
