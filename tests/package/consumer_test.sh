@@ -22,7 +22,7 @@ for header in catalogue_file.h proj_string.h route.h; do
     [[ -f "$work/prefix/include/coordconv/systems/$header" ]]
 done
 # toml++ is compiled into the library: neither the CMake package nor a header asks for it.
-if grep -rli toml "$(dirname "$(find "$work/prefix" -name coordconvConfig.cmake)")" ||
+if grep -rl tomlplusplus "$(dirname "$(find "$work/prefix" -name coordconvConfig.cmake)")" ||
     grep -rl '#include <toml' "$work/prefix/include/coordconv"; then
     echo "the installed package requires toml++ of its users" >&2
     exit 1
