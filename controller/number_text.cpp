@@ -354,10 +354,40 @@ std::string FormatGeneral(double value, int significantDigits) {
     return std::string(text, WriteGeneral(text, value, significantDigits));
 }
 
+namespace {
+
+// Fixed notation as printf's %.*f writes it, for values below 10^19 once scaled: the exact
+// binary value times 10^decimals rounded half to even, the point `decimals` digits from the
+// right. Returns nullptr for the rest. Three times faster than libstdc++'s std::to_chars in
+// fixed form, which the file writer spends a third of its time in (bench/msk_vs_cct.sh).
+char* WriteFixedShort(char* out, double value, int decimals) {
+    constexpr double kTiniest = 1e-13;  // times 10^12 rounds to 0 whatever the decimals
+    const double magnitude = std::fabs(value);
+    if (!(magnitude * kPowersOfTen[decimals] < 1e19)) return nullptr;
+    std::uint64_t whole = 0;
+    if (magnitude >= kTiniest) {
+        // magnitude = mantissa / 2^shift with a 53-bit mantissa; shift ≤ 1075 − 979 = 96.
+        const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+        const std::uint64_t mantissa =
+            (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+        const int shift = 1075 - static_cast<int>(bits >> 52);
+        if (shift < 0) return nullptr;
+        whole = static_cast<std::uint64_t>(RoundedProduct(magnitude, mantissa, decimals, shift));
+    }
+    int count = decimals + 1;  // at least one digit before the point
+    while (count < 20 && whole >= PowerOfTen(count))
+        ++count;
+    if (value < 0 && whole != 0) *out++ = '-';  // "-0.00" is "0.00"
+    return WriteDigits(out, whole, count, count - decimals);
+}
+
+}  // namespace
+
 char* WriteFixed(char* out, double value, int decimals) {
     if (!std::isfinite(value)) return WriteGeneral(out, value, 1);
-    char* end = std::to_chars(out, out + MaxFixedLength, value, std::chars_format::fixed,
-                              std::clamp(decimals, 0, 12))
+    decimals = std::clamp(decimals, 0, 12);
+    if (char* end = WriteFixedShort(out, value, decimals)) return end;
+    char* end = std::to_chars(out, out + MaxFixedLength, value, std::chars_format::fixed, decimals)
                     .ptr;
     if (*out == '-' && std::find_if(out + 1, end, [](char c) { return c > '0'; }) == end) {
         std::copy(out + 1, end, out);  // "-0.00" is "0.00"

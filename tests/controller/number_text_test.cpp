@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -62,6 +63,32 @@ TEST(NumberText, WrittenNumbersAgreeWithTheStandardLibrary) {
         if (i % 3 == 0) v = std::round(v * 1000) / 1000;
         ASSERT_EQ(testing_support::WrittenNumberProblem(i % 2 ? v : -v), nullptr)
             << std::hexfloat << v;
+    }
+}
+
+// Fixed decimals as printf's %.*f writes them (glibc rounds the exact binary value half to
+// even), ties, tiny values and the 10^19 edge of the short path included; "-0.00" is "0.00".
+TEST(NumberText, FixedDecimalsAgreeWithPrintf) {
+    std::mt19937_64 random(13);
+    std::uniform_real_distribution<double> mantissa(1, 10);
+    std::uniform_int_distribution<int> exponent(-15, 20);
+    const auto check = [](double v, int decimals) {
+        char expected[400], written[controller::MaxFixedLength];
+        std::snprintf(expected, sizeof expected, "%.*f", decimals, v);
+        std::string want = expected;
+        if (want.find_first_not_of("-0.") == std::string::npos && want[0] == '-') want.erase(0, 1);
+        const char* end = controller::WriteFixed(written, v, decimals);
+        return std::string(static_cast<const char*>(written), end) == want;
+    };
+    for (double v : {0.5, 1.5, 2.5, 0.125, 0.0625, 1e-13, 4.9999999999999996e-13, 0.0, -0.0,
+                     -0.0004, 9.9999999999999998e18, 1e19, 123456789.123456789, 6378137.0})
+        for (int decimals = 0; decimals <= 12; ++decimals)
+            ASSERT_TRUE(check(v, decimals)) << v << " " << decimals;
+    for (int i = 0; i < 100000; ++i) {
+        double v = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 3 == 0) v = std::round(v * 1000) / 1000 + 0.0005;  // near ties
+        const int decimals = i % 13;
+        ASSERT_TRUE(check(i % 2 ? v : -v, decimals)) << std::hexfloat << v << " " << decimals;
     }
 }
 
