@@ -122,6 +122,16 @@ std::string Shortest(double value) {
     return std::string(text, end);
 }
 
+// A number as a message shows it: without an exponent in the range people write.
+std::string Readable(double value) {
+    const bool plain = value == 0 || (std::fabs(value) >= 1e-4 && std::fabs(value) < 1e15);
+    char text[32];
+    const auto end =
+        plain ? std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed).ptr
+              : std::to_chars(std::begin(text), std::end(text), value).ptr;
+    return std::string(text, end);
+}
+
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -129,8 +139,8 @@ std::string Quoted(std::string_view text) {
 // What is wrong with a number of a named range, or nothing.
 std::optional<std::string> OutOfBounds(std::string_view label, double value, const Bounds& bounds) {
     if (value >= bounds.low && value <= bounds.high) return std::nullopt;
-    return std::string(label) + " = " + Shortest(value) + std::string(bounds.unit) +
-           " is outside " + Shortest(bounds.low) + " to " + Shortest(bounds.high) +
+    return std::string(label) + " = " + Readable(value) + std::string(bounds.unit) +
+           " is outside " + Readable(bounds.low) + " to " + Readable(bounds.high) +
            std::string(bounds.unit);
 }
 
@@ -508,8 +518,8 @@ class Reader {
             const engine::Ellipsoid& own = system.datum.ellipsoid;
             if (std::fabs(own.a - ellipsoid.a) > kSameAxis ||
                 std::fabs(own.invF - ellipsoid.invF) > kSameInverseFlattening) {
-                table.Fail("datum", "the PROJ string's ellipsoid (a = " + Shortest(ellipsoid.a) +
-                                        " m, rf = " + Shortest(ellipsoid.invF) + ") is not datum " +
+                table.Fail("datum", "the PROJ string's ellipsoid (a = " + Readable(ellipsoid.a) +
+                                        " m, rf = " + Readable(ellipsoid.invF) + ") is not datum " +
                                         system.datum.id + "'s");
             }
         }
