@@ -85,6 +85,9 @@ constexpr Bounds kPlaneRotation{-648'000, 648'000, "″"};
 // Below this |a·d − b·c| an affine map folds the plane onto a line.
 constexpr double kSmallestAffineDeterminant = 1e-12;
 
+// The one system without a definition: local plane coordinates, named on the command line.
+constexpr std::string_view kLocalPlane = "plane";
+
 // Where a PROJ string's ellipsoid and the named datum's count as one: 1 mm in a, and 1/f
 // within 1e-5, under 1 mm on the ground (PROJ's PZ90 and the PZ-90 datum differ by 7e-7).
 constexpr double kSameAxis = 0.001;
@@ -394,13 +397,10 @@ class Reader {
             if (named == nullptr) table.Fail("convention", "must be " + Names(kConventions));
             convention = named->convention;
         }
-        const engine::DatumShift published{values[0],
-                                           values[1],
-                                           values[2],
-                                           values.size() == 7 ? values[3] : 0,
-                                           values.size() == 7 ? values[4] : 0,
-                                           values.size() == 7 ? values[5] : 0,
-                                           values.size() == 7 ? values[6] * 1e-6 : 0};
+        std::vector<double> seven = values;
+        seven.resize(7, 0.0);  // three translations alone: no rotation, no scale
+        const engine::DatumShift published{seven[0], seven[1], seven[2],       seven[3],
+                                           seven[4], seven[5], seven[6] * 1e-6};
         link.shift = InCoordinateFrame(published, convention);
         const std::string source = table.OptionalText("source").value_or(datum.definedIn);
         link.source = {source, source};
@@ -427,6 +427,9 @@ class Reader {
     void ReadSystem(const std::string& id, const Table& table) {
         table.OnlyKeys({"name", "name_en", "datum", "proj", "tmerc", "form", "keys", "affine"});
         CheckId(id, table);
+        if (id == kLocalPlane) {
+            table.Fail(table.line(), "", "the id plane is kept for local plane coordinates");
+        }
         if (const System* taken = catalogue_.Find(id)) {
             table.Fail(table.line(), "",
                        "the id is taken by " + DefinedWhere("system", taken->definedIn));
