@@ -27,6 +27,7 @@ struct CatalogueFault {
 
 // Reads a catalogue's text (file names the file in faults and in the systems' definedIn)
 // and adds its datums and systems to `catalogue`: all of them, or none and the first fault.
+// The format is described at the top of catalogue_file.cpp.
 std::optional<CatalogueFault> ReadCatalogueText(std::string_view text, const std::string& file,
                                                 Catalogue& catalogue);
 // The same from a file.
@@ -42,7 +43,10 @@ std::optional<CatalogueFault> LoadCatalogue(std::span<const std::string> files,
                                             Catalogue& catalogue);
 
 // A user's transverse Mercator system as a [system.ID] table that ReadCatalogueText reads
-// back to the same system: name, datum (by id), tmerc parameters, keys when present.
+// back to the same system: name, datum (by id), tmerc parameters, keys when present, each
+// number to the last bit. Its datum must be known where it is read, as any user datum (a
+// PROJ string's +towgs84 datum is "ID/datum", which only its own file defines). Geodetic
+// and geocentric systems are written with their form; zoned systems are not for this.
 std::string SystemToml(const System& system);
 
 }  // namespace systems

@@ -157,13 +157,24 @@ class Parameters {
     std::vector<Token> tokens_;
 };
 
+const Parameter* Known(const Token& token) {
+    const auto known =
+        std::find_if(std::begin(kParameters), std::end(kParameters),
+                     [&](const Parameter& parameter) { return parameter.name == token.name; });
+    return known == std::end(kParameters) ? nullptr : known;
+}
+
+// Each word a parameter of the subset, before anything else is read.
+void CheckSupported(const std::vector<Token>& tokens) {
+    for (const Token& token : tokens) {
+        if (Known(token) == nullptr) throw Refusal{Plus(token.name) + " is not supported"};
+    }
+}
+
 // Each word a parameter of this projection, with a value unless it is a flag.
 void CheckNames(const std::vector<Token>& tokens, const Projection& projection) {
     for (const Token& token : tokens) {
-        const auto known =
-            std::find_if(std::begin(kParameters), std::end(kParameters),
-                         [&](const Parameter& parameter) { return parameter.name == token.name; });
-        if (known == std::end(kParameters)) throw Refusal{Plus(token.name) + " is not supported"};
+        const Parameter* known = Known(token);
         if ((known->projections & Bit(projection.kind)) == 0) {
             throw Refusal{Plus(token.name) +
                           " is not a parameter of +proj=" + std::string(projection.name)};
@@ -278,15 +289,16 @@ std::optional<ProjDefinition> ReadProjString(std::string_view text, std::string&
     try {
         const std::vector<Token> tokens = Tokens(text);
         const Parameters parameters(tokens);
-        if (!parameters.Has("proj")) throw Refusal{"+proj is missing"};
+        // The projection first: every other parameter belongs to one.
         const auto name = parameters.Text("proj");
-        if (!name) throw Refusal{"+proj needs a value"};
         const auto projection = std::find_if(std::begin(kProjections), std::end(kProjections),
-                                             [&](const Projection& p) { return p.name == *name; });
-        if (projection == std::end(kProjections)) {
+                                             [&](const Projection& p) { return p.name == name; });
+        if (name && projection == std::end(kProjections)) {
             throw Refusal{"+proj=" + std::string(*name) +
                           " is not supported (tmerc, etmerc, utm, longlat, geocent are)"};
         }
+        CheckSupported(tokens);
+        if (projection == std::end(kProjections)) throw Refusal{"+proj=… is missing"};
         CheckNames(tokens, *projection);
         RequireValue(parameters, "units", "m", "metres only");
         RequireValue(parameters, "type", "crs", "+type=crs is");
