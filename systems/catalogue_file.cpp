@@ -683,7 +683,7 @@ std::optional<CatalogueFault> ReadCatalogueFile(const std::string& file, Catalog
 }
 
 std::string UserCatalogueFile() {
-    // XDG Base Directory Specification 0.8: a relative $XDG_CONFIG_HOME is to be ignored.
+    // freedesktop.org's base-directory rules (0.8): a relative $XDG_CONFIG_HOME is ignored.
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && config[0] == '/')
         return std::string(config) + "/coordconv/systems.toml";
