@@ -387,13 +387,8 @@ char* WriteFixed(char* out, double value, int decimals) {
     if (!std::isfinite(value)) return WriteGeneral(out, value, 1);
     decimals = std::clamp(decimals, 0, 12);
     if (char* end = WriteFixedShort(out, value, decimals)) return end;
-    char* end = std::to_chars(out, out + MaxFixedLength, value, std::chars_format::fixed, decimals)
-                    .ptr;
-    if (*out == '-' && std::find_if(out + 1, end, [](char c) { return c > '0'; }) == end) {
-        std::copy(out + 1, end, out);  // "-0.00" is "0.00"
-        --end;
-    }
-    return end;
+    // 10^19 and beyond once scaled: never all zeros.
+    return std::to_chars(out, out + MaxFixedLength, value, std::chars_format::fixed, decimals).ptr;
 }
 
 char* WritePackedAngle(char* out, double display, int digits, bool fixed) {

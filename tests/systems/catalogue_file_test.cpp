@@ -92,6 +92,13 @@ TEST(CatalogueFile, LaterFilesBuildOnEarlierOnes) {
     const auto again = ReadCatalogueText(system, "c.toml", catalogue);
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ(again->Text(), "c.toml:2: system.b: the id is taken by the system of b.toml:2");
+    // The catalogue itself refuses a datum whose id is taken or whose link leads nowhere.
+    Datum taken = *catalogue.FindDatum("mine");
+    EXPECT_FALSE(catalogue.AddDatum(taken));
+    taken.id = "other";
+    taken.toPz9011 = {{"nowhere", {}, {}, {}}};
+    EXPECT_FALSE(catalogue.AddDatum(taken));
+    EXPECT_EQ(catalogue.FindDatum("other"), nullptr);
 }
 
 // A system written by SystemToml reads back to the same numbers, bit for bit.
