@@ -92,9 +92,11 @@ constexpr Row kRows[] = {
 
     {NoWindowLatitude, 1, "the window's formulas give no latitude here ({1} degrees)",
      "формулы окна не дают здесь широты ({1}°)"},
-    {FarFromCentralMeridian, 0,
-     "90 degrees or more from the projection's central meridian, where it has no image",
-     "в 90° или дальше от осевого меридиана проекции, где у неё нет изображения"},
+    {OutsideProjection, 0,
+     "outside the transverse Mercator's domain (about 81 degrees or more from its central "
+     "meridian)",
+     "вне области поперечной проекции Меркатора (примерно в 81° или дальше от её осевого "
+     "меридиана)"},
     {WindowBeyondPole, 0,
      "the window's formulas put the point a little beyond the pole (their error there is "
      "metres)",

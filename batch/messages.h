@@ -57,7 +57,7 @@ enum class MessageId {
     SkippedPoint,
     // The conversion of a point and of a line.
     NoWindowLatitude,
-    FarFromCentralMeridian,
+    OutsideProjection,
     WindowBeyondPole,
     NotFinite,
     WindowDomainError,

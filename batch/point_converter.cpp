@@ -63,8 +63,8 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
             error = Message(options_.language, MessageId::NoWindowLatitude,
                             {Figure(options_.language, std::to_string(point.latitude))});
             return;
-        case systems::Fault::FarFromCentralMeridian:
-            error = MessageText(options_.language, MessageId::FarFromCentralMeridian);
+        case systems::Fault::OutsideProjection:
+            error = MessageText(options_.language, MessageId::OutsideProjection);
             return;
     }
     if (point.beyondPole) warning = MessageText(options_.language, MessageId::WindowBeyondPole);

@@ -133,6 +133,8 @@ double InTurn(double degrees) {
 // A projected system's map between its datum's geodetic (or geocentric) coordinates and
 // its plane: the zones of its scheme, or one transverse Mercator of its own.
 class PlaneProjection {
+    static constexpr double kLargestEta = 2.623395162778;
+
   public:
     explicit PlaneProjection(const System& system)
         : ellipsoid_(system.datum.ellipsoid),
@@ -159,12 +161,31 @@ class PlaneProjection {
         zone = 0;
         map_.ForwardGeocentric(geocentric, plane);
     }
-    // False when a longitude lies 90° or more from a single projection's central meridian,
-    // where the transverse Mercator has no image (its zones never leave that far).
-    bool Reaches(double longitude) const {
+    // A single projection's domain is PROJ's for its exact tmerc (Poder and Engsager's
+    // bound): |η| ≤ 2.623395162778 for the plane's η = (y − y₀)/(k₀·A), about 81° from the
+    // central meridian on the equator; further out the series lose their accuracy and, past
+    // 90°, the map folds back. Zones never go that far.
+    //
+    // Before projecting: false where the point is surely outside, η′ = atanh(cos B sin Δλ)
+    // on the sphere beyond the bound by more than the series can take back (a few
+    // thousandths), or 90° and more away.
+    bool Reaches(double latitude, double longitude) const {
         if (zoned_) return true;
-        const double offset = std::remainder(longitude - map_.Parameters().centralMeridian, 360.0);
-        return !(std::fabs(offset) >= 90);
+        constexpr double kSeriesMargin = 0.05;
+        const double rho = engine::DegreesPerRadian();
+        const double offset =
+            std::remainder(longitude - map_.Parameters().centralMeridian, 360.0) / rho;
+        if (!(std::fabs(offset) < engine::Pi() / 2)) return false;
+        const double eta = std::atanh(std::cos(latitude / rho) * std::sin(offset));
+        return !(std::fabs(eta) > kLargestEta + kSeriesMargin);
+    }
+    // A plane point within the domain.
+    bool ReachesPlane(double easting) const {
+        if (zoned_) return true;
+        const engine::TransverseMercatorParameters& own = map_.Parameters();
+        const double eta =
+            (easting - own.falseEasting) / (own.scale * projection_.RectifyingRadius());
+        return !(std::fabs(eta) > kLargestEta);
     }
     // zone: the zone of the plane point (0: the millions of its easting, where they carry it).
     void Reverse(const engine::PlanePoint& plane, engine::GeodeticPoint& geodetic, int zone) const {
@@ -193,6 +214,10 @@ class PlaneToGeodetic : public Step {
           turns_(turns),
           form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
+        if (!projection_.ReachesPlane(point.values[1])) {
+            point.fault = Fault::OutsideProjection;
+            return;
+        }
         engine::GeodeticPoint geodetic;
         projection_.Reverse({point.values[0], point.values[1], point.values[2]}, geodetic,
                             readsRequestedZone_ ? point.zone : 0);
@@ -363,12 +388,13 @@ class GeodeticToPlane : public Step {
     explicit GeodeticToPlane(const System& system)
         : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
-        if (!projection_.Reaches(point.values[1])) {
-            point.fault = Fault::FarFromCentralMeridian;
+        if (!projection_.Reaches(point.values[0], point.values[1])) {
+            point.fault = Fault::OutsideProjection;
             return;
         }
         engine::PlanePoint plane;
         projection_.Forward({point.values[0], point.values[1], point.values[2]}, plane, point.zone);
+        if (!projection_.ReachesPlane(plane.y)) point.fault = Fault::OutsideProjection;
         point.values = {plane.x, plane.y, plane.H};
     }
     std::vector<Words> Describe() const override {
@@ -387,12 +413,14 @@ class GeocentricToPlane : public Step {
         : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
         const auto& [X, Y, Z] = point.values;
-        if (!projection_.Reaches(std::atan2(Y, X) * engine::DegreesPerRadian())) {
-            point.fault = Fault::FarFromCentralMeridian;
+        const double rho = engine::DegreesPerRadian();
+        if (!projection_.Reaches(std::atan2(Z, std::hypot(X, Y)) * rho, std::atan2(Y, X) * rho)) {
+            point.fault = Fault::OutsideProjection;
             return;
         }
         engine::PlanePoint plane;
         projection_.ForwardGeocentric({X, Y, Z}, plane, point.zone);
+        if (!projection_.ReachesPlane(plane.y)) point.fault = Fault::OutsideProjection;
         point.values = {plane.x, plane.y, plane.H};
     }
     std::vector<Words> Describe() const override {

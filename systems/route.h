@@ -22,7 +22,7 @@ enum class Parameters { Gost2017, Window };
 enum class Fault {
     None,
     NoWindowLatitude,        // the window's formulas put the latitude beyond the pole (`latitude`)
-    FarFromCentralMeridian,  // 90° or more from a transverse Mercator's central meridian
+    OutsideProjection,  // too far from a transverse Mercator's central meridian (route.cpp)
 };
 
 // A point on its way: three values whose meaning the last step gave them (geocentric X, Y, Z;
