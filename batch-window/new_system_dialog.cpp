@@ -205,10 +205,17 @@ std::optional<systems::System> NewSystemDialog::SystemFromFields() {
 void NewSystemDialog::accept() {
     const auto system = SystemFromFields();
     if (!system) return;
-    // The reader itself checks the table, against a copy of the catalogue: the dialog
-    // refuses exactly what the file would, an id taken included.
+    // The reader itself checks the table, against the catalogue as the file holds it now (it
+    // may have been edited since the window read it): the dialog refuses exactly what the
+    // file would, an id taken included, and never appends to a file that has a fault.
     const std::string table = systems::SystemToml(*system);
-    systems::Catalogue trial = catalogue_;
+    systems::Catalogue trial;
+    if (const auto fault = systems::LoadCatalogue({}, trial)) {
+        Refuse(tr("В файле каталога ошибка, исправьте её сначала: %1")
+                   .arg(QString::fromStdString(fault->Text())),
+               nullptr);
+        return;
+    }
     if (const auto fault = systems::ReadCatalogueText(table, file_.toStdString(), trial)) {
         // The field the key names, if it is one of the dialog's ("system.ID.tmerc.k").
         const QString key = QString::fromStdString(fault->key);

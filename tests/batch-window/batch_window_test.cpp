@@ -626,7 +626,7 @@ class BatchWindowTest : public QObject {
         QVERIFY(!systems::LoadCatalogue({}, read));
         Write(CatalogueFile(), ReadAll(CatalogueFile()) + UserSystem("msk-a"));  // edited
         QVERIFY(window.ReloadCatalogue());
-        const QByteArray before = ReadAll(CatalogueFile());
+        QByteArray before = ReadAll(CatalogueFile());
 
         Action(window, "newSystem")->trigger();
         auto* dialog = window.findChild<QDialog*>("newSystemDialog");
@@ -661,6 +661,11 @@ class BatchWindowTest : public QObject {
         field("k")->setText("0,9996");
         field("id")->setText("msk-a");
         refused("");  // the id is taken: the reader's own words, whatever they are
+        // Taken in the file since the window read it: the file as it is now decides.
+        before += UserSystem("msk-b");
+        Write(CatalogueFile(), before);
+        field("id")->setText("msk-b");
+        refused("");
         field("id")->setText("msk-50-zona-1");
         dialog->accept();
         QTRY_VERIFY(!window.findChild<QDialog*>("newSystemDialog"));
@@ -670,7 +675,7 @@ class BatchWindowTest : public QObject {
         QCOMPARE(Chosen(window, "target"), "msk-50-zona-1");
         QVERIFY(!systems::LoadCatalogue({}, read));
         const systems::System* added = read.Find("msk-50-zona-1");
-        QVERIFY(added && read.Find("msk-a"));
+        QVERIFY(added && read.Find("msk-a") && read.Find("msk-b"));
         QCOMPARE(added->names.russian, "МСК-50, зона 1");
         QCOMPARE(added->datum.id, "sk42");
         QCOMPARE(added->projection.centralMeridian, 38.48333333333);
