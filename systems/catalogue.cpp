@@ -85,11 +85,12 @@ Words FormNames(const Datum& datum, CoordinateForm form, Zones zones) {
     return {datum.name.english + what.english, datum.name.russian + what.russian};
 }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
+// Ids are found in any case of their ASCII letters.
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
 }
 
 std::vector<System> MakeBuiltInSystems() {
@@ -183,20 +184,24 @@ std::span<const System> BuiltInSystems() {
 
 Catalogue::Catalogue()
     : datums_(BuiltInDatums().begin(), BuiltInDatums().end()),
-      systems_(BuiltInSystems().begin(), BuiltInSystems().end()) {}
+      systems_(BuiltInSystems().begin(), BuiltInSystems().end()) {
+    for (std::size_t i = 0; i < datums_.size(); ++i)
+        datumIds_.emplace(Lower(datums_[i].id), i);
+    for (std::size_t i = 0; i < systems_.size(); ++i) {
+        systemIds_.emplace(Lower(systems_[i].id), i);
+        systemNames_.emplace(systems_[i].displayName, i);
+    }
+}
 
 const Datum* Catalogue::FindDatum(std::string_view id) const {
-    for (const Datum& datum : datums_) {
-        if (EqualIgnoringCase(datum.id, id)) return &datum;
-    }
-    return nullptr;
+    const auto found = datumIds_.find(Lower(id));
+    return found == datumIds_.end() ? nullptr : &datums_[found->second];
 }
 
 const System* Catalogue::Find(std::string_view name) const {
-    for (const System& system : systems_) {
-        if (EqualIgnoringCase(system.id, name) || system.displayName == name) return &system;
-    }
-    return nullptr;
+    auto found = systemIds_.find(Lower(name));
+    if (found == systemIds_.end()) found = systemNames_.find(std::string(name));
+    return found == systemNames_.end() ? nullptr : &systems_[found->second];
 }
 
 bool Catalogue::AddDatum(Datum datum) {
@@ -205,12 +210,15 @@ bool Catalogue::AddDatum(Datum datum) {
     if (next == nullptr) return false;
     datum.toPz9011.front().toName = next->name;
     datum.toPz9011.insert(datum.toPz9011.end(), next->toPz9011.begin(), next->toPz9011.end());
+    datumIds_.emplace(Lower(datum.id), datums_.size());
     datums_.push_back(std::move(datum));
     return true;
 }
 
 bool Catalogue::AddSystem(System system) {
     if (Find(system.id) != nullptr) return false;
+    systemIds_.emplace(Lower(system.id), systems_.size());
+    systemNames_.emplace(system.displayName, systems_.size());
     systems_.push_back(std::move(system));
     return true;
 }

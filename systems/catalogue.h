@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "controller/catalogue.h"
@@ -95,6 +96,9 @@ class Catalogue {
   private:
     std::vector<Datum> datums_;
     std::vector<System> systems_;
+    // Ids in lower case and display names, to their places: a catalogue of thousands of
+    // systems is read in linear time.
+    std::unordered_map<std::string, std::size_t> datumIds_, systemIds_, systemNames_;
 };
 
 // The catalogue of the built-in systems alone.

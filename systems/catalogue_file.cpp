@@ -82,6 +82,14 @@ constexpr Bounds kScalePpm{-1000, 1000, " ppm"};
 // Plane keys: a shift within 20 000 km (half a meridian), a turn within a half turn.
 constexpr Bounds kPlaneShift{-20'000'000, 20'000'000, " m"};
 constexpr Bounds kPlaneRotation{-648'000, 648'000, "″"};
+// False eastings and northings within 1 000 000 km: the 3° zones' reach 120 250 000 m, and
+// beyond 10^9 m a double keeps less than a micrometre.
+constexpr Bounds kFalseOrigin{-1e9, 1e9, " m"};
+// A user datum at most this many sets from PZ-90.11 (a built-in one is one): each datum holds
+// its whole path, so a long chain of them would cost memory as its length squared.
+constexpr std::size_t kLongestPath = 8;
+// The largest catalogue file read: systems are a few lines each.
+constexpr std::size_t kLargestFile = std::size_t{4} << 20;
 // Below this |a·d − b·c| an affine map folds the plane onto a line.
 constexpr double kSmallestAffineDeterminant = 1e-12;
 
@@ -289,9 +297,19 @@ class Table {
     const std::string& file_;
 };
 
+// Lower-case letters, digits and '-', beginning with a letter or digit: "-" alone or
+// "--list" would read as standard input or an option on a command line.
 bool IsUserId(std::string_view id) {
-    return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
+    return !id.empty() && id.front() != '-' && std::all_of(id.begin(), id.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+    });
+}
+
+// A name shown in lists and windows: no control characters (a terminal would obey them).
+bool IsPrintable(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
     });
 }
 
@@ -356,8 +374,9 @@ class Reader {
   private:
     void CheckId(const std::string& id, const Table& table) const {
         if (!IsUserId(id)) {
-            table.Fail(table.line(), "",
-                       "an id is lower-case letters, digits and '-', not " + Quoted(id));
+            table.Fail(
+                table.line(), "",
+                "an id is lower-case letters, digits and '-' (not first), not " + Quoted(id));
         }
     }
 
@@ -377,8 +396,12 @@ class Reader {
 
         DatumLink link;
         link.to = table.Text("to");
-        if (catalogue_.FindDatum(link.to) == nullptr)
-            table.Fail("to", "unknown datum " + Quoted(link.to));
+        const Datum* next = catalogue_.FindDatum(link.to);
+        if (next == nullptr) table.Fail("to", "unknown datum " + Quoted(link.to));
+        if (next->toPz9011.size() >= kLongestPath) {
+            table.Fail("to", "leads to PZ-90.11 through more than " + std::to_string(kLongestPath) +
+                                 " sets");
+        }
         const std::vector<double> values = table.Numbers("parameters", {3, 7}, "3 or 7");
         for (std::size_t i = 0; i < values.size(); ++i) {
             constexpr std::string_view kLabels[] = {"dX", "dY", "dZ", "wX", "wY", "wZ", "m"};
@@ -441,13 +464,15 @@ class Reader {
         system.definedIn = table.Where(table.line());
         system.displayName = table.Text("name");
         if (system.displayName.empty()) table.Fail("name", "must not be empty");
-        for (const System& other : catalogue_.systems()) {
-            if (other.displayName == system.displayName) {
-                table.Fail("name", "is already the name of system " + other.id);
-            }
+        if (const System* other = catalogue_.Find(system.displayName)) {
+            table.Fail("name", "is already the name of system " + other->id);
         }
         system.names = {table.OptionalText("name_en").value_or(system.displayName),
                         system.displayName};
+        for (const auto& [key, text] : {std::pair{"name", system.names.russian},
+                                        std::pair{"name_en", system.names.english}}) {
+            if (!IsPrintable(text)) table.Fail(key, "holds a control character");
+        }
 
         const std::string_view forms[] = {"proj", "tmerc", "form"};
         const auto given = std::count_if(std::begin(forms), std::end(forms),
@@ -490,8 +515,8 @@ class Reader {
         tm.originLatitude = tmerc.NumberOr("lat_0", 0, kLatitude);
         tm.scale = tmerc.NumberOr(scaleKey, 1);
         tmerc.Check(scaleKey, ScaleFault(scaleKey, tm.scale));
-        tm.falseEasting = tmerc.NumberOr("x_0", 0);
-        tm.falseNorthing = tmerc.NumberOr("y_0", 0);
+        tm.falseEasting = tmerc.NumberOr("x_0", 0, kFalseOrigin);
+        tm.falseNorthing = tmerc.NumberOr("y_0", 0, kFalseOrigin);
         return tm;
     }
 
@@ -507,6 +532,8 @@ class Reader {
         table.Check("proj", OutOfBounds("+lon_0", tm.centralMeridian, kLongitude));
         table.Check("proj", OutOfBounds("+lat_0", tm.originLatitude, kLatitude));
         table.Check("proj", ScaleFault("+k", tm.scale));
+        table.Check("proj", OutOfBounds("+x_0", tm.falseEasting, kFalseOrigin));
+        table.Check("proj", OutOfBounds("+y_0", tm.falseNorthing, kFalseOrigin));
         for (const double value :
              {tm.falseEasting, tm.falseNorthing, ellipsoid.a, ellipsoid.invF}) {
             if (!std::isfinite(value)) table.Fail("proj", "its numbers must be finite");
@@ -673,12 +700,23 @@ std::optional<CatalogueFault> ReadCatalogueFile(const std::string& file, Catalog
     const auto unreadable = [&](std::string why) {
         return CatalogueFault{file, 0, "", "cannot be read: " + std::move(why), true};
     };
+    // A regular file of a sane size: a pipe would hang every run, /dev/zero fill the memory.
     std::error_code error;
-    if (std::filesystem::is_directory(file, error)) return unreadable("it is a directory");
+    const auto status = std::filesystem::status(file, error);
+    if (std::filesystem::is_directory(status)) return unreadable("it is a directory");
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return unreadable("it is not a regular file");
     std::ifstream in(file, std::ios::binary);
     if (!in) return unreadable(std::strerror(errno));
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    std::string text(kLargestFile + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) return unreadable(std::strerror(errno));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestFile) {
+        return CatalogueFault{file, 0, "",
+                              "is larger than " + std::to_string(kLargestFile >> 20) +
+                                  " MiB: a catalogue of systems is a few kilobytes"};
+    }
     return ReadCatalogueText(text, file, catalogue);
 }
 
@@ -698,11 +736,22 @@ std::optional<CatalogueFault> LoadCatalogue(std::span<const std::string> files,
     Catalogue loaded = BuiltIn();
     const std::string user = UserCatalogueFile();
     std::error_code error;
+    // A file named twice (the user's own given again, or one --systems FILE twice) is read once.
+    std::vector<std::string> read;
+    const auto readBefore = [&read](const std::string& file) {
+        std::error_code same;
+        return std::any_of(read.begin(), read.end(), [&](const std::string& earlier) {
+            return std::filesystem::equivalent(earlier, file, same);
+        });
+    };
     if (!user.empty() && std::filesystem::exists(user, error)) {
         if (auto fault = ReadCatalogueFile(user, loaded)) return fault;
+        read.push_back(user);
     }
     for (const std::string& file : files) {
+        if (readBefore(file)) continue;
         if (auto fault = ReadCatalogueFile(file, loaded)) return fault;
+        read.push_back(file);
     }
     catalogue = std::move(loaded);
     return std::nullopt;

@@ -21,7 +21,7 @@ enum class Parameters { Gost2017, Window };
 // Why a point stopped on its way.
 enum class Fault {
     None,
-    NoWindowLatitude,        // the window's formulas put the latitude beyond the pole (`latitude`)
+    NoWindowLatitude,   // the window's formulas put the latitude beyond the pole (`latitude`)
     OutsideProjection,  // too far from a transverse Mercator's central meridian (route.cpp)
 };
 

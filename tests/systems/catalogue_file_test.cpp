@@ -2,6 +2,7 @@
 // the user's own file, and systems written back as TOML.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -106,7 +107,7 @@ TEST(CatalogueFile, SystemTomlReadsBack) {
     Catalogue catalogue;
     System similarity;
     similarity.id = "msk-50-1";
-    similarity.displayName = "МСК-50 \"зона 1\" \\ C:\\tab\there";
+    similarity.displayName = "МСК-50 \"зона 1\" \\ C:\\here";
     similarity.names = {"MSK-50 zone 1", similarity.displayName};
     similarity.datum = *catalogue.FindDatum("sk42");
     similarity.form = controller::CoordinateForm::Plane;
@@ -166,6 +167,22 @@ TEST(CatalogueFile, UserFileThenGivenFiles) {
     EXPECT_TRUE(fault->unreadable);
     EXPECT_EQ(fault->Text(), missing[1] + ": cannot be read: No such file or directory");
     EXPECT_EQ(unchanged.Find("given"), nullptr);
+
+    // Files that are no catalogue are refused at once: a pipe would hang the run, /dev/zero
+    // fill the memory, a file of megabytes is no list of systems.
+    const std::string pipe = (home / "pipe.toml").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string large = (home / "large.toml").string();
+    std::ofstream(large) << std::string(5 << 20, '#');
+    const std::pair<std::string, std::string> refusals[] = {
+        {pipe, pipe + ": cannot be read: it is not a regular file"},
+        {"/dev/zero", "/dev/zero: cannot be read: it is not a regular file"},
+        {large, large + ": is larger than 4 MiB: a catalogue of systems is a few kilobytes"}};
+    for (const auto& [file, text] : refusals) {
+        const auto refused = ReadCatalogueFile(file, unchanged);
+        ASSERT_TRUE(refused.has_value()) << file;
+        EXPECT_EQ(refused->Text(), text);
+    }
 
     // Without the user's file, no fault.
     std::filesystem::remove(home / "coordconv/systems.toml");
