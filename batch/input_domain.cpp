@@ -144,8 +144,9 @@ std::string InputDomain::CheckPlane(const std::array<double, 3>& values,
     }
     const double xi = (x - equator) / (scale * radius_);
     if (!(std::fabs(xi) <= engine::Pi() / 2 + 0.001 / radius_)) {
-        return Field(0, MessageId::IsNoNorthing,
-                     std::to_string(static_cast<long>(equator + scale * quadrant_)));
+        return Field(
+            0, MessageId::IsNoNorthing,
+            std::to_string(static_cast<long>(equator + std::copysign(scale * quadrant_, xi))));
     }
     // The longitude from the central meridian on the conformal sphere, tan Δλ = sinh η/cos ξ
     // (Karney 2011, eq. 18, without the series δ of a few hundredths of a degree).
