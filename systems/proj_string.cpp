@@ -125,7 +125,8 @@ std::vector<Token> Tokens(std::string_view text) {
 double Number(std::string_view name, std::string_view text) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+    if (text.empty()) throw Refusal{Plus(name) + " has an empty number"};
+    if (error != std::errc() || end != text.data() + text.size()) {
         throw Refusal{Plus(name) + "=" + std::string(text) + " is not a number"};
     }
     return value;
