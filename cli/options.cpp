@@ -486,6 +486,12 @@ Options:
                            refused (the new one would be yours; use > instead); a
                            device, a pipe or /dev/stdout is written in place; "-"
                            is standard output
+  --systems FILE           read the user's systems of a catalogue file (TOML; after
+                           ~/.config/coordconv/systems.toml, in the order given;
+                           the format is in the README and the man page); a file
+                           with a fault stops the run (exit status 78)
+  --list                   print every system: its id, its name and where it was
+                           defined, and stop
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
   --detect                 look at the beginning of FILE (the first 64 KiB or 200
