@@ -134,6 +134,9 @@ double InTurn(double degrees) {
 // its plane: the zones of its scheme, or one transverse Mercator of its own.
 class PlaneProjection {
     static constexpr double kLargestEta = 2.623395162778;
+    // tanh²(kLargestEta + 0.05) (tanh 2.673395162778 = 0.9905183341097523): the sphere's
+    // bound with the margin the series may take back.
+    static constexpr double kLargestSineSquared = 0.9905183341097523 * 0.9905183341097523;
 
   public:
     explicit PlaneProjection(const System& system)
@@ -141,7 +144,11 @@ class PlaneProjection {
           projection_(ellipsoid_),
           map_(ellipsoid_, system.projection),
           scheme_(system.scheme),
-          zoned_(system.zones != Zones::None) {}
+          zoned_(system.zones != Zones::None) {
+        const double meridian = system.projection.centralMeridian / engine::DegreesPerRadian();
+        sinMeridian_ = std::sin(meridian);
+        cosMeridian_ = std::cos(meridian);
+    }
 
     // zone: in, the zone requested (0: the point's own); out, the zone used (0 without zones).
     void Forward(const engine::GeodeticPoint& geodetic, engine::PlanePoint& plane,
@@ -166,18 +173,23 @@ class PlaneProjection {
     // central meridian on the equator; further out the series lose their accuracy and, past
     // 90°, the map folds back. Zones never go that far.
     //
-    // Before projecting: false where the point is surely outside, η′ = atanh(cos B sin Δλ)
-    // on the sphere beyond the bound by more than the series can take back (a few
-    // thousandths), or 90° and more away.
-    bool Reaches(double latitude, double longitude) const {
+    // Before projecting: false where the point is surely outside, 90° or more from the
+    // central meridian, or η′ = atanh(cos B sin Δλ) on the sphere beyond the bound by more
+    // than the series can take back (a few thousandths). Of a direction from the centre
+    // (X, Y, Z), its length r: cos B sin Δλ = (Y cos λ₀ − X sin λ₀)/r, and Δλ lies within 90°
+    // where X cos λ₀ + Y sin λ₀ > 0 (or on the axis); no angle is taken.
+    bool Reaches(double X, double Y, double Z) const {
         if (zoned_) return true;
-        constexpr double kSeriesMargin = 0.05;
+        const double along = X * cosMeridian_ + Y * sinMeridian_;
+        const double across = Y * cosMeridian_ - X * sinMeridian_;
+        if (!(along > 0 || (X == 0 && Y == 0))) return false;
+        return !(across * across > kLargestSineSquared * (X * X + Y * Y + Z * Z));
+    }
+    bool ReachesGeodetic(double latitude, double longitude) const {
+        if (zoned_) return true;
         const double rho = engine::DegreesPerRadian();
-        const double offset =
-            std::remainder(longitude - map_.Parameters().centralMeridian, 360.0) / rho;
-        if (!(std::fabs(offset) < engine::Pi() / 2)) return false;
-        const double eta = std::atanh(std::cos(latitude / rho) * std::sin(offset));
-        return !(std::fabs(eta) > kLargestEta + kSeriesMargin);
+        const double cosB = std::cos(latitude / rho), L = longitude / rho;
+        return Reaches(cosB * std::cos(L), cosB * std::sin(L), std::sin(latitude / rho));
     }
     // A plane point within the domain.
     bool ReachesPlane(double easting) const {
@@ -199,6 +211,7 @@ class PlaneProjection {
     engine::TransverseMercatorMap map_;
     engine::ZoneScheme scheme_;
     bool zoned_;
+    double sinMeridian_ = 0, cosMeridian_ = 1;  // of a single projection's λ₀
 };
 
 // Plane coordinates to geodetic ones. The zone asked for is read here when the route ends
@@ -388,7 +401,7 @@ class GeodeticToPlane : public Step {
     explicit GeodeticToPlane(const System& system)
         : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
-        if (!projection_.Reaches(point.values[0], point.values[1])) {
+        if (!projection_.ReachesGeodetic(point.values[0], point.values[1])) {
             point.fault = Fault::OutsideProjection;
             return;
         }
@@ -413,8 +426,7 @@ class GeocentricToPlane : public Step {
         : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
         const auto& [X, Y, Z] = point.values;
-        const double rho = engine::DegreesPerRadian();
-        if (!projection_.Reaches(std::atan2(Z, std::hypot(X, Y)) * rho, std::atan2(Y, X) * rho)) {
+        if (!projection_.Reaches(X, Y, Z)) {
             point.fault = Fault::OutsideProjection;
             return;
         }
