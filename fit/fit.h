@@ -1,0 +1,88 @@
+// Transformations fitted to common points by least squares: the plane "keys" of a local
+// system (a four-parameter similarity or a six-parameter affine map between two planes), a
+// seven-parameter Helmert transformation between geocentric coordinates, and a height offset
+// with a north and an east tilt. Each fit gives its parameters with their standard errors,
+// the standard deviation of unit weight, every point's residual and its leave-one-out
+// residual (where the point lands when the others alone fit), and flags the points beyond
+// the tolerance: the check that finds a wrong point a least-squares fit otherwise hides.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/records.h"
+#include "systems/catalogue.h"
+
+namespace fit {
+
+enum class Model {
+    Similarity2d,  // x′ = x₀ + s cos θ x − s sin θ y, y′ = y₀ + s sin θ x + s cos θ y
+    Affine2d,      // x′ = x₀ + a x + b y, y′ = y₀ + c x + d y
+    Helmert7,      // geocentric, coordinate frame (GOST 32453-2017's convention)
+    HeightPlane,   // H′ = H + h₀ + tN (x − x̄) + tE (y − ȳ)
+};
+
+// The model's name on the command line ("similarity2d") and back.
+const char* ModelName(Model model);
+std::optional<Model> ModelNamed(std::string_view name);
+// The fewest points the model needs: 2, 3, 3, 3.
+int FewestPoints(Model model);
+
+// One point known on both sides. Plane models: x (north), y (east), H in metres on each
+// side; Helmert7: geocentric X, Y, Z in metres.
+struct CommonPoint {
+    std::string name;
+    std::array<double, 3> source{};
+    std::array<double, 3> target{};
+};
+
+// One parameter as surveyors write it: its name, value and standard error in `unit`
+// ("m", "″", "ppm", or "" for a plain ratio).
+struct Parameter {
+    std::string name;  // "dx", "rotation", "scale", "a", "wX", "m", "h0", "tilt_north", …
+    std::string unit;
+    double value = 0;
+    double standardError = 0;
+};
+
+struct PointResidual {
+    std::string name;
+    // target − fitted, metres: plane models dx (north), dy (east), dh (HeightPlane's, else
+    // 0); Helmert7 in the point's local north, east and up.
+    std::array<double, 3> residual{};
+    double planimetric = 0;  // hypot(dx, dy)
+    // The same with the point left out of the fit (NaN where the others are too few).
+    std::array<double, 3> leaveOneOut{};
+    double leaveOneOutPlanimetric = 0;
+    bool flagged = false;  // beyond the tolerance (planimetric, or |dh| for HeightPlane)
+};
+
+struct Result {
+    Model model = Model::Similarity2d;
+    std::vector<Parameter> parameters;  // in the model's order
+    double sigma0 = 0;                  // standard deviation of unit weight, metres (0 at dof 0)
+    int pointCount = 0;
+    int degreesOfFreedom = 0;
+    double conditionNumber = 0;  // of the design, about the centroid and scaled
+    double tolerance = 0;        // the flags' limit, metres: given, or 3·sigma0
+    std::vector<PointResidual> points;  // worst first (by planimetric, or |dh|)
+    std::vector<std::string> warnings;  // absurd for geodesy, but not refused
+
+    // What the fitted parameters are as the catalogue writes them.
+    std::optional<systems::PlaneKeys> keys;        // Similarity2d, Affine2d
+    std::optional<engine::DatumShift> shift;       // Helmert7, coordinate frame, m as a ratio
+};
+
+// Fits the model to the points. tolerance: metres; 0 means 3·sigma0. Returns the result,
+// or none with `fault` saying why (fewer points than the model needs, the same point twice,
+// a coordinate that is not finite, the points (nearly) on a line: "the points lie nearly on
+// a line (condition number 3.2e+09)").
+std::optional<Result> Fit(const std::vector<CommonPoint>& points, Model model, double tolerance,
+                          std::string& fault);
+
+// Applies a fitted result to one source point (the target's x, y, H or X, Y, Z).
+std::array<double, 3> Apply(const Result& result, const std::array<double, 3>& source);
+
+}  // namespace fit
