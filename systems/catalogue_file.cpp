@@ -457,10 +457,8 @@ class Reader {
             table.Fail(table.line(), "",
                        "the id is taken by " + DefinedWhere("system", taken->definedIn));
         }
-        System system;
+        System system;  // a user's system, without zones
         system.id = id;
-        system.group = Group::User;
-        system.zones = Zones::None;
         system.definedIn = table.Where(table.line());
         system.displayName = table.Text("name");
         if (system.displayName.empty()) table.Fail("name", "must not be empty");
