@@ -84,7 +84,10 @@ TEST(Fit, NoiselessPointsGiveTheParametersTheyWereMadeWith) {
 // With noise of σ on the coordinates, dof·σ₀²/σ² is χ²(dof) and (p̂ − p)/SE(p̂) is Student's t
 // with dof degrees of freedom, so each lies within its 95 % bounds in 95 % of fits. Over 1000
 // seeds the count is binomial(1000, 0.95); a correct fit falls outside [906, 984] with
-// probability 3.3e-9 on each side (exact binomial sums), about 2e-7 for the whole table.
+// probability 3.3e-9 on each side (exact binomial sums). Sharper on the scale of σ₀ and of the
+// errors: the mean of σ₀²/σ² is 1 with a standard deviation of √(2/(dof·1000)), and that of
+// z² = ((p̂ − p)/(SE·σ/σ₀))², each z normal with the true σ, is 1 with √(2/1000); both are
+// held within 6 standard deviations (2e-9 each). About 1e-7 for the whole table.
 TEST(Fit, UnderNoiseSigma0AndParametersStayWithinTheirConfidenceBounds) {
     constexpr int kSeeds = 1000, kFewestInside = 906, kMostInside = 984;
     for (const Case& row : Rows("noise")) {
@@ -95,7 +98,9 @@ TEST(Fit, UnderNoiseSigma0AndParametersStayWithinTheirConfidenceBounds) {
         const double t = std::stod(row.fields.at(5));
         const std::vector<double> chi2 = Numbers(row.fields.at(6));
         int sigmaInside = 0;
+        double sigmaRatios = 0;
         std::vector<int> inside(truth.parameters.size());
+        std::vector<double> squaredZ(truth.parameters.size());
         for (int seed = 1; seed <= kSeeds; ++seed) {
             std::mt19937 random(static_cast<unsigned>(seed));
             std::string fault;
@@ -105,18 +110,23 @@ TEST(Fit, UnderNoiseSigma0AndParametersStayWithinTheirConfidenceBounds) {
             ASSERT_EQ(result->degreesOfFreedom, dof);
             const double statistic = dof * std::pow(result->sigma0 / sigma, 2);
             sigmaInside += statistic >= chi2.at(0) && statistic <= chi2.at(1);
+            sigmaRatios += statistic / dof / kSeeds;
             for (std::size_t i = 0; i < truth.parameters.size(); ++i) {
                 const fit::Parameter* p = fit_testing::Named(*result, truth.parameters[i].first);
                 ASSERT_NE(p, nullptr);
-                inside[i] +=
-                    std::abs(p->value - truth.parameters[i].second) <= t * p->standardError;
+                const double error = p->value - truth.parameters[i].second;
+                inside[i] += std::abs(error) <= t * p->standardError;
+                squaredZ[i] +=
+                    std::pow(error / (p->standardError * sigma / result->sigma0), 2) / kSeeds;
             }
         }
         EXPECT_GE(sigmaInside, kFewestInside);
         EXPECT_LE(sigmaInside, kMostInside);
+        EXPECT_NEAR(sigmaRatios, 1, 6 * std::sqrt(2.0 / (dof * kSeeds)));
         for (std::size_t i = 0; i < inside.size(); ++i) {
             EXPECT_GE(inside[i], kFewestInside) << truth.parameters[i].first;
             EXPECT_LE(inside[i], kMostInside) << truth.parameters[i].first;
+            EXPECT_NEAR(squaredZ[i], 1, 6 * std::sqrt(2.0 / kSeeds)) << truth.parameters[i].first;
         }
     }
 }
