@@ -21,8 +21,9 @@ LinearSolution SolveLeastSquares(const Matrix& design, const Vector& observation
     const auto& permutation = qr.colsPermutation();
     out.cofactor = permutation * (rInverse * rInverse.transpose()) * permutation.transpose();
 
+    // Fewer observations than unknowns leave some unknowns free: no smallest singular value.
     const Vector singular = Eigen::JacobiSVD<Matrix>(design).singularValues();
-    const double smallest = singular(singular.size() - 1);
+    const double smallest = design.rows() < unknowns ? 0 : singular(singular.size() - 1);
     out.conditionNumber =
         smallest > 0 ? singular(0) / smallest : std::numeric_limits<double>::infinity();
     return out;

@@ -166,8 +166,10 @@ TEST(Fit, APlantedWrongPointIsTheOneFlaggedAndLandsWhereItWasPutWhenLeftOut) {
                 for (int axis = 0; axis < 3; ++axis)
                     point.target[axis] += moved[axis];
         std::string fault;
-        const auto result = fit::Fit(points, model, std::stod(row.fields.at(6)), fault);
+        const double tolerance = std::stod(row.fields.at(6));
+        const auto result = fit::Fit(points, model, tolerance, fault);
         ASSERT_TRUE(result) << fault;
+        EXPECT_EQ(result->tolerance, tolerance > 0 ? tolerance : 3 * result->sigma0);
         const auto size = [&](const std::array<double, 3>& r) {
             return model == fit::Model::HeightPlane ? std::abs(r[2]) : std::hypot(r[0], r[1]);
         };
@@ -206,16 +208,36 @@ TEST(Fit, ParametersAbsurdForGeodesyAreFittedWithAWarning) {
     }
 }
 
-// Two points fix a similarity exactly: nothing is left to judge a point by.
-TEST(Fit, AnExactFitFlagsNothingAndHasNoLeaveOneOut) {
-    std::string fault;
-    const auto result = fit::Fit(fit_testing::InlinePoints("a 0 0 0 5 7 0; b 100 0 0 105 7.5 0"),
-                                 fit::Model::Similarity2d, 1e-9, fault);
-    ASSERT_TRUE(result) << fault;
-    EXPECT_EQ(result->degreesOfFreedom, 0);
-    for (const fit::PointResidual& point : result->points) {
-        EXPECT_FALSE(point.flagged);
-        EXPECT_TRUE(std::isnan(point.leaveOneOutPlanimetric));
+// Two points fix a similarity exactly: nothing is left to judge a point by, however small the
+// tolerance (its residuals are the rounding's). Without one of three points neither a
+// similarity nor the seven parameters are fixed: no leave-one-out residual.
+TEST(Fit, WithoutRedundancyNothingIsFlaggedAndNoPointIsLeftOut) {
+    const struct {
+        fit::Model model;
+        const char* points;
+        int degreesOfFreedom;
+    } cases[] = {
+        {fit::Model::Similarity2d,
+         "a 6208240.788 7444415.848 0 351206.3657 415978.9805 0; "
+         "b 6175783.066 7437322.045 0 318791.8013 408691.0724 0",
+         0},
+        {fit::Model::Helmert7,
+         "a 2766979.629 1495158.024 5531702.205 2767006.090 1495027.432 5531616.534; "
+         "b -3300277.917 1920260.157 5092404.270 -3300252.448 1920106.111 5092328.896; "
+         "c 1925588.948 1421535.001 5892990.630 1925616.490 1421401.182 5892906.290",
+         2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(fit::ModelName(c.model));
+        std::string fault;
+        const auto result = fit::Fit(fit_testing::InlinePoints(c.points), c.model, 1e-12, fault);
+        ASSERT_TRUE(result) << fault;
+        EXPECT_EQ(result->degreesOfFreedom, c.degreesOfFreedom);
+        for (const fit::PointResidual& point : result->points) {
+            EXPECT_FALSE(c.degreesOfFreedom == 0 && point.flagged);
+            for (double residual : point.leaveOneOut)
+                EXPECT_TRUE(std::isnan(residual));
+        }
     }
 }
 
