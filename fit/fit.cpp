@@ -18,7 +18,7 @@ namespace {
 struct ModelEntry {
     Model model;
     const char* name;
-    int fewestPoints;  // as many as unknowns make two per point on a plane, three in space
+    int fewestPoints;  // observations for every unknown: 4 and 6 by twos, 7 by threes, 3 by ones
 };
 constexpr ModelEntry kModels[] = {
     {Model::Similarity2d, "similarity2d", 2},
