@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/records.h"
@@ -23,6 +24,15 @@ enum class Model {
     Helmert7,      // geocentric, coordinate frame (GOST 32453-2017's convention)
     HeightPlane,   // H′ = H + h₀ + tN (x − x̄) + tE (y − ȳ)
 };
+
+// The largest condition number of a design (about the centroid, coordinates divided by their
+// RMS distance from it) that a fit accepts. A well-spread set of points gives 1 to 10; at 10⁶
+// a centimetre of error in the coordinates moves the parameters as 10 km would, and the
+// arithmetic itself (10⁻¹⁶ relative) keeps only ten significant digits.
+inline constexpr double kConditionLimit = 1e6;
+// Two points closer than this (metres, on the source side) are one mark named twice: a
+// fit would count it double.
+inline constexpr double kSamePlace = 0.001;
 
 // The model's name on the command line ("similarity2d") and back.
 const char* ModelName(Model model);
@@ -65,24 +75,29 @@ struct Result {
     double sigma0 = 0;                  // standard deviation of unit weight, metres (0 at dof 0)
     int pointCount = 0;
     int degreesOfFreedom = 0;
-    double conditionNumber = 0;  // of the design, about the centroid and scaled
-    double tolerance = 0;        // the flags' limit, metres: given, or 3·sigma0
+    double conditionNumber = 0;         // of the design, about the centroid and scaled
+    double tolerance = 0;               // the flags' limit, metres: given, or 3·sigma0
     std::vector<PointResidual> points;  // worst first (by planimetric, or |dh|)
     std::vector<std::string> warnings;  // absurd for geodesy, but not refused
 
     // What the fitted parameters are as the catalogue writes them.
-    std::optional<systems::PlaneKeys> keys;        // Similarity2d, Affine2d
-    std::optional<engine::DatumShift> shift;       // Helmert7, coordinate frame, m as a ratio
+    std::optional<systems::PlaneKeys> keys;   // Similarity2d, Affine2d
+    std::optional<engine::DatumShift> shift;  // Helmert7, coordinate frame, m as a ratio
+    // HeightPlane: the source's centroid x̄, ȳ, about which h₀ is given and the tilts act.
+    std::array<double, 2> centroid{};
 };
 
 // Fits the model to the points. tolerance: metres; 0 means 3·sigma0. Returns the result,
 // or none with `fault` saying why (fewer points than the model needs, the same point twice,
 // a coordinate that is not finite, the points (nearly) on a line: "the points lie nearly on
-// a line (condition number 3.2e+09)").
+// a line (condition number 3.2e+09)"). A similarity is fixed by any two distinct points, so
+// only the other models refuse points on a line.
 std::optional<Result> Fit(const std::vector<CommonPoint>& points, Model model, double tolerance,
                           std::string& fault);
 
-// Applies a fitted result to one source point (the target's x, y, H or X, Y, Z).
+// Applies a fitted result to one source point (the target's x, y, H or X, Y, Z): the plane
+// keys as the catalogue's route applies them, the height plane to H alone (x, y kept), the
+// seven parameters by engine::ShiftGeocentric.
 std::array<double, 3> Apply(const Result& result, const std::array<double, 3>& source);
 
 }  // namespace fit

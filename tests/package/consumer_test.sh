@@ -27,3 +27,10 @@ if grep -rl tomlplusplus "$(dirname "$(find "$work/prefix" -name coordconvConfig
     echo "the installed package requires toml++ of its users" >&2
     exit 1
 fi
+# Nor Eigen, which only the fit library's sources include (the consumer links coordconv::fit).
+[[ -f "$work/prefix/include/coordconv/fit/fit.h" ]]
+if grep -rl Eigen "$(dirname "$(find "$work/prefix" -name coordconvConfig.cmake)")" ||
+    grep -rl '#include <Eigen' "$work/prefix/include/coordconv"; then
+    echo "the installed package requires Eigen of its users" >&2
+    exit 1
+fi
