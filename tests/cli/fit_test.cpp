@@ -38,7 +38,8 @@ FitRun RunFit(const std::string& arguments, const std::string& input) {
                                 " " COORDCONV_FIT " " + arguments + " <" + (dir / "in").string() +
                                 " >" + (dir / "out").string() + " 2>" + (dir / "err").string();
     const int raw = std::system(command.c_str());
-    FitRun run{ReadFile(dir / "out"), ReadFile(dir / "err"), WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
+    FitRun run{ReadFile(dir / "out"), ReadFile(dir / "err"),
+               WIFEXITED(raw) ? WEXITSTATUS(raw) : -1};
     std::filesystem::remove_all(dir);
     return run;
 }
