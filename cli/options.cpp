@@ -1,29 +1,18 @@
 #include "cli/options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <optional>
 #include <utility>
 
 #include "batch/output_form.h"
+#include "cli/arguments.h"
 #include "systems/catalogue_file.h"
 #include "systems/route.h"
 
 namespace cli {
 
 namespace {
-
-// A whole decimal integer within [low, high].
-bool ReadInteger(std::string_view text, int low, int high, int& value) {
-    int read = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
-    if (error != std::errc() || end != text.data() + text.size() || read < low || read > high) {
-        return false;
-    }
-    value = read;
-    return true;
-}
 
 // The separator's names a shell user may type: the character itself (quoted), a word, or
 // '\t' as printf spells a tab.
@@ -43,13 +32,6 @@ std::optional<batch::Encoding> ReadEncoding(std::string_view text) {
     if (text == "windows-1251" || text == "cp1251" || text == "WINDOWS-1251") {
         return batch::Encoding::Windows1251;
     }
-    return std::nullopt;
-}
-
-std::optional<batch::AngleText> ReadAngleText(std::string_view text) {
-    if (text == "packed") return batch::AngleText::Packed;
-    if (text == "degrees") return batch::AngleText::Degrees;
-    if (text == "dms") return batch::AngleText::Dms;
     return std::nullopt;
 }
 
