@@ -197,4 +197,22 @@ std::string MessageIn(Encoding to, std::string_view utf8) {
     return out;
 }
 
+std::string PrintableName(std::string_view name) {
+    std::string shown;
+    while (!name.empty()) {
+        const Utf8Character c = ReadUtf8(name);
+        if (c.length == 0) {
+            char byte[5];
+            std::snprintf(byte, sizeof byte, "\\x%02X", static_cast<unsigned char>(name[0]));
+            shown += byte;
+            name.remove_prefix(1);
+            continue;
+        }
+        const bool control = c.character < 0x20 || (c.character >= 0x7f && c.character < 0xa0);
+        shown += control ? std::string_view("?") : name.substr(0, c.length);
+        name.remove_prefix(c.length);
+    }
+    return shown;
+}
+
 }  // namespace batch

@@ -46,4 +46,8 @@ struct Utf8Character {
 };
 Utf8Character ReadUtf8(std::string_view text);
 
+// A file name as a message shows it: control characters (C0, DEL and C1, which a terminal
+// would obey) as '?', a byte that is no UTF-8 character as \xHH.
+std::string PrintableName(std::string_view name);
+
 }  // namespace batch

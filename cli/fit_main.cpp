@@ -11,15 +11,13 @@
 #include <cstring>
 #include <string>
 
-#include "batch/point_converter.h"
-#include "batch/stream.h"
-#include "cli/fit_input.h"
+#include "batch/catalogue_save.h"
+#include "batch/fit_sides.h"
+#include "batch/named_points.h"
 #include "cli/fit_options.h"
 #include "cli/fit_output.h"
-#include "cli/fit_save.h"
 #include "cli/report.h"
-#include "systems/catalogue_file.h"
-#include "systems/route.h"
+#include "fit/saved_system.h"
 
 #ifndef COORDCONV_VERSION
 #define COORDCONV_VERSION "unknown"
@@ -44,30 +42,12 @@ void Complain(const std::string& text) {
 struct Side {
     const cli::FitSide* given = nullptr;
     const System* system = nullptr;  // none for "plane"
-    std::vector<cli::NamedPoint> points;
+    std::vector<batch::NamedPoint> points;
 };
 
 bool IsLocalPlane(std::string_view name) {
     return name.size() == 5 && std::equal(name.begin(), name.end(), "plane",
                                           [](char a, char b) { return (a | 0x20) == b; });
-}
-
-// Geocentric X, Y, Z on a system's own datum.
-System GeocentricOn(const systems::Datum& datum) {
-    System system;
-    system.id = datum.id + "-xyz";
-    system.displayName = system.id;
-    system.names = {datum.name.english + " geocentric", datum.name.russian};
-    system.datum = datum;
-    system.form = CoordinateForm::Geocentric;
-    return system;
-}
-
-// A projected system's plane without its keys: where fitted keys start from.
-System ProjectionPlane(const System& system) {
-    System plane = system;
-    plane.keys.reset();
-    return plane;
 }
 
 std::string ReadList(const std::string& file, std::string& text, Stop& stop) {
@@ -95,104 +75,33 @@ std::string ReadList(const std::string& file, std::string& text, Stop& stop) {
     return text;
 }
 
-// The zone a zoned system's plane point is in: the easting's millions, or the one asked for.
-int ZoneOf(const System& system, double easting, int requested) {
-    const auto zone = engine::ZoneOfEasting(system.scheme, easting, requested);
-    return zone ? static_cast<int>(*zone) : 0;
+std::string ListName(const Side& side) {
+    return side.given->file == "-" ? std::string("standard input")
+                                   : cli::Printable(side.given->file);
 }
 
-std::string Where(const Side& side, const cli::NamedPoint& point) {
-    return (side.given->file == "-" ? std::string("standard input")
-                                    : cli::Printable(side.given->file)) +
-           ": line " + std::to_string(point.line);
+// A shared step's refusal as coordconv-fit ends with it.
+Stop Stopped(const batch::FitFault& fault) {
+    using Kind = batch::FitFault::Kind;
+    return {fault.kind == Kind::Choice ? cli::ExitUsage : cli::ExitBadInput, fault.message};
 }
 
-// The points of a side taken into `into` (plane coordinates of a zone, or geocentric), in the
-// order of `pairs`. zone: the zone asked for (0: the first point's); all points must land in
-// one, which it becomes.
-Stop ConvertSide(const cli::FitOptions& options, const Side& side, bool sourceSide,
-                 const std::vector<std::pair<cli::NamedPoint, cli::NamedPoint>>& pairs,
-                 const System& into, int& zone, std::vector<std::array<double, 3>>& values,
-                 std::vector<std::string>& warnings) {
-    batch::ConversionOptions conversion;
-    conversion.from = *side.system;
-    conversion.to = into;
-    conversion.angles = options.angles == batch::AngleText::Packed ? controller::AngleForm::Display
-                                                                   : controller::AngleForm::Degrees;
-    conversion.dms = options.angles == batch::AngleText::Dms;
-    conversion.columns = options.columns;
-    conversion.zone = zone;
-    const batch::PointConverter converter(conversion);
-    const bool zoned = into.form == CoordinateForm::Plane && into.zones != systems::Zones::None;
-    const cli::NamedPoint* first = nullptr;
-    for (const auto& pair : pairs) {
-        const cli::NamedPoint& point = sourceSide ? pair.first : pair.second;
-        std::array<double, 3> converted = point.values;
-        const char* warning = nullptr;
-        std::string error = converter.Check(converted, warning);
-        int pointZone = zone;
-        if (error.empty()) converter.Convert(converted, pointZone, error, warning);
-        if (!error.empty()) return {cli::ExitBadInput, Where(side, point) + ": " + error};
-        if (warning != nullptr) warnings.push_back(Where(side, point) + ": " + warning);
-        if (zoned && zone != 0 && pointZone != zone) {
-            return {cli::ExitBadInput,
-                    Where(side, point) + ": point \"" + cli::Printable(point.name) +
-                        "\" lies in zone " + systems::ZoneText(into, pointZone) + " of " + into.id +
-                        ", " +
-                        (first ? "point \"" + cli::Printable(first->name) + "\" in zone "
-                               : std::string("the fit is in zone ")) +
-                        systems::ZoneText(into, zone) + "; fit the points of one zone, or " +
-                        "all in one with --zone"};
-        }
-        if (zoned && zone == 0) {
-            zone = pointZone;
-            first = &point;
-        }
-        values.push_back(converted);
+int ExitOf(batch::SaveFault fault) {
+    switch (fault) {
+        case batch::SaveFault::None:
+            return cli::ExitOk;
+        case batch::SaveFault::TakenId:
+            return cli::ExitUsage;
+        case batch::SaveFault::Unreadable:
+            return cli::ExitNoInput;
+        case batch::SaveFault::CatalogueFault:
+            return cli::ExitBadInput;
+        case batch::SaveFault::CantCreate:
+            return cli::ExitCantCreate;
+        case batch::SaveFault::CantWrite:
+            return cli::ExitIoError;
     }
-    return {};
-}
-
-// The target's own plane coordinates: a zoned system's all in one zone.
-Stop CheckTargetZone(const Side& side,
-                     const std::vector<std::pair<cli::NamedPoint, cli::NamedPoint>>& pairs,
-                     int requested, int& zone) {
-    zone = requested;
-    const cli::NamedPoint* first = nullptr;
-    for (const auto& pair : pairs) {
-        const int own = ZoneOf(*side.system, pair.second.values[1], requested);
-        if (own == 0) continue;  // UTM without --zone: refused by its route
-        if (zone == 0) {
-            zone = own;
-            first = &pair.second;
-        } else if (own != zone) {
-            return {cli::ExitBadInput,
-                    Where(side, pair.second) + ": point \"" + cli::Printable(pair.second.name) +
-                        "\" lies in zone " + std::to_string(own) + ", " +
-                        (first ? "point \"" + cli::Printable(first->name) + "\" in zone "
-                               : std::string("the fit is in zone ")) +
-                        std::to_string(zone) + "; fit the points of one zone"};
-        }
-    }
-    return {};
-}
-
-std::string Shortest(double value) {
-    char text[32];
-    const auto end = std::to_chars(std::begin(text), std::end(text), value).ptr;
-    return std::string(text, end);
-}
-
-// A fitted seven-parameter set as a [datum.ID] table: the target's ellipsoid, leading to the
-// source's datum; coordinate-frame rotations in ″, scale in ppm as the file writes them.
-std::string DatumToml(const std::string& id, const systems::Datum& on, const systems::Datum& to,
-                      const engine::DatumShift& shift, const std::string& about) {
-    return "[datum." + id + "]\nellipsoid = { a = " + Shortest(on.ellipsoid.a) +
-           ", rf = " + Shortest(on.ellipsoid.invF) + " }\nto = \"" + to.id + "\"\nparameters = [" +
-           Shortest(shift.dX) + ", " + Shortest(shift.dY) + ", " + Shortest(shift.dZ) + ", " +
-           Shortest(shift.wX) + ", " + Shortest(shift.wY) + ", " + Shortest(shift.wZ) + ", " +
-           Shortest(shift.m * 1e6) + "]\nconvention = \"coordinate-frame\"\nsource = \"" + about +
-           "\"\n";
+    return cli::ExitIoError;
 }
 
 std::string Listed(const Side& side) {
@@ -218,81 +127,30 @@ Stop Run(cli::FitOptions& options, std::string& output) {
                         : "unknown system \"" + cli::Printable(side->given->system) + "\""};
         }
     }
-    if (!plane && target.system == nullptr) {
-        return {cli::ExitUsage,
-                "helmert7 needs geocentric coordinates on a datum: plane has none; fit a plane "
-                "model (similarity2d, affine2d) to it"};
-    }
-    const bool targetProjected =
-        target.system == nullptr || target.system->form == CoordinateForm::Plane;
-
-    // The plane of the fit: the source's own, --plane, or the target's.
-    const System* projection = nullptr;
-    if (plane) {
-        if (options.plane && source.system->form == CoordinateForm::Plane) {
-            return {cli::ExitUsage, "--plane is for a geodetic or geocentric source; " +
-                                        source.system->id + " is fitted in its own plane"};
-        }
-        projection = source.system->form == CoordinateForm::Plane ? source.system
-                     : options.plane                    ? options.catalogue.Find(*options.plane)
-                     : target.system && targetProjected ? target.system
-                                                        : nullptr;
-        if (options.plane && projection == nullptr) {
-            return {cli::ExitUsage, "unknown system \"" + cli::Printable(*options.plane) + "\""};
-        }
-        if (projection == nullptr) {
-            return {cli::ExitUsage,
-                    "a plane model fits plane coordinates: give --plane SYSTEM, the projected "
-                    "system whose plane the points of " +
-                        source.system->id + " are taken into"};
-        }
-        if (projection->form != CoordinateForm::Plane) {
-            return {cli::ExitUsage, "--plane " + projection->id + " is not a projected system"};
-        }
-    }
-    const System fitPlane = plane ? ProjectionPlane(*projection) : System{};
-    // The system a zone given names: the plane of the fit's, else helmert7's zoned side's.
-    const System* zoned = plane                                          ? &fitPlane
-                          : source.system->zones != systems::Zones::None ? source.system
-                                                                         : target.system;
-    int zone = 0;
-    if (options.zone) {
-        const auto parsed = systems::ParseZone(*zoned, *options.zone);
-        if (!parsed || zoned->zones == systems::Zones::None) {
-            return {cli::ExitUsage,
-                    zoned->zones == systems::Zones::None
-                        ? "--zone: " + zoned->id + " has no zones"
-                        : "--zone takes a zone of " + zoned->id + " (1 to " +
-                              std::to_string(systems::LargestZone(*zoned)) +
-                              (zoned->zones == systems::Zones::Utm ? " with N or S" : "") +
-                              "), not \"" + cli::Printable(*options.zone) + "\""};
-        }
-        zone = *parsed;
-    }
-    // The routes the points take, refused before any file is read.
-    const System sourceInto = plane ? fitPlane : GeocentricOn(source.system->datum);
-    const bool targetConverted = !plane || !targetProjected;
-    const System targetInto =
-        plane ? fitPlane : GeocentricOn(target.system ? target.system->datum : fitPlane.datum);
-    for (const auto& [from, into, converted] :
-         {std::tuple{source.system, &sourceInto, true},
-          std::tuple{target.system, &targetInto, targetConverted}}) {
-        systems::Words refusal;
-        if (converted &&
-            !systems::Route::Build(*from, *into, systems::Parameters::Gost2017, zone, refusal)) {
-            std::string why = refusal.english;
-            if (!why.empty() && why.back() == '\n') why.pop_back();
-            return {cli::ExitUsage, why};
-        }
-    }
+    batch::FitChoices choices;
+    choices.source = source.system;
+    choices.target = target.system;
+    choices.planeModel = plane;
+    choices.plane = options.plane;
+    choices.zone = options.zone;
+    batch::FitPlan plan;
+    if (const auto fault = batch::PlanFit(options.catalogue, choices, plan)) return Stopped(*fault);
+    const System& fitPlane = plan.fitPlane;
+    const batch::CatalogueSave save{.id = options.saveId.value_or(""),
+                                    .name = options.saveName,
+                                    .datum = !plane,
+                                    .replace = options.replace,
+                                    .file = options.saveFile,
+                                    .catalogueFiles = options.catalogueFiles,
+                                    .catalogue = &options.catalogue};
     if (options.saveId) {
-        if (plane && !targetProjected) {
+        if (plane && !plan.targetProjected) {
             return {cli::ExitUsage, "--save keeps plane coordinates, and the target " +
                                         target.system->id +
                                         " has none: fit to a projected target or plane"};
         }
         std::string error;
-        if (const int status = cli::CheckSaveId(options, error)) return {status, error};
+        if (const int status = ExitOf(batch::CheckSaveId(save, error))) return {status, error};
     }
 
     // The lists, matched by name.
@@ -301,19 +159,19 @@ Stop Run(cli::FitOptions& options, std::string& output) {
         Stop stop;
         ReadList(side->given->file, text, stop);
         if (stop.status != cli::ExitOk) return stop;
-        cli::ListRules rules;
+        batch::ListRules rules;
         rules.line.columns = options.columns;
         rules.line.dms = options.angles == batch::AngleText::Dms && side->system &&
                          side->system->form == CoordinateForm::Geodetic;
         rules.nameColumn = options.nameColumn;
         rules.skip = options.skip;
         std::string error;
-        if (!cli::ReadNamedPoints(text, side->given->file == "-" ? "" : side->given->file, rules,
-                                  side->points, error)) {
+        if (!batch::ReadNamedPoints(text, side->given->file == "-" ? "" : side->given->file, rules,
+                                    side->points, error)) {
             return {cli::ExitBadInput, error};
         }
     }
-    cli::Matched matched = cli::MatchByName(source.points, target.points);
+    batch::Matched matched = batch::MatchByName(source.points, target.points);
     cli::FitReport report;
     report.ignored = matched.ignored;
     for (const std::string& name : options.exclude) {
@@ -328,32 +186,14 @@ Stop Run(cli::FitOptions& options, std::string& output) {
     }
 
     // Both sides in the coordinates of the fit.
-    std::vector<std::array<double, 3>> from, to;
-    int sourceZone = zone, targetZone = zone;
-    if (plane && projection == target.system && fitPlane.zones != systems::Zones::None) {
-        // The target's points are the plane's: their zone is the fit's.
-        if (Stop stop = CheckTargetZone(target, matched.pairs, zone, targetZone);
-            stop.status != cli::ExitOk)
-            return stop;
-        sourceZone = targetZone;
-    }
-    if (Stop stop = ConvertSide(options, source, true, matched.pairs, sourceInto, sourceZone, from,
-                                report.warnings);
-        stop.status != cli::ExitOk)
-        return stop;
-    if (plane) targetZone = sourceZone;
-    if (targetConverted) {
-        if (Stop stop = ConvertSide(options, target, false, matched.pairs, targetInto, targetZone,
-                                    to, report.warnings);
-            stop.status != cli::ExitOk)
-            return stop;
-    } else {
-        for (const auto& pair : matched.pairs)
-            to.push_back(pair.second.values);
-    }
+    batch::PreparedSides sides;
+    if (const auto fault = batch::PrepareSides(plan, matched.pairs, options.angles, options.columns,
+                                               {ListName(source), ListName(target)}, sides))
+        return Stopped(*fault);
+    report.warnings = sides.warnings;
     std::vector<fit::CommonPoint> common;
     for (std::size_t i = 0; i < matched.pairs.size(); ++i)
-        common.push_back({matched.pairs[i].first.name, from[i], to[i]});
+        common.push_back({matched.pairs[i].first.name, sides.source[i], sides.target[i]});
 
     std::string fault;
     const auto fitted = fit::Fit(common, options.model, options.tolerance, fault);
@@ -371,7 +211,7 @@ Stop Run(cli::FitOptions& options, std::string& output) {
         report.about.push_back(
             "plane of the fit " + fitPlane.id +
             (fitPlane.zones != systems::Zones::None
-                 ? ", zone " + systems::ZoneText(fitPlane, sourceZone)
+                 ? ", zone " + systems::ZoneText(fitPlane, sides.zone)
                  : std::string()) +
             (source.system->id == fitPlane.id ? "" : ", the source's points converted into it"));
     } else {
@@ -380,50 +220,25 @@ Stop Run(cli::FitOptions& options, std::string& output) {
     }
 
     if (options.saveId) {
-        const std::string& id = *options.saveId;
-        const std::string about = "coordconv-fit " + std::string(fit::ModelName(options.model)) +
-                                  " from " + source.system->id + " to " +
-                                  (target.system ? target.system->id : "plane") + ", " +
-                                  std::to_string(fitted->pointCount) + " points, sigma0 " +
-                                  Shortest(fitted->sigma0) + " m";
-        System saved;
-        saved.id = id;
-        saved.displayName = options.saveName;
-        saved.names = {options.saveName, options.saveName};
-        std::string tables = "# " + about + "\n";
-        if (plane) {
-            saved.datum = fitPlane.datum;
-            saved.form = CoordinateForm::Plane;
-            saved.projection = fitPlane.zones != systems::Zones::None
-                                   ? engine::ZoneParameters(fitPlane.scheme, sourceZone)
-                                   : fitPlane.projection;
-            saved.keys = fitted->keys;
-        } else {
-            // The set leads from the new datum to the source's: the fit the other way round.
-            std::vector<fit::CommonPoint> reversed = common;
-            for (fit::CommonPoint& point : reversed)
-                std::swap(point.source, point.target);
-            const auto back = fit::Fit(reversed, fit::Model::Helmert7, options.tolerance, fault);
-            if (!back || !back->shift) return {cli::ExitBadInput, fault};
-            saved.datum = target.system->datum;
-            saved.datum.id = id;
-            tables +=
-                DatumToml(id, target.system->datum, source.system->datum, *back->shift, about);
-            saved.form = target.system->form;
-            saved.keys = target.system->keys;
-            saved.projection = target.system->projection;
-            if (target.system->zones != systems::Zones::None) {
-                if (Stop stop = CheckTargetZone(target, matched.pairs, zone, targetZone);
-                    stop.status != cli::ExitOk) {
-                    return {stop.status, stop.message + " (--save keeps one zone)"};
-                }
-                saved.projection = engine::ZoneParameters(target.system->scheme, targetZone);
+        fit::SavedSystem saved{.id = *options.saveId,
+                               .name = options.saveName,
+                               .source = source.system,
+                               .target = target.system,
+                               .fitPlane = &fitPlane,
+                               .zone = sides.zone};
+        if (!plane && target.system->zones != systems::Zones::None) {
+            if (const auto fault = batch::TargetZone(*target.system, matched.pairs,
+                                                     ListName(target), plan.zone, saved.zone)) {
+                return {cli::ExitBadInput, fault->message + " (--save keeps one zone)"};
             }
         }
-        tables += systems::SystemToml(saved);
+        const auto tables = fit::SavedTables(saved, *fitted, common, options.tolerance, fault);
+        if (!tables) return {cli::ExitBadInput, fault};
         std::string error;
-        if (const int status = cli::SaveTables(options, tables, error)) return {status, error};
-        report.saved = "system " + id + (plane ? "" : " and datum " + id) + " in " +
+        if (const int status = ExitOf(batch::SaveTables(save, *tables, error)))
+            return {status, error};
+        report.saved = "system " + *options.saveId +
+                       (plane ? "" : " and datum " + *options.saveId) + " in " +
                        cli::Printable(options.saveFile);
     }
     output = options.json ? cli::FitJson(report) : cli::FitText(report);

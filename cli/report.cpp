@@ -10,21 +10,7 @@
 namespace cli {
 
 std::string Printable(std::string_view name) {
-    std::string shown;
-    while (!name.empty()) {
-        const batch::Utf8Character c = batch::ReadUtf8(name);
-        if (c.length == 0) {
-            char byte[5];
-            std::snprintf(byte, sizeof byte, "\\x%02X", static_cast<unsigned char>(name[0]));
-            shown += byte;
-            name.remove_prefix(1);
-            continue;
-        }
-        const bool control = c.character < 0x20 || (c.character >= 0x7f && c.character < 0xa0);
-        shown += control ? std::string_view("?") : name.substr(0, c.length);
-        name.remove_prefix(c.length);
-    }
-    return shown;
+    return batch::PrintableName(name);
 }
 
 void Message(int fd, const std::string& text) {

@@ -1,11 +1,11 @@
-#include "cli/fit_input.h"
+#include "batch/named_points.h"
 
 #include <unordered_map>
 #include <unordered_set>
 
-#include "cli/report.h"
+#include "batch/encoding.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -34,11 +34,11 @@ std::string Unquoted(std::string_view field) {
 
 }  // namespace
 
-std::string FieldOf(std::string_view line, const batch::LineRules& rules, int column) {
+std::string FieldOf(std::string_view line, const LineRules& rules, int column) {
     // Split as the point's reader splits it: at the separator the line's characters choose.
-    const batch::Separator separator = batch::LayoutOf(line, rules).separator;
-    const char mark = batch::SeparatorMark(separator);  // 0: runs of blanks (and , ;)
-    const bool marksSeparate = separator == batch::Separator::Auto;
+    const Separator separator = LayoutOf(line, rules).separator;
+    const char mark = SeparatorMark(separator);  // 0: runs of blanks (and , ;)
+    const bool marksSeparate = separator == Separator::Auto;
     std::size_t at = 0;
     for (int field = 1; at <= line.size(); ++field) {
         if (mark == 0) {
@@ -80,7 +80,7 @@ std::string FieldOf(std::string_view line, const batch::LineRules& rules, int co
 
 bool ReadNamedPoints(std::string_view text, const std::string& file, const ListRules& rules,
                      std::vector<NamedPoint>& points, std::string& error) {
-    const std::string where = (file.empty() ? "standard input" : Printable(file)) + ": line ";
+    const std::string where = (file.empty() ? "standard input" : PrintableName(file)) + ": line ";
     std::unordered_map<std::string, int> lineOfName;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a spreadsheet's UTF-8 mark
     int number = 0;
@@ -92,14 +92,14 @@ bool ReadNamedPoints(std::string_view text, const std::string& file, const ListR
         if (++number <= rules.skip) continue;
         NamedPoint point;
         std::string why;
-        switch (batch::ReadPointLine(line, point.values, why, rules.line)) {
-            case batch::LineKind::PassThrough:
-            case batch::LineKind::Header:
+        switch (ReadPointLine(line, point.values, why, rules.line)) {
+            case LineKind::PassThrough:
+            case LineKind::Header:
                 continue;
-            case batch::LineKind::Error:
+            case LineKind::Error:
                 error = where + std::to_string(number) + ": " + why;
                 return false;
-            case batch::LineKind::Point:
+            case LineKind::Point:
                 break;
         }
         point.name = FieldOf(line, rules.line, rules.nameColumn);
@@ -111,7 +111,7 @@ bool ReadNamedPoints(std::string_view text, const std::string& file, const ListR
         }
         const auto [earlier, added] = lineOfName.emplace(point.name, number);
         if (!added) {
-            error = where + std::to_string(number) + ": point \"" + Printable(point.name) +
+            error = where + std::to_string(number) + ": point \"" + PrintableName(point.name) +
                     "\" is named twice, on lines " + std::to_string(earlier->second) + " and " +
                     std::to_string(number);
             return false;
@@ -142,4 +142,4 @@ Matched MatchByName(const std::vector<NamedPoint>& source, const std::vector<Nam
     return result;
 }
 
-}  // namespace cli
+}  // namespace batch

@@ -1,4 +1,5 @@
-// The lists of named points coordconv-fit reads, and their matching by name.
+// Lists of named points (a surveyor's "name x y H" lines, as coordconv-fit and the window
+// read them), and their matching by name.
 #pragma once
 
 #include <array>
@@ -7,7 +8,7 @@
 
 #include "batch/point_line.h"
 
-namespace cli {
+namespace batch {
 
 struct NamedPoint {
     std::string name;
@@ -17,7 +18,7 @@ struct NamedPoint {
 
 // How a list's lines are read.
 struct ListRules {
-    batch::LineRules line;  // columns: the coordinates'
+    LineRules line;  // columns: the coordinates'
     int nameColumn = 1;
     int skip = 0;
 };
@@ -29,7 +30,7 @@ bool ReadNamedPoints(std::string_view text, const std::string& file, const ListR
 
 // The field `column` (from 1) of a line that reads as a point: unquoted, without the blanks
 // around it; empty when the line has fewer fields.
-std::string FieldOf(std::string_view line, const batch::LineRules& rules, int column);
+std::string FieldOf(std::string_view line, const LineRules& rules, int column);
 
 // The points of both lists by name: the pairs in the source's order, and the names of either
 // list that the other lacks (the source's first).
@@ -39,4 +40,4 @@ struct Matched {
 };
 Matched MatchByName(const std::vector<NamedPoint>& source, const std::vector<NamedPoint>& target);
 
-}  // namespace cli
+}  // namespace batch

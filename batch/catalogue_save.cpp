@@ -1,4 +1,4 @@
-#include "cli/fit_save.h"
+#include "batch/catalogue_save.h"
 
 #include <unistd.h>
 
@@ -8,12 +8,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "batch/encoding.h"
 #include "batch/output_file.h"
 #include "batch/stream.h"
-#include "cli/report.h"
 #include "systems/catalogue_file.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -34,22 +34,22 @@ std::pair<std::string, int> Place(const std::string& definedIn) {
 
 // Whether an id taken in the catalogue may be given again: only a table of the saved file
 // replaced by --replace.
-int CheckTaken(const FitOptions& options, std::string_view what, const std::string& definedIn,
-               std::string& error) {
+SaveFault CheckTaken(const CatalogueSave& save, std::string_view what, const std::string& definedIn,
+                     std::string& error) {
     const auto [file, line] = Place(definedIn);
-    const std::string where = file.empty() ? "built in" : "defined at " + Printable(definedIn);
-    if (!options.replace) {
-        error = std::string(what) + " " + *options.saveId + " is " + where +
+    const std::string where = file.empty() ? "built in" : "defined at " + PrintableName(definedIn);
+    if (!save.replace) {
+        error = std::string(what) + " " + save.id + " is " + where +
                 "; choose another id, or --replace it";
-        return ExitUsage;
+        return SaveFault::TakenId;
     }
-    if (file.empty() || Canonical(file) != Canonical(options.saveFile)) {
-        error = std::string(what) + " " + *options.saveId + " is " + where +
-                "; --replace replaces only a table of " + Printable(options.saveFile) +
+    if (file.empty() || Canonical(file) != Canonical(save.file)) {
+        error = std::string(what) + " " + save.id + " is " + where +
+                "; --replace replaces only a table of " + PrintableName(save.file) +
                 ", the file --save writes";
-        return ExitUsage;
+        return SaveFault::TakenId;
     }
-    return ExitOk;
+    return SaveFault::None;
 }
 
 // The lines of a text without the tables whose headers stand on `headers` (from 1): each runs
@@ -95,42 +95,42 @@ bool ReadWhole(const std::string& file, std::string& text) {
 
 }  // namespace
 
-int CheckSaveId(const FitOptions& options, std::string& error) {
-    const std::string& id = *options.saveId;
-    if (const systems::System* system = options.catalogue.Find(id)) {
-        if (const int status = CheckTaken(options, "system", system->definedIn, error))
-            return status;
+SaveFault CheckSaveId(const CatalogueSave& save, std::string& error) {
+    const std::string& id = save.id;
+    if (const systems::System* system = save.catalogue->Find(id)) {
+        if (const SaveFault fault = CheckTaken(save, "system", system->definedIn, error);
+            fault != SaveFault::None)
+            return fault;
     }
-    if (const systems::System* named = options.catalogue.Find(options.saveName);
+    if (const systems::System* named = save.catalogue->Find(save.name);
         named != nullptr && named->id != id) {
-        error = "\"" + Printable(options.saveName) + "\" is already the name of system " +
-                named->id + "; give --name another";
-        return ExitUsage;
+        error = "\"" + PrintableName(save.name) + "\" is already the name of system " + named->id +
+                "; give --name another";
+        return SaveFault::TakenId;
     }
-    if (options.model == fit::Model::Helmert7) {
-        if (const systems::Datum* datum = options.catalogue.FindDatum(id)) {
-            if (const int status = CheckTaken(options, "datum", datum->definedIn, error))
-                return status;
+    if (save.datum) {
+        if (const systems::Datum* datum = save.catalogue->FindDatum(id)) {
+            if (const SaveFault fault = CheckTaken(save, "datum", datum->definedIn, error);
+                fault != SaveFault::None)
+                return fault;
         }
     }
-    return ExitOk;
+    return SaveFault::None;
 }
 
-int SaveTables(const FitOptions& options, const std::string& tables, std::string& error) {
-    const std::string& path = options.saveFile;
+SaveFault SaveTables(const CatalogueSave& save, const std::string& tables, std::string& error) {
+    const std::string& path = save.file;
     const std::string target = Canonical(path);
     std::string old;
     std::error_code missing;
     if (fs::exists(path, missing) && !ReadWhole(path, old)) {
-        error = Printable(path) + ": cannot be read: " + std::strerror(errno);
-        return ExitNoInput;
+        error = PrintableName(path) + ": cannot be read: " + std::strerror(errno);
+        return SaveFault::Unreadable;
     }
-    if (options.replace) {
+    if (save.replace) {
         std::vector<int> headers;
-        const systems::System* system = options.catalogue.Find(*options.saveId);
-        const systems::Datum* datum = options.model == fit::Model::Helmert7
-                                          ? options.catalogue.FindDatum(*options.saveId)
-                                          : nullptr;
+        const systems::System* system = save.catalogue->Find(save.id);
+        const systems::Datum* datum = save.datum ? save.catalogue->FindDatum(save.id) : nullptr;
         for (const std::string* definedIn :
              {system ? &system->definedIn : nullptr, datum ? &datum->definedIn : nullptr}) {
             if (definedIn != nullptr) headers.push_back(Place(*definedIn).second);
@@ -147,20 +147,20 @@ int SaveTables(const FitOptions& options, const std::string& tables, std::string
     const std::string user = systems::UserCatalogueFile();
     if (!user.empty() && (fs::exists(user, missing) || Canonical(user) == target))
         files.push_back(user);
-    files.insert(files.end(), options.catalogueFiles.begin(), options.catalogueFiles.end());
+    files.insert(files.end(), save.catalogueFiles.begin(), save.catalogueFiles.end());
     for (const std::string& file : files) {
         const std::string canonical = Canonical(file);
         if (std::find(read.begin(), read.end(), canonical) != read.end()) continue;
         read.push_back(canonical);
         std::string own;
         if (canonical != target && !ReadWhole(file, own)) {
-            error = Printable(file) + ": cannot be read: " + std::strerror(errno);
-            return ExitNoInput;
+            error = PrintableName(file) + ": cannot be read: " + std::strerror(errno);
+            return SaveFault::Unreadable;
         }
         if (const auto fault =
                 systems::ReadCatalogueText(canonical == target ? text : own, file, catalogue)) {
             error = "not saved, the catalogue would not read: " + fault->Text();
-            return ExitBadInput;
+            return SaveFault::CatalogueFault;
         }
     }
 
@@ -168,19 +168,20 @@ int SaveTables(const FitOptions& options, const std::string& tables, std::string
     const fs::path parent = fs::absolute(path).parent_path();
     fs::create_directories(parent, made);
     if (made) {
-        error = Printable(parent.string()) + ": cannot make the directory: " + made.message();
-        return ExitCantCreate;
+        error = PrintableName(parent.string()) + ": cannot make the directory: " + made.message();
+        return SaveFault::CantCreate;
     }
-    batch::OutputFile file(path);
+    OutputFile file(path);
     if (file.fd() < 0) {
-        error = Printable(path) + ": cannot write: " + std::strerror(file.error());
-        return ExitCantCreate;
+        error = PrintableName(path) + ": cannot write: " + std::strerror(file.error());
+        return SaveFault::CantCreate;
     }
-    if (!batch::WriteAll(file.fd(), text) || !file.Commit()) {
-        error = Printable(path) + ": cannot write: " + std::strerror(errno) + "; left as it was";
-        return ExitIoError;
+    if (!WriteAll(file.fd(), text) || !file.Commit()) {
+        error =
+            PrintableName(path) + ": cannot write: " + std::strerror(errno) + "; left as it was";
+        return SaveFault::CantWrite;
     }
-    return ExitOk;
+    return SaveFault::None;
 }
 
-}  // namespace cli
+}  // namespace batch
