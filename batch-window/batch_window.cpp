@@ -49,6 +49,7 @@
 
 #include "batch-window/conversion_job.h"
 #include "batch-window/detection_text.h"
+#include "batch-window/fit_window.h"
 #include "batch-window/new_system_dialog.h"
 #include "batch-window/user_catalogue.h"
 #include "batch/describe.h"
@@ -439,9 +440,15 @@ void BatchWindow::BuildActions() {
     connect(openCatalogueAction_, &QAction::triggered, this, &BatchWindow::OpenCatalogue);
     connect(reloadCatalogueAction_, &QAction::triggered, this, &BatchWindow::ReloadCatalogue);
     connect(newSystemAction_, &QAction::triggered, this, &BatchWindow::NewSystem);
-    menuBar()
-        ->addMenu(tr("&Системы"))
-        ->addActions({openCatalogueAction_, reloadCatalogueAction_, newSystemAction_});
+    fitPageAction_ = new QAction(tr("&Ключи по общим точкам…"), this);
+    fitPageAction_->setObjectName("fitPage");
+    fitPageAction_->setToolTip(
+        tr("Найти ключи местной системы по точкам, известным в двух системах"));
+    connect(fitPageAction_, &QAction::triggered, this, &BatchWindow::OpenFitPage);
+    QMenu* systemsMenu = menuBar()->addMenu(tr("&Системы"));
+    systemsMenu->addActions({openCatalogueAction_, reloadCatalogueAction_, newSystemAction_});
+    systemsMenu->addSeparator();
+    systemsMenu->addAction(fitPageAction_);
     menuBar()->addMenu(tr("&Справка"))->addAction(about);
     QToolBar* tools = addToolBar(tr("Файл"));
     tools->setObjectName("tools");
@@ -526,6 +533,7 @@ bool BatchWindow::ReloadCatalogue() {
     const QString target = target_->currentData().toString();
     catalogue_ = std::move(fresh);
     FillSystems(source, target);
+    if (fitWindow_) fitWindow_->SetCatalogue(catalogue_);
     const auto own = std::count_if(
         catalogue_.systems().begin(), catalogue_.systems().end(),
         [](const systems::System& system) { return system.group == systems::Group::User; });
@@ -553,6 +561,20 @@ void BatchWindow::NewSystem() {
         if (ReloadCatalogue()) Choose(target_, dialog->SystemId());
     });
     dialog->open();
+}
+
+void BatchWindow::OpenFitPage() {
+    if (!fitWindow_) {
+        fitWindow_ = new FitWindow(catalogue_, this);
+        fitWindow_->setObjectName("fitWindow");
+        connect(fitWindow_, &FitWindow::systemSaved, this, [this](const QString& id) {
+            if (ReloadCatalogue())
+                statusBar()->showMessage(tr("Система %1 сохранена в каталоге.").arg(id));
+        });
+    }
+    fitWindow_->show();
+    fitWindow_->raise();
+    fitWindow_->activateWindow();
 }
 
 batch::Encoding BatchWindow::InputEncoding() const {

@@ -38,6 +38,8 @@ class QThread;
 
 namespace batch_window {
 
+class FitWindow;
+
 class BatchWindow : public QMainWindow {
     Q_OBJECT
 
@@ -78,6 +80,8 @@ class BatchWindow : public QMainWindow {
     bool ReloadCatalogue();
     // Asks for a new system of the user's, adds it to the file and chooses it as the target.
     void NewSystem();
+    // The page «Ключи по общим точкам», a window of its own over the same catalogue.
+    void OpenFitPage();
 
   signals:
     // A background conversion ended (for tests and the status bar alike).
@@ -151,6 +155,8 @@ class BatchWindow : public QMainWindow {
     QAction* openCatalogueAction_;
     QAction* reloadCatalogueAction_;
     QAction* newSystemAction_;
+    QAction* fitPageAction_;
+    QPointer<FitWindow> fitWindow_;  // once opened
 
     systems::Catalogue catalogue_;   // the built-in systems and the user's file
     QString inputPath_;              // the file, or "" for pasted points
