@@ -92,6 +92,12 @@ class FitWindowTest : public QObject {
         QVERIFY(std::abs(Parameter(*page->Fitted(), "rotation") - 1800.0) < 0.0005);
         QVERIFY(std::abs(Parameter(*page->Fitted(), "scale") - 12.5) < 0.001);
 
+        // The README's picture of the page, when asked for (scripts: xvfb-run).
+        if (const QByteArray picture = qgetenv("COORDCONV_FIT_PICTURE"); !picture.isEmpty()) {
+            page->resize(1180, 640);
+            QVERIFY(page->grab().save(QString::fromLocal8Bit(picture)));
+        }
+
         // Saved, the window's catalogue has it, and it takes P03 (WGS-84) to the local
         // list's P03 within 1 mm.
         QString error;
