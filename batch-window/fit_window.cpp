@@ -311,7 +311,8 @@ void FitWindow::Refit() {
     pairs_ = matched.pairs;
     batch::PreparedSides sides;
     if (const auto fault =
-            batch::PrepareSides(plan_, pairs_, angles, {2, 3, 4}, {names[0], names[1]}, sides))
+            batch::PrepareSides(plan_, pairs_, angles, {2, 3, 4}, {names[0], names[1]}, sides,
+                                batch::Language::Russian))
         return ShowFault(QString::fromStdString(fault->message));
     zone_ = sides.zone;
 
@@ -462,7 +463,8 @@ bool FitWindow::SaveAsSystem(const QString& id, const QString& name, QString* er
                            .source = choices.source,
                            .target = choices.target,
                            .fitPlane = &plan_.fitPlane,
-                           .zone = zone_};
+                           .zone = zone_,
+                           .program = "coordconv-batch"};
     if (helmert && choices.target->zones != systems::Zones::None) {
         batch::NamedPairs kept;
         for (const auto& pair : pairs_)

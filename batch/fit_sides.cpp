@@ -43,8 +43,10 @@ int ZoneOf(const System& system, double easting, int requested) {
     return zone ? static_cast<int>(*zone) : 0;
 }
 
-std::string Where(const std::string& listName, const NamedPoint& point) {
-    return listName + ": line " + std::to_string(point.line);
+std::string Where(const std::string& listName, const NamedPoint& point,
+                  Language language = Language::English) {
+    return listName + (language == Language::Russian ? ": строка " : ": line ") +
+           std::to_string(point.line);
 }
 
 // The points of a side taken into `into` (plane coordinates of a zone, or geocentric), in the
@@ -52,7 +54,7 @@ std::string Where(const std::string& listName, const NamedPoint& point) {
 // one, which it becomes.
 std::optional<FitFault> ConvertSide(const System& from, bool sourceSide, const NamedPairs& pairs,
                                     const System& into, AngleText angles, const Columns& columns,
-                                    const std::string& listName, int& zone,
+                                    const std::string& listName, Language language, int& zone,
                                     std::vector<std::array<double, 3>>& values,
                                     std::vector<std::string>& warnings) {
     ConversionOptions conversion;
@@ -63,6 +65,7 @@ std::optional<FitFault> ConvertSide(const System& from, bool sourceSide, const N
     conversion.dms = angles == AngleText::Dms;
     conversion.columns = columns;
     conversion.zone = zone;
+    conversion.language = language;
     const PointConverter converter(conversion);
     const bool zoned = into.form == CoordinateForm::Plane && into.zones != systems::Zones::None;
     const NamedPoint* first = nullptr;
@@ -73,8 +76,9 @@ std::optional<FitFault> ConvertSide(const System& from, bool sourceSide, const N
         std::string error = converter.Check(converted, warning);
         int pointZone = zone;
         if (error.empty()) converter.Convert(converted, pointZone, error, warning);
-        if (!error.empty()) return PointsFault(Where(listName, point) + ": " + error);
-        if (warning != nullptr) warnings.push_back(Where(listName, point) + ": " + warning);
+        if (!error.empty()) return PointsFault(Where(listName, point, language) + ": " + error);
+        if (warning != nullptr)
+            warnings.push_back(Where(listName, point, language) + ": " + warning);
         if (zoned && zone != 0 && pointZone != zone) {
             return PointsFault(Where(listName, point) + ": point \"" + PrintableName(point.name) +
                                "\" lies in zone " + systems::ZoneText(into, pointZone) + " of " +
@@ -193,7 +197,7 @@ std::optional<FitFault> TargetZone(const System& target, const NamedPairs& pairs
 
 std::optional<FitFault> PrepareSides(const FitPlan& plan, const NamedPairs& pairs, AngleText angles,
                                      const Columns& columns, const ListNames& names,
-                                     PreparedSides& sides) {
+                                     PreparedSides& sides, Language language) {
     const FitChoices& choices = plan.choices;
     sides = {};
     int sourceZone = plan.zone, targetZone = plan.zone;
@@ -205,13 +209,13 @@ std::optional<FitFault> PrepareSides(const FitPlan& plan, const NamedPairs& pair
         sourceZone = targetZone;
     }
     if (auto fault = ConvertSide(*choices.source, true, pairs, plan.sourceInto, angles, columns,
-                                 names.source, sourceZone, sides.source, sides.warnings))
+                                 names.source, language, sourceZone, sides.source, sides.warnings))
         return fault;
     if (choices.planeModel) targetZone = sourceZone;
     if (plan.targetConverted) {
         if (auto fault =
                 ConvertSide(*choices.target, false, pairs, plan.targetInto, angles, columns,
-                            names.target, targetZone, sides.target, sides.warnings))
+                            names.target, language, targetZone, sides.target, sides.warnings))
             return fault;
     } else {
         for (const auto& pair : pairs)

@@ -57,7 +57,8 @@ struct ListNames {
 using NamedPairs = std::vector<std::pair<NamedPoint, NamedPoint>>;
 
 // Both sides of the pairs in the fit's coordinates, in the pairs' order. zone: the plane of
-// the fit's zone they all lie in (0 where it has none). Warnings name the list and the line.
+// the fit's zone they all lie in (0 where it has none). Warnings name the list and the line;
+// they and the points' faults are in `language`.
 struct PreparedSides {
     std::vector<std::array<double, 3>> source, target;
     int zone = 0;
@@ -65,7 +66,7 @@ struct PreparedSides {
 };
 std::optional<FitFault> PrepareSides(const FitPlan& plan, const NamedPairs& pairs, AngleText angles,
                                      const Columns& columns, const ListNames& names,
-                                     PreparedSides& sides);
+                                     PreparedSides& sides, Language language = Language::English);
 
 // The one zone of the target's own plane coordinates (a zoned target's), into `zone`;
 // requested: the zone asked for, 0 for the points'.

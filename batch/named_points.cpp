@@ -32,6 +32,28 @@ std::string Unquoted(std::string_view field) {
     return text;
 }
 
+// The words of the lists' messages, in the rules' language.
+struct ListWords {
+    const char* standardInput;
+    const char* line;
+    const char* field;
+    const char* nameEmpty;
+    const char* point;
+    const char* namedTwice;
+    const char* and_;
+};
+constexpr ListWords kEnglish{"standard input", ": line ",
+                             ": field ",       ", the point's name, is empty",
+                             ": point \"",     "\" is named twice, on lines ",
+                             " and "};
+constexpr ListWords kRussian{"стандартный ввод",
+                             ": строка ",
+                             ": поле ",
+                             ", имя точки, пусто",
+                             ": точка «",
+                             "» названа дважды, в строках ",
+                             " и "};
+
 }  // namespace
 
 std::string FieldOf(std::string_view line, const LineRules& rules, int column) {
@@ -80,7 +102,9 @@ std::string FieldOf(std::string_view line, const LineRules& rules, int column) {
 
 bool ReadNamedPoints(std::string_view text, const std::string& file, const ListRules& rules,
                      std::vector<NamedPoint>& points, std::string& error) {
-    const std::string where = (file.empty() ? "standard input" : PrintableName(file)) + ": line ";
+    const ListWords& words = rules.line.language == Language::Russian ? kRussian : kEnglish;
+    const std::string where =
+        (file.empty() ? words.standardInput : PrintableName(file)) + words.line;
     std::unordered_map<std::string, int> lineOfName;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a spreadsheet's UTF-8 mark
     int number = 0;
@@ -105,14 +129,14 @@ bool ReadNamedPoints(std::string_view text, const std::string& file, const ListR
         point.name = FieldOf(line, rules.line, rules.nameColumn);
         point.line = number;
         if (point.name.empty()) {
-            error = where + std::to_string(number) + ": field " + std::to_string(rules.nameColumn) +
-                    ", the point's name, is empty";
+            error = where + std::to_string(number) + words.field +
+                    std::to_string(rules.nameColumn) + words.nameEmpty;
             return false;
         }
         const auto [earlier, added] = lineOfName.emplace(point.name, number);
         if (!added) {
-            error = where + std::to_string(number) + ": point \"" + PrintableName(point.name) +
-                    "\" is named twice, on lines " + std::to_string(earlier->second) + " and " +
+            error = where + std::to_string(number) + words.point + PrintableName(point.name) +
+                    words.namedTwice + std::to_string(earlier->second) + words.and_ +
                     std::to_string(number);
             return false;
         }

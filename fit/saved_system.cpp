@@ -33,8 +33,8 @@ std::string DatumToml(const std::string& id, const systems::Datum& on, const sys
 }  // namespace
 
 std::string SavedAbout(const SavedSystem& saved, const Result& fitted) {
-    return "coordconv-fit " + std::string(ModelName(fitted.model)) + " from " + saved.source->id +
-           " to " + (saved.target ? saved.target->id : "plane") + ", " +
+    return saved.program + " " + std::string(ModelName(fitted.model)) + " from " +
+           saved.source->id + " to " + (saved.target ? saved.target->id : "plane") + ", " +
            std::to_string(fitted.pointCount) + " points, sigma0 " + Shortest(fitted.sigma0) + " m";
 }
 

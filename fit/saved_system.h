@@ -20,6 +20,7 @@ struct SavedSystem {
     // (0 where it has none). Helmert7: the zone of a zoned target's points.
     const systems::System* fitPlane = nullptr;
     int zone = 0;
+    std::string program = "coordconv-fit";  // that made the fit, as the comment names it
 };
 
 // The one-line account a saved system's comment (and its datum's source) gives.
