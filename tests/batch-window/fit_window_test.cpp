@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -128,6 +129,45 @@ class FitWindowTest : public QObject {
         QVERIFY(error.contains("уже занят"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), saved);
+    }
+
+    // What stops a fit is said, naming the list and the line counted by hand; nothing is
+    // left to save.
+    void refusalsSayWhy_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("said");
+        const QString good = "A 55.6 37.4 180\nB 55.7 37.6 170\nC 55.8 37.5 160\n";
+        QTest::newRow("bad line") << "similarity2d"
+                                  << "plane" << good + "D 55.9 x 150\n"
+                                  << "исходный список: строка 4";
+        QTest::newRow("name twice") << "similarity2d"
+                                    << "plane" << good + "B 55.9 37.7 150\n"
+                                    << "строках 2 и 4";
+        QTest::newRow("helmert7 to plane") << "helmert7"
+                                           << "plane" << good << "Гельмерт 7";
+        QTest::newRow("one point in both") << "similarity2d"
+                                           << "plane"
+                                           << "A 55.6 37.4 180\n"
+                                           << "по 1 точкам";
+    }
+    void refusalsSayWhy() {
+        QFETCH(QString, model);
+        QFETCH(QString, target);
+        QFETCH(QString, source);
+        QFETCH(QString, said);
+        FitWindow page(systems::BuiltIn());
+        Choose(page, "fitModel", model);
+        Choose(page, "fitTarget", target);
+        Choose(page, "fitPlane", QString("sk42-xyh"));
+        page.findChild<QPlainTextEdit*>("sourceList")->setPlainText(source);
+        page.findChild<QPlainTextEdit*>("targetList")
+            ->setPlainText("A 1000 2000 10\nB 3000 1000 11\nC 2000 5000 12\n");
+        page.Refit();
+        QVERIFY(!page.Fitted());
+        const QString shown = page.findChild<QLabel*>("fitSummary")->text();
+        QVERIFY2(shown.contains(said), qPrintable(shown));
     }
 
   private:
