@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <random>
 
@@ -193,6 +194,28 @@ TEST(Fit, PointsNoFitCanTakeAreRefusedSaying) {
         EXPECT_FALSE(
             fit::Fit(fit_testing::InlinePoints(row.fields.at(2)), ModelOf(row, 1), 0, fault));
         EXPECT_NE(fault.find(row.fields.at(3)), std::string::npos) << fault;
+        // A condition number said is one: beyond the limit, or infinite.
+        if (const auto at = fault.find("condition number "); at != std::string::npos) {
+            const double number = std::strtod(fault.c_str() + at + 17, nullptr);
+            EXPECT_GT(number, 1e6) << fault;
+        }
+    }
+}
+
+// Four heights on a square, one 0.1 m above the plane of the other three: a plane leaves the
+// twist, ±0.1/4 = ±0.025 m at every corner (by hand); with one degree of freedom a tolerance
+// of 0.01 m flags them all.
+TEST(Fit, OneDegreeOfFreedomJudgesThePoints) {
+    std::string fault;
+    const auto result = fit::Fit(fit_testing::InlinePoints("a 0 0 0 0 0 0; b 100 0 0 100 0 0; "
+                                                           "c 0 100 0 0 100 0; "
+                                                           "d 100 100 0 100 100 0.1"),
+                                 fit::Model::HeightPlane, 0.01, fault);
+    ASSERT_TRUE(result) << fault;
+    EXPECT_EQ(result->degreesOfFreedom, 1);
+    for (const fit::PointResidual& point : result->points) {
+        EXPECT_NEAR(std::fabs(point.residual[2]), 0.025, 1e-9) << point.name;
+        EXPECT_TRUE(point.flagged) << point.name;
     }
 }
 
@@ -233,6 +256,9 @@ TEST(Fit, WithoutRedundancyNothingIsFlaggedAndNoPointIsLeftOut) {
         const auto result = fit::Fit(fit_testing::InlinePoints(c.points), c.model, 1e-12, fault);
         ASSERT_TRUE(result) << fault;
         EXPECT_EQ(result->degreesOfFreedom, c.degreesOfFreedom);
+        if (c.degreesOfFreedom == 0) {
+            EXPECT_EQ(result->sigma0, 0);  // not 0/0
+        }
         for (const fit::PointResidual& point : result->points) {
             EXPECT_FALSE(c.degreesOfFreedom == 0 && point.flagged);
             for (double residual : point.leaveOneOut)
