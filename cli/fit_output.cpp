@@ -103,21 +103,7 @@ std::string Summary(const fit::Result& result, bool toleranceGiven) {
 // JSON texts: strings escaped (quotes, backslashes, control characters; UTF-8 as it is),
 // numbers to the last bit, null for what was not computed.
 std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return systems::QuotedString(text);
 }
 
 std::string JsonNumber(double value) {

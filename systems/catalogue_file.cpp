@@ -621,23 +621,9 @@ class Reader {
     Catalogue& catalogue_;
 };
 
-// A TOML basic string: quotes, backslashes and control characters escaped, UTF-8 as it is.
+// A TOML basic string.
 std::string TomlString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    return QuotedString(text);
 }
 
 // A TOML float that reads back as the same double: a bare integer gets its ".0".

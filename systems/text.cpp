@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 namespace systems {
 
@@ -68,6 +69,24 @@ std::string Fill(Language language, std::string_view text,
 std::string Figure(Language language, std::string number) {
     if (language == Language::Russian) std::replace(number.begin(), number.end(), '.', ',');
     return number;
+}
+
+std::string QuotedString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
 }
 
 }  // namespace systems

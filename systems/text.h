@@ -28,4 +28,8 @@ std::string Fill(Language language, std::string_view pattern,
 // A number as a text in `language` shows it: Russian writes the decimal comma.
 std::string Figure(Language language, std::string number);
 
+// A text in double quotes as JSON strings and TOML's basic strings both write it: quotes,
+// backslashes and control characters escaped (\uXXXX), UTF-8 as it is.
+std::string QuotedString(std::string_view text);
+
 }  // namespace systems
