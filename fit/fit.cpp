@@ -39,11 +39,40 @@ int PlacingCoordinates(Model model) {
 
 // Refuses what no model can fit: too few points, a name twice, a coordinate not finite, two
 // marks within kSamePlace. Empty when the points will do.
+// Two points of one side within kSamePlace of each other: one mark named twice. Sorted by
+// the first coordinate, a point's neighbours within kSamePlace follow it closely.
+std::string SamePlace(const std::vector<CommonPoint>& points, Model model,
+                      std::array<double, 3> CommonPoint::*side) {
+    const int dimensions = PlacingCoordinates(model);
+    std::vector<const CommonPoint*> sorted;
+    for (const CommonPoint& point : points)
+        sorted.push_back(&point);
+    std::sort(sorted.begin(), sorted.end(), [side](const CommonPoint* a, const CommonPoint* b) {
+        return (a->*side)[0] < (b->*side)[0];
+    });
+    for (auto first = sorted.begin(); first != sorted.end(); ++first)
+        for (auto second = first + 1;
+             second != sorted.end() && ((*second)->*side)[0] - ((*first)->*side)[0] < kSamePlace;
+             ++second) {
+            double squares = 0;
+            for (int axis = 0; axis < dimensions; ++axis)
+                squares += std::pow(((*second)->*side)[axis] - ((*first)->*side)[axis], 2);
+            if (std::sqrt(squares) < kSamePlace)
+                return "the points " + (*first)->name + " and " + (*second)->name +
+                       " are at the same place";
+        }
+    return {};
+}
+
 std::string Refusal(const std::vector<CommonPoint>& points, Model model) {
     if (static_cast<int>(points.size()) < FewestPoints(model))
         return std::string(ModelName(model)) + " needs at least " +
                std::to_string(FewestPoints(model)) + " common points; " +
                std::to_string(points.size()) + " given";
+    // Each point's leave-one-out residual is a fit of its own: n fits of n points.
+    if (points.size() > kMostPoints)
+        return std::to_string(points.size()) + " common points: a fit takes at most " +
+               std::to_string(kMostPoints) + " (keys are fitted to tens of points; split the area)";
     std::set<std::string_view> names;
     for (const CommonPoint& point : points) {
         if (!names.insert(point.name).second) return "the point " + point.name + " is given twice";
@@ -51,27 +80,15 @@ std::string Refusal(const std::vector<CommonPoint>& points, Model model) {
         if (!std::all_of(point.source.begin(), point.source.end(), finite) ||
             !std::all_of(point.target.begin(), point.target.end(), finite))
             return "the point " + point.name + " has a coordinate that is not a finite number";
+        const auto near = [](double v) { return std::fabs(v) <= kFarthestCoordinate; };
+        if (!std::all_of(point.source.begin(), point.source.end(), near) ||
+            !std::all_of(point.target.begin(), point.target.end(), near))
+            return "the point " + point.name + " has a coordinate beyond 1 000 000 km";
     }
-    // Sorted by the first coordinate, a point's neighbours within kSamePlace follow it closely.
-    const int dimensions = PlacingCoordinates(model);
-    std::vector<const CommonPoint*> sorted;
-    for (const CommonPoint& point : points)
-        sorted.push_back(&point);
-    std::sort(sorted.begin(), sorted.end(), [](const CommonPoint* a, const CommonPoint* b) {
-        return a->source[0] < b->source[0];
-    });
-    for (auto first = sorted.begin(); first != sorted.end(); ++first)
-        for (auto second = first + 1;
-             second != sorted.end() && (*second)->source[0] - (*first)->source[0] < kSamePlace;
-             ++second) {
-            double squares = 0;
-            for (int axis = 0; axis < dimensions; ++axis)
-                squares += std::pow((*second)->source[axis] - (*first)->source[axis], 2);
-            if (std::sqrt(squares) < kSamePlace)
-                return "the points " + (*first)->name + " and " + (*second)->name +
-                       " are at the same place";
-        }
-    return {};
+    // Either side: a target mark twice would fold the map (a scale of 0).
+    if (std::string same = SamePlace(points, model, &CommonPoint::source); !same.empty())
+        return same;
+    return SamePlace(points, model, &CommonPoint::target);
 }
 
 std::optional<Result> Estimate(const std::vector<CommonPoint>& points, Model model,
@@ -152,6 +169,12 @@ std::optional<Result> Fit(const std::vector<CommonPoint>& points, Model model, d
     if (!fault.empty()) return std::nullopt;
     std::optional<Result> result = Estimate(points, model, fault);
     if (!result) return std::nullopt;
+    for (const Parameter& parameter : result->parameters) {
+        if (!std::isfinite(parameter.value) || !std::isfinite(parameter.standardError)) {
+            fault = "the fit gives no finite " + parameter.name;
+            return std::nullopt;
+        }
+    }
 
     result->tolerance = tolerance > 0 ? tolerance : 3 * result->sigma0;
     const bool othersSuffice = static_cast<int>(points.size()) - 1 >= FewestPoints(model);

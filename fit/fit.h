@@ -30,9 +30,14 @@ enum class Model {
 // a centimetre of error in the coordinates moves the parameters as 10 km would, and the
 // arithmetic itself (10⁻¹⁶ relative) keeps only ten significant digits.
 inline constexpr double kConditionLimit = 1e6;
-// Two points closer than this (metres, on the source side) are one mark named twice: a
+// Two points closer than this (metres, on either side) are one mark named twice: a
 // fit would count it double.
 inline constexpr double kSamePlace = 0.001;
+// The most common points a fit takes: each leave-one-out residual refits the rest, so the
+// work grows as n² (5000 points take a few seconds); keys are fitted to tens of points.
+inline constexpr std::size_t kMostPoints = 5000;
+// Coordinates beyond 10⁹ m (geocentric, plane or height) are no place on the Earth.
+inline constexpr double kFarthestCoordinate = 1e9;
 
 // The model's name on the command line ("similarity2d") and back.
 const char* ModelName(Model model);

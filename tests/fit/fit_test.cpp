@@ -202,6 +202,18 @@ TEST(Fit, PointsNoFitCanTakeAreRefusedSaying) {
     }
 }
 
+// More points than a fit takes are refused before any work (n leave-one-out fits of n points).
+TEST(Fit, TooManyPointsAreRefusedAtOnce) {
+    std::vector<fit::CommonPoint> points(fit::kMostPoints + 1);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double along = static_cast<double>(i);
+        points[i] = {"p" + std::to_string(i), {along, along * along, 0}, {along, along * along, 0}};
+    }
+    std::string fault;
+    EXPECT_FALSE(fit::Fit(points, fit::Model::Similarity2d, 0, fault));
+    EXPECT_NE(fault.find("a fit takes at most 5000"), std::string::npos) << fault;
+}
+
 // Four heights on a square, one 0.1 m above the plane of the other three: a plane leaves the
 // twist, ±0.1/4 = ±0.025 m at every corner (by hand); with one degree of freedom a tolerance
 // of 0.01 m flags them all.
