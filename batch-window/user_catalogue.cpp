@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QSaveFile>
 
+#include "batch/catalogue_save.h"
+
 namespace batch_window {
 
 const QByteArray CatalogueHeader =
@@ -47,6 +49,10 @@ bool EnsureCatalogueFile(const QString& path, QString* error) {
 }
 
 bool AppendToCatalogue(const QString& path, const QByteArray& table, QString* error) {
+    // Read and replaced under the lock coordconv-fit takes too: neither loses the other's table.
+    const QString directory = QFileInfo(path).absolutePath();
+    QDir().mkpath(directory);
+    const batch::DirectoryLock lock(directory.toStdString());
     QByteArray content = CatalogueHeader;
     if (QFileInfo::exists(path)) {
         QFile old(path);

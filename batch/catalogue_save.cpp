@@ -1,5 +1,7 @@
 #include "batch/catalogue_save.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +16,15 @@
 #include "systems/catalogue_file.h"
 
 namespace batch {
+
+DirectoryLock::DirectoryLock(const std::string& directory)
+    : fd_(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0) flock(fd_, LOCK_EX);
+}
+
+DirectoryLock::~DirectoryLock() {
+    if (fd_ >= 0) close(fd_);
+}
 
 namespace {
 
@@ -53,7 +64,8 @@ SaveFault CheckTaken(const CatalogueSave& save, std::string_view what, const std
 }
 
 // The lines of a text without the tables whose headers stand on `headers` (from 1): each runs
-// to the next header, less the comments and blank lines just above that one (they are its).
+// to the next header, less the comments and blank lines just above that one (they are its),
+// and takes the comments just above its own header with it.
 std::string WithoutTables(std::string_view text, const std::vector<int>& headers) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
@@ -77,7 +89,10 @@ std::string WithoutTables(std::string_view text, const std::vector<int>& headers
                (trimmed(end - 1).starts_with('#') ||
                 trimmed(end - 1).find_first_not_of("\r\n") == std::string_view::npos))
             --end;
-        for (std::size_t i = static_cast<std::size_t>(header) - 1; i < end; ++i)
+        std::size_t start = static_cast<std::size_t>(header) - 1;
+        while (start > 0 && trimmed(start - 1).starts_with('#'))
+            --start;
+        for (std::size_t i = start; i < end; ++i)
             dropped[i] = true;
     }
     std::string kept;
@@ -120,6 +135,14 @@ SaveFault CheckSaveId(const CatalogueSave& save, std::string& error) {
 
 SaveFault SaveTables(const CatalogueSave& save, const std::string& tables, std::string& error) {
     const std::string& path = save.file;
+    std::error_code made;
+    const fs::path parent = fs::absolute(path).parent_path();
+    fs::create_directories(parent, made);
+    if (made) {
+        error = PrintableName(parent.string()) + ": cannot make the directory: " + made.message();
+        return SaveFault::CantCreate;
+    }
+    const DirectoryLock lock(parent.string());
     const std::string target = Canonical(path);
     std::string old;
     std::error_code missing;
@@ -164,13 +187,6 @@ SaveFault SaveTables(const CatalogueSave& save, const std::string& tables, std::
         }
     }
 
-    std::error_code made;
-    const fs::path parent = fs::absolute(path).parent_path();
-    fs::create_directories(parent, made);
-    if (made) {
-        error = PrintableName(parent.string()) + ": cannot make the directory: " + made.message();
-        return SaveFault::CantCreate;
-    }
     OutputFile file(path);
     if (file.fd() < 0) {
         error = PrintableName(path) + ": cannot write: " + std::strerror(file.error());

@@ -10,6 +10,20 @@
 
 namespace batch {
 
+// Saves from two programs at once (the window and coordconv-fit, or scripts) take turns: each
+// reads the catalogue file and replaces it whole under this lock on its directory, so neither
+// loses the other's table. Held from construction to destruction (flock, advisory).
+class DirectoryLock {
+  public:
+    explicit DirectoryLock(const std::string& directory);
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+  private:
+    int fd_;
+};
+
 struct CatalogueSave {
     std::string id;        // of the system (and, with datum, of the datum) saved
     std::string name;      // the system's name

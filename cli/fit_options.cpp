@@ -31,11 +31,13 @@ bool ReadMetres(std::string_view text, double& metres) {
     return true;
 }
 
-// "A,B" and "C" given twice as --exclude: A, B, C.
+// "A,B" and "C" given twice as --exclude: A, B, C; a name given again counts once.
 void AddNames(std::string_view list, std::vector<std::string>& names) {
     while (!list.empty()) {
         const std::size_t comma = std::min(list.find(','), list.size());
-        if (comma > 0) names.emplace_back(list.substr(0, comma));
+        const std::string_view name = list.substr(0, comma);
+        if (comma > 0 && std::find(names.begin(), names.end(), name) == names.end())
+            names.emplace_back(name);
         list.remove_prefix(std::min(comma + 1, list.size()));
     }
 }
@@ -118,6 +120,10 @@ FitCommand ParseFitCommandLine(int argc, const char* const* argv, FitOptions& op
         } else if (name == "--zone") {
             options.zone = value;
         } else if (name == "--exclude") {
+            if (value.find_first_not_of(", ") == std::string_view::npos) {
+                error = "--exclude needs point names (NAME or NAME,NAME)";
+                return FitCommand::UsageError;
+            }
             AddNames(value, options.exclude);
         } else if (name == "--tolerance") {
             if (!ReadMetres(value, options.tolerance)) {

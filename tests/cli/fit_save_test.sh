@@ -43,8 +43,10 @@ for run in 1 2; do
         "$data/pz9011-xyz.txt" >/dev/null
     replace=--replace
 done
+# One table of each, and one comment line of the fit: a replaced table takes its comments along.
 [[ $(grep -c '^\[system.my-pz\]$' "$dir/mine.toml") == 1 &&
-   $(grep -c '^\[datum.my-pz\]$' "$dir/mine.toml") == 1 ]] || { cat "$dir/mine.toml"; exit 1; }
+   $(grep -c '^\[datum.my-pz\]$' "$dir/mine.toml") == 1 &&
+   $(grep -c '^# coordconv-fit helmert7' "$dir/mine.toml") == 1 ]] || { cat "$dir/mine.toml"; exit 1; }
 grep -q '^# my notes$' "$dir/mine.toml" && grep -q '^\[system.kept\]$' "$dir/mine.toml"
 awk '{ print $2, $3, $4, $1 }' "$data/sk42-xyz.txt" |
     "$cli" --systems "$dir/mine.toml" --columns 1,2,3 --decimals 4 sk42-xyz my-pz |
