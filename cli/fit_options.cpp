@@ -166,6 +166,24 @@ FitCommand ParseFitCommandLine(int argc, const char* const* argv, FitOptions& op
     if (options.saveId && options.saveName.empty()) {
         return usage("--save needs --name \"...\", the system's name in lists");
     }
+    // What the catalogue would refuse of the id and the name is the command line's mistake.
+    if (options.saveId) {
+        const std::string_view id = *options.saveId;
+        const bool lettersDigitsDashes = std::all_of(id.begin(), id.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+        });
+        if (id.empty() || id.front() == '-' || !lettersDigitsDashes) {
+            return usage(
+                "--save takes an id of lower-case letters, digits and '-' (not first), "
+                "such as msk-50-1");
+        }
+        const std::string_view name = options.saveName;
+        if (name.find_first_not_of(' ') == std::string_view::npos ||
+            std::any_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+            return usage("--name takes a name without control characters, not blank");
+        }
+    }
     if (!options.saveId && (!options.saveName.empty() || options.replace)) {
         return usage(std::string(options.replace ? "--replace" : "--name") + " goes with --save");
     }
