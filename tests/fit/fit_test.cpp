@@ -178,6 +178,9 @@ TEST(Fit, APlantedWrongPointIsTheOneFlaggedAndLandsWhereItWasPutWhenLeftOut) {
         EXPECT_EQ(worst.name, wrong);
         for (int axis = 0; axis < 3; ++axis)
             EXPECT_NEAR(worst.leaveOneOut[axis], displacement[axis], 6 * sigma) << axis;
+        // Its planimetric leave-one-out is the planted shift's length on the plane.
+        EXPECT_NEAR(worst.leaveOneOutPlanimetric, std::hypot(displacement[0], displacement[1]),
+                    9 * sigma);
         for (const fit::PointResidual& point : result->points) {
             EXPECT_EQ(point.flagged, point.name == wrong) << point.name;
             if (point.name != wrong) {
@@ -228,6 +231,8 @@ TEST(Fit, OneDegreeOfFreedomJudgesThePoints) {
     for (const fit::PointResidual& point : result->points) {
         EXPECT_NEAR(std::fabs(point.residual[2]), 0.025, 1e-9) << point.name;
         EXPECT_TRUE(point.flagged) << point.name;
+        // The other three fix a plane: each corner's leave-one-out is the whole twist, 0.1 m.
+        EXPECT_NEAR(std::fabs(point.leaveOneOut[2]), 0.1, 1e-9) << point.name;
     }
 }
 
