@@ -36,6 +36,21 @@ struct PlaneFrame {
     double TargetV(const CommonPoint& p) const { return (p.target[1] - targetY) / scale; }
 };
 
+// Solves the design, refuses it beyond kConditionLimit (`what` says why), and starts the
+// result with its degrees of freedom, condition number and σ₀ in the design's units.
+std::optional<LinearSolution> Solve(const Matrix& design, const Vector& observed, const char* what,
+                                    Result& result, double& sigma, std::string& fault) {
+    LinearSolution fitted = SolveLeastSquares(design, observed);
+    if (!(fitted.conditionNumber <= kConditionLimit)) {
+        fault = IllConditioned(what, fitted.conditionNumber);
+        return std::nullopt;
+    }
+    result.degreesOfFreedom = static_cast<int>(design.rows() - design.cols());
+    result.conditionNumber = fitted.conditionNumber;
+    sigma = UnitWeightSigma(fitted.residuals, result.degreesOfFreedom);
+    return fitted;
+}
+
 }  // namespace
 
 // x′ − x̄′ = S·tx + p·(x − x̄) − q·(y − ȳ), y′ − ȳ′ = S·ty + q·(x − x̄) + p·(y − ȳ), with
@@ -53,15 +68,12 @@ std::optional<Result> EstimateSimilarity(const std::vector<CommonPoint>& points,
         design.row(2 * i + 1) << v, u, 0, 1;
         observed(2 * i) = frame.TargetU(point), observed(2 * i + 1) = frame.TargetV(point);
     }
-    const LinearSolution fitted = SolveLeastSquares(design, observed);
-    if (!(fitted.conditionNumber <= kConditionLimit)) {
-        fault = IllConditioned("the points give no similarity", fitted.conditionNumber);
-        return std::nullopt;
-    }
     Result result;
-    result.degreesOfFreedom = static_cast<int>(2 * n - 4);
-    result.conditionNumber = fitted.conditionNumber;
-    const double reducedSigma = UnitWeightSigma(fitted.residuals, result.degreesOfFreedom);
+    double reducedSigma = 0;
+    const auto solved =
+        Solve(design, observed, "the points give no similarity", result, reducedSigma, fault);
+    if (!solved) return std::nullopt;
+    const LinearSolution& fitted = *solved;
     result.sigma0 = reducedSigma * frame.scale;
 
     const double p = fitted.solution(0), q = fitted.solution(1);
@@ -101,15 +113,12 @@ std::optional<Result> EstimateAffine(const std::vector<CommonPoint>& points, std
         design.row(2 * i + 1) << 0, 0, 0, u, v, 1;
         observed(2 * i) = frame.TargetU(point), observed(2 * i + 1) = frame.TargetV(point);
     }
-    const LinearSolution fitted = SolveLeastSquares(design, observed);
-    if (!(fitted.conditionNumber <= kConditionLimit)) {
-        fault = IllConditioned("the points lie nearly on a line", fitted.conditionNumber);
-        return std::nullopt;
-    }
     Result result;
-    result.degreesOfFreedom = static_cast<int>(2 * n - 6);
-    result.conditionNumber = fitted.conditionNumber;
-    const double reducedSigma = UnitWeightSigma(fitted.residuals, result.degreesOfFreedom);
+    double reducedSigma = 0;
+    const auto solved =
+        Solve(design, observed, "the points lie nearly on a line", result, reducedSigma, fault);
+    if (!solved) return std::nullopt;
+    const LinearSolution& fitted = *solved;
     result.sigma0 = reducedSigma * frame.scale;
 
     const Vector& x = fitted.solution;  // a, b, tx, c, d, ty
@@ -144,15 +153,11 @@ std::optional<Result> EstimateHeightPlane(const std::vector<CommonPoint>& points
         design.row(i) << 1, frame.U(point), frame.V(point);
         observed(i) = point.target[2] - point.source[2];
     }
-    const LinearSolution fitted = SolveLeastSquares(design, observed);
-    if (!(fitted.conditionNumber <= kConditionLimit)) {
-        fault = IllConditioned("the points lie nearly on a line", fitted.conditionNumber);
-        return std::nullopt;
-    }
     Result result;
-    result.degreesOfFreedom = static_cast<int>(n - 3);
-    result.conditionNumber = fitted.conditionNumber;
-    result.sigma0 = UnitWeightSigma(fitted.residuals, result.degreesOfFreedom);
+    const auto solved =
+        Solve(design, observed, "the points lie nearly on a line", result, result.sigma0, fault);
+    if (!solved) return std::nullopt;
+    const LinearSolution& fitted = *solved;
     const Matrix jacobian = Eigen::Vector3d(1, kPpm / frame.scale, kPpm / frame.scale).asDiagonal();
     result.parameters = Propagated({{"h0", "m"}, {"tilt_north", "ppm"}, {"tilt_east", "ppm"}},
                                    jacobian * fitted.solution, jacobian,
