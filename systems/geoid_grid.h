@@ -21,12 +21,15 @@ class GeoidGrid {
     };
 
     // values: rows × columns, row by row from the south, each west to east; NaN where the
-    // file holds no value.
+    // file holds no value. Throws std::invalid_argument unless there are rows × columns
+    // values, at least 2 rows and 2 columns, and both steps are finite and positive.
     GeoidGrid(const Extent& extent, std::vector<float> values);
 
     // ζ in metres at a latitude and longitude in degrees, interpolated bilinearly between the
     // four nodes around the point as PROJ's vgridshift does; NaN outside the grid, or where a
-    // node the point's value depends on (a weight above zero) holds no value.
+    // node the point's value depends on (a weight above zero) holds no value. The east and
+    // north edges are inside; a longitude outside [west, east] is taken 360° on either side,
+    // and modulo 360° on a grid that goes round. Allocates nothing, throws nothing.
     double Anomaly(double latitude, double longitude) const;
 
     const Extent& extent() const { return extent_; }
@@ -34,12 +37,14 @@ class GeoidGrid {
     // first): any longitude is inside.
     bool GoesRound() const { return goesRound_; }
     // The node's value, NaN where the file holds none.
-    float At(int row, int column) const;
+    float At(int row, int column) const;  // NaN outside the rows and columns too
 
   private:
     Extent extent_;
     std::vector<float> values_;
     bool goesRound_ = false;
+    double east_ = 0, north_ = 0;                // the last column's and the last row's nodes
+    double perLatitude_ = 0, perLongitude_ = 0;  // 1 / step, nodes per degree
 };
 
 // Why a grid file could not be taken: it is not there or cannot be read (the caller's exit
