@@ -137,7 +137,7 @@ Nodes ReadPgm(File& file) {
          static_cast<int>(width)};
     CheckExtent(e, "header");
     if (file.size() - start != 2 * static_cast<std::uint64_t>(count))
-        Refuse("data: " + std::to_string(width) + " × " + std::to_string(height) + " values take " +
+        Refuse("data: " + std::to_string(height) + " × " + std::to_string(width) + " values take " +
                std::to_string(2 * count) + " bytes after the header, the file has " +
                std::to_string(file.size() - start));
     nodes.values = Allocate(count);
