@@ -213,7 +213,8 @@ GridFile ReadGeoidGrid(const std::string& path) {
         const std::size_t length = std::min<std::uint64_t>(sizeof head, file.size());
         file.Read(0, head, length, "header");
         const std::string_view first(head, length);
-        const std::string_view order = first.substr(0, 2), version = first.substr(2, 2);
+        const std::string_view order = first.substr(0, 2),
+                               version = first.substr(std::min<std::size_t>(2, length), 2);
         const bool tiff = (order == "II" && (version == "*\0"sv || version == "+\0"sv)) ||
                           (order == "MM" && (version == "\0*"sv || version == "\0+"sv));
         const std::size_t isg = first.find("begin_of_head");
