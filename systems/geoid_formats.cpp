@@ -316,7 +316,7 @@ Nodes ReadIsg(File& file) {
                 Refuse("data: " + std::to_string((rows - r) * columns - c) +
                        " values missing at row " + std::to_string(r + 1));
             double v;
-            if (!ReadNumber(word, v))
+            if (!ReadNumber(word, v) || std::isinf(v))
                 Refuse("data: unreadable number " + Quoted(word) + " at row " +
                        std::to_string(r + 1) + ", column " + std::to_string(c + 1));
             into[c] = v == nodata || std::isnan(v) ? kNoValue : static_cast<float>(v);

@@ -304,10 +304,13 @@ Nodes ReadGeoTiff(const std::string& path) {
                 const unsigned char* from = block.data() + (r * blockWidth * stride + first) * size;
                 for (std::uint64_t c = 0; c < columns; ++c) {
                     const double raw = type->read(from + c * stride * size);
-                    into[c] = std::isnan(raw) || (hasNodata && static_cast<float>(raw) ==
-                                                                   static_cast<float>(nodata))
-                                  ? std::numeric_limits<float>::quiet_NaN()
-                                  : static_cast<float>(raw * scale + offset);
+                    // Nodata and NaN hold no value, nor what a float cannot hold.
+                    const float value = static_cast<float>(raw * scale + offset);
+                    into[c] =
+                        (hasNodata && static_cast<float>(raw) == static_cast<float>(nodata)) ||
+                                !std::isfinite(value)
+                            ? std::numeric_limits<float>::quiet_NaN()
+                            : value;
                 }
             }
         }

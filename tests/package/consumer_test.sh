@@ -18,7 +18,7 @@ echo "$output"
 #   +ellps=krass +step +proj=tmerc +lon_0=38.48333333333333 +k=1 +x_0=1250000
 #   +y_0=-5412900.566 +ellps=krass   on 38.5 55.75 150: 1251163.343799 767929.561025 146.544709
 [[ "$output" == $'2850703.231 2849972.61724\n767929.561 1251163.344 146.545' ]]
-for header in catalogue_file.h proj_string.h route.h; do
+for header in catalogue_file.h geoid_grid.h proj_string.h route.h; do
     [[ -f "$work/prefix/include/coordconv/systems/$header" ]]
 done
 # toml++ is compiled into the library: neither the CMake package nor a header asks for it.
