@@ -16,8 +16,12 @@ namespace {
 
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
+// A word of the file for a reason: its first 40 bytes, not cutting a UTF-8 character.
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text.substr(0, 40)) + (text.size() > 40 ? "…\"" : "\"");
+    std::size_t length = std::min<std::size_t>(text.size(), 40);
+    while (length < text.size() && length > 0 && (text[length] & 0xC0) == 0x80)
+        --length;
+    return "\"" + std::string(text.substr(0, length)) + (length < text.size() ? "…\"" : "\"");
 }
 
 bool ReadInteger(std::string_view text, std::int64_t& value) {
@@ -66,7 +70,12 @@ Nodes ReadGtx(File& file) {
     };
     Nodes nodes;
     GeoidGrid::Extent& e = nodes.extent;
-    e = {real(0), real(8), real(16), real(24), integer(32), integer(36)};
+    e = {.south = real(0),
+         .west = real(8),
+         .latitudeStep = real(16),
+         .longitudeStep = real(24),
+         .rows = integer(32),
+         .columns = integer(36)};
     if (e.west >= 180) e.west -= 360;
     CheckExtent(e, "header");
 
@@ -121,6 +130,9 @@ Nodes ReadPgm(File& file) {
     if (std::isnan(offset)) Refuse("header: no \"# Offset\" line");
     if (std::isnan(scale)) Refuse("header: no \"# Scale\" line");
     if (!(scale > 0)) Refuse("header: scale " + Number(scale) + ", not positive");
+    if (!(std::fabs(offset) + scale * 65535 <= std::numeric_limits<float>::max()))
+        Refuse("header: offset " + Number(offset) + " and scale " + Number(scale) +
+               " reach beyond a float");
     if (numbers[2] != 65535) Refuse("header: maxval " + std::to_string(numbers[2]) + ", not 65535");
     if (at >= head.size()) Refuse("header: no data after maxval");
     const std::uint64_t start = at + 1;  // one blank ends the header
@@ -129,12 +141,12 @@ Nodes ReadPgm(File& file) {
     const std::size_t count = CheckedNodes(height, width, "header");
     Nodes nodes;
     GeoidGrid::Extent& e = nodes.extent;
-    e = {-90,
-         0,
-         180.0 / (height - 1),
-         360.0 / width,
-         static_cast<int>(height),
-         static_cast<int>(width)};
+    e = {.south = -90,
+         .west = 0,
+         .latitudeStep = 180.0 / (height - 1),
+         .longitudeStep = 360.0 / width,
+         .rows = static_cast<int>(height),
+         .columns = static_cast<int>(width)};
     CheckExtent(e, "header");
     if (file.size() - start != 2 * static_cast<std::uint64_t>(count))
         Refuse("data: " + std::to_string(height) + " × " + std::to_string(width) + " values take " +
@@ -292,12 +304,12 @@ Nodes ReadIsg(File& file) {
     if (lat.centres != lon.centres)
         Refuse("header: latitudes and longitudes registered differently (nodes and cells)");
     Nodes nodes;
-    nodes.extent = {lat.first,
-                    lon.first,
-                    lat.step,
-                    lon.step,
-                    static_cast<int>(rows),
-                    static_cast<int>(columns)};
+    nodes.extent = {.south = lat.first,
+                    .west = lon.first,
+                    .latitudeStep = lat.step,
+                    .longitudeStep = lon.step,
+                    .rows = static_cast<int>(rows),
+                    .columns = static_cast<int>(columns)};
     CheckExtent(nodes.extent, "header");
 
     // Each value takes a character and a blank at least: the text must hold them all before
@@ -316,7 +328,7 @@ Nodes ReadIsg(File& file) {
                 Refuse("data: " + std::to_string((rows - r) * columns - c) +
                        " values missing at row " + std::to_string(r + 1));
             double v;
-            if (!ReadNumber(word, v) || std::isinf(v))
+            if (!ReadNumber(word, v) || std::fabs(v) > std::numeric_limits<float>::max())
                 Refuse("data: unreadable number " + Quoted(word) + " at row " +
                        std::to_string(r + 1) + ", column " + std::to_string(c + 1));
             into[c] = v == nodata || std::isnan(v) ? kNoValue : static_cast<float>(v);

@@ -3,8 +3,10 @@
 // coordconv_systems (not installed); ReadGeoidGrid in geoid_grid.cpp is its one user.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +61,13 @@ std::vector<float> Allocate(std::size_t nodes);  // out of memory: Unreadable
 // A number in C's form with nothing else around it (std::from_chars: no locale), or false.
 bool ReadNumber(std::string_view text, double& value);
 std::string Number(double value);  // shortest round-trip text, for reasons
+
+// A value as a float, NaN beyond a float's range (where the conversion is undefined).
+inline float ToFloat(double value) {
+    return std::fabs(value) <= std::numeric_limits<float>::max()
+               ? static_cast<float>(value)
+               : std::numeric_limits<float>::quiet_NaN();
+}
 
 // Big-endian unsigned integers of 2, 4 and 8 bytes.
 inline std::uint64_t BigEndian(const unsigned char* bytes, int size) {

@@ -230,12 +230,12 @@ Nodes ReadGeoTiff(const std::string& path) {
     if (!(yStep != 0)) Fail(messages, "pixel height 0");
     const bool fromSouth = yStep < 0;
     Nodes nodes;
-    nodes.extent = {fromSouth ? north : north - (height - 1.0) * yStep,
-                    west,
-                    std::fabs(yStep),
-                    xStep,
-                    static_cast<int>(height),
-                    static_cast<int>(width)};
+    nodes.extent = {.south = fromSouth ? north : north - (height - 1.0) * yStep,
+                    .west = west,
+                    .latitudeStep = std::fabs(yStep),
+                    .longitudeStep = xStep,
+                    .rows = static_cast<int>(height),
+                    .columns = static_cast<int>(width)};
     CheckExtent(nodes.extent, "GeoTIFF");
 
     // GDAL's nodata (compared as a float, as PROJ does) and the band's offset and scale.
@@ -305,12 +305,9 @@ Nodes ReadGeoTiff(const std::string& path) {
                 for (std::uint64_t c = 0; c < columns; ++c) {
                     const double raw = type->read(from + c * stride * size);
                     // Nodata and NaN hold no value, nor what a float cannot hold.
-                    const float value = static_cast<float>(raw * scale + offset);
-                    into[c] =
-                        (hasNodata && static_cast<float>(raw) == static_cast<float>(nodata)) ||
-                                !std::isfinite(value)
-                            ? std::numeric_limits<float>::quiet_NaN()
-                            : value;
+                    const bool none = hasNodata && ToFloat(raw) == ToFloat(nodata);
+                    into[c] = none ? std::numeric_limits<float>::quiet_NaN()
+                                   : ToFloat(raw * scale + offset);
                 }
             }
         }
