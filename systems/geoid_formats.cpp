@@ -16,14 +16,6 @@ namespace {
 
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
-// A word of the file for a reason: its first 40 bytes, not cutting a UTF-8 character.
-std::string Quoted(std::string_view text) {
-    std::size_t length = std::min<std::size_t>(text.size(), 40);
-    while (length < text.size() && length > 0 && (text[length] & 0xC0) == 0x80)
-        --length;
-    return "\"" + std::string(text.substr(0, length)) + (length < text.size() ? "…\"" : "\"");
-}
-
 bool ReadInteger(std::string_view text, std::int64_t& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size() && !text.empty();

@@ -60,7 +60,8 @@ std::vector<float> Allocate(std::size_t nodes);  // out of memory: Unreadable
 
 // A number in C's form with nothing else around it (std::from_chars: no locale), or false.
 bool ReadNumber(std::string_view text, double& value);
-std::string Number(double value);  // shortest round-trip text, for reasons
+std::string Number(double value);           // shortest round-trip text, for reasons
+std::string Quoted(std::string_view text);  // "text", cut to 40 bytes, for reasons
 
 // A value as a float, NaN beyond a float's range (where the conversion is undefined).
 inline float ToFloat(double value) {

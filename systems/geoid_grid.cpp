@@ -148,6 +148,14 @@ std::string Number(double value) {
     return std::string(text, result.ptr);
 }
 
+// A word of the file for a reason: its first 40 bytes, not cutting a UTF-8 character.
+std::string Quoted(std::string_view text) {
+    std::size_t length = std::min<std::size_t>(text.size(), 40);
+    while (length < text.size() && length > 0 && (text[length] & 0xC0) == 0x80)
+        --length;
+    return "\"" + std::string(text.substr(0, length)) + (length < text.size() ? "…\"" : "\"");
+}
+
 bool ReadNumber(std::string_view text, double& value) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -7,6 +7,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -243,15 +244,18 @@ Nodes ReadGeoTiff(const std::string& path) {
     double nodata = 0, offset = 0, scale = 1;
     const char* text = nullptr;
     if (TIFFGetField(tiff, kGdalNodataTag, &text) && text) {
-        if (!ReadNumber(text, nodata))
-            Fail(messages, "unreadable GDAL_NODATA \"" + std::string(text) + "\"");
+        std::string_view written(text);
+        while (!written.empty() && std::isspace(static_cast<unsigned char>(written.back())))
+            written.remove_suffix(1);
+        if (!ReadNumber(written, nodata))
+            Fail(messages, "unreadable GDAL_NODATA " + Quoted(written));
         hasNodata = true;
     }
     for (auto [name, value] : {std::pair{"OFFSET", &offset}, {"SCALE", &scale}}) {
         const auto found = metadata.find({band, name});
         if (found != metadata.end() &&
             !(ReadNumber(found->second, *value) && std::isfinite(*value)))
-            Fail(messages, std::string("unreadable ") + name + " \"" + found->second + "\"");
+            Fail(messages, std::string("unreadable ") + name + " " + Quoted(found->second));
     }
 
     // The blocks: tiles, or strips of whole rows; the band's own blocks when the bands lie
