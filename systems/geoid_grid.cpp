@@ -212,15 +212,15 @@ std::vector<float> Allocate(std::size_t nodes) {
 
 // The formats by their first bytes: TIFF's byte order mark and version (classic 42 or BigTIFF
 // 43), PGM's "P5", ISG's "begin_of_head" (after free comment lines in ISG 2.0, so anywhere
-// in the first bytes before a NUL byte, which every GTX header holds in its row count).
+// in the first 64 KiB before a NUL byte, which every GTX header holds in its row count).
 GridFile ReadGeoidGrid(const std::string& path) {
     GridFile result;
     try {
         geoid::File file(path);
-        char head[4096] = {};
-        const std::size_t length = std::min<std::uint64_t>(sizeof head, file.size());
-        file.Read(0, head, length, "header");
-        const std::string_view first(head, length);
+        std::string head(std::min<std::uint64_t>(file.size(), 65536), '\0');
+        file.Read(0, head.data(), head.size(), "header");
+        const std::string_view first(head);
+        const std::size_t length = first.size();
         const std::string_view order = first.substr(0, 2),
                                version = first.substr(std::min<std::size_t>(2, length), 2);
         const bool tiff = (order == "II" && (version == "*\0"sv || version == "+\0"sv)) ||
@@ -250,6 +250,10 @@ GridFile ReadGeoidGrid(const std::string& path) {
         result.grid.reset();
         result.fault = GridFault::Unreadable;
         result.reason = std::strerror(ENOMEM);
+    } catch (const std::exception& error) {  // a reader's nodes the grid refuses: none known
+        result.grid.reset();
+        result.fault = GridFault::Malformed;
+        result.reason = error.what();
     }
     return result;
 }
