@@ -18,19 +18,8 @@ using testing_support::Check;
 
 namespace {
 
-// One scratch file for the whole run, rewritten for every input.
-const std::string& ScratchPath() {
-    static const std::string path = [] {
-        char name[] = "/tmp/fuzz_geoid_grid.XXXXXX";
-        const int descriptor = mkstemp(name);
-        Check(descriptor >= 0);
-        close(descriptor);
-        static std::string kept = name;
-        std::atexit([] { std::remove(kept.c_str()); });
-        return kept;
-    }();
-    return path;
-}
+// One scratch file for the whole run, rewritten for every input, removed at exit.
+std::string scratch;
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -39,9 +28,16 @@ bool StartsWith(const std::string& text, const char* prefix) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(ScratchPath().c_str(), "wb");
+    if (scratch.empty()) {
+        char name[] = "/tmp/fuzz_geoid_grid.XXXXXX";
+        const int descriptor = mkstemp(name);
+        Check(descriptor >= 0 && close(descriptor) == 0);
+        scratch = name;
+        std::atexit([] { std::remove(scratch.c_str()); });
+    }
+    std::FILE* file = std::fopen(scratch.c_str(), "wb");
     Check(file && std::fwrite(data, 1, size, file) == size && std::fclose(file) == 0);
-    const systems::GridFile read = systems::ReadGeoidGrid(ScratchPath());
+    const systems::GridFile read = systems::ReadGeoidGrid(scratch);
     Check(read.format.empty() || read.format == "GTX" || read.format == "GeoTIFF" ||
           read.format == "PGM" || read.format == "ISG");
     if (!read.grid) {

@@ -70,40 +70,42 @@ std::string Gtx(const GeoidGrid::Extent& e, const std::vector<float>& nodes) {
 
 // The regional grid as ISG 1.01, its header keys changed by "K=V;K=V" (see refusals.cases).
 std::string Isg(const std::string& changes) {
-    std::vector<std::pair<std::string, std::string>> keys = {
-        {"model name", "regional"},
-        {"lat min", "50.000000"},
-        {"lat max", "52.000000"},
-        {"lon min", "30.000000"},
-        {"lon max", "36.000000"},
-        {"delta lat", "1.000000"},
-        {"delta lon", "2.000000"},
-        {"nrows", "3"},
-        {"ncols", "4"},
-        {"nodata", "-9999.0000"},
-        {"ISG format", "1.01"},
-        {"end", "-"},
-        {"data",
-         "  256.000  512.000  640.000  768.000\n   16.000   32.000 -9999.0000 128.000\n"
-         "    1.000    2.000    4.000    8.000\n"}};
-    for (const std::string& change : Split(changes, ';')) {
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const std::string& change :
+         Split("model name=regional;lat min=50.000000;lat max=52.000000;lon min=30.000000;"
+               "lon max=36.000000;delta lat=1.000000;delta lon=2.000000;nrows=3;ncols=4;"
+               "nodata=-9999.0000;ISG format=1.01;" +
+                   changes,
+               ';')) {
         const std::size_t equals = change.find('=');
         if (equals == std::string::npos) continue;
         const std::string key = change.substr(0, equals), value = change.substr(equals + 1);
-        auto found =
+        const auto found =
             std::find_if(keys.begin(), keys.end(), [&](auto& k) { return k.first == key; });
-        if (found == keys.end()) found = keys.insert(keys.end() - 2, {key, value});
-        found->second = value;
+        found == keys.end() ? keys.emplace_back(key, value) : * found = {key, value};
     }
-    std::string text = "ISG test grid\nbegin_of_head ================================\n";
+    std::string text = "ISG test grid\nbegin_of_head ===========\n", end = "end_of_head ===\n",
+                data =
+                    "  256.000  512.000  640.000  768.000\n   16.000   32.000 -9999.0000 128.000\n"
+                    "    1.000    2.000    4.000    8.000\n";
     for (const auto& [key, value] : keys) {
-        if (value.empty() || key == "end" || key == "data") continue;
-        text += key + std::string(15 - std::min<std::size_t>(key.size(), 14), ' ') + "= " + value +
-                "\n";
+        if (key == "data" || key == "end")
+            (key == "data" ? data : end) = value;
+        else if (!value.empty())
+            text += key + " = " + value + "\n";
     }
-    if (!keys[keys.size() - 2].second.empty())
-        text += "end_of_head ==================================\n";
-    return text + keys.back().second;
+    return text + end + data;
+}
+
+// Every point of a table "latitude longitude | ζ | …" on the grid, within the tolerance.
+void ExpectPoints(const GeoidGrid& grid, const std::string& name, double tolerance) {
+    const std::string table = COORDCONV_TEST_DATA "/geoid/" + name;
+    for (const auto& c : ReadCases(table)) {
+        SCOPED_TRACE(c.Where(table));
+        const std::vector<double> point = Numbers(c.fields.at(0));
+        const double value = grid.Anomaly(point.at(0), point.at(1));
+        EXPECT_TRUE(Meets(value, Numbers(c.fields.at(1)).at(0), tolerance)) << value;
+    }
 }
 
 TEST_F(GeoidGridFiles, InterpolationByHand) {
@@ -141,13 +143,7 @@ TEST(GeoidGrid, Egm96AgainstCs2cs) {
               std::vector<double>({-90, -180, 0.25, 0.25}));
     EXPECT_EQ(e.rows * 10000 + e.columns, 721 * 10000 + 1440);
     EXPECT_TRUE(file.grid->GoesRound());
-    const std::string table = COORDCONV_TEST_DATA "/geoid/egm96.cases";
-    for (const auto& c : ReadCases(table)) {
-        SCOPED_TRACE(c.Where(table));
-        const std::vector<double> point = Numbers(c.fields.at(0));
-        const double value = file.grid->Anomaly(point.at(0), point.at(1));
-        EXPECT_TRUE(Meets(value, Numbers(c.fields.at(1)).at(0), 1e-6)) << value;
-    }
+    ExpectPoints(*file.grid, "egm96.cases", 1e-6);
 }
 
 TEST_F(GeoidGridFiles, PgmAgainstGeoidEval) {
@@ -160,14 +156,8 @@ TEST_F(GeoidGridFiles, PgmAgainstGeoidEval) {
     ASSERT_TRUE(file.grid) << file.reason;
     EXPECT_EQ(file.format, "PGM");
     EXPECT_TRUE(file.grid->GoesRound());
-    const std::string table = COORDCONV_TEST_DATA "/geoid/pgm.cases";
-    for (const auto& c : ReadCases(table)) {
-        SCOPED_TRACE(c.Where(table));
-        const std::vector<double> point = Numbers(c.fields.at(0));
-        const double value = file.grid->Anomaly(point.at(0), point.at(1));
-        // GeoidEval's four decimals, and the nodes held as floats (4e-6 m at 100 m).
-        EXPECT_TRUE(Meets(value, Numbers(c.fields.at(1)).at(0), 5e-5 + 4e-6)) << value;
-    }
+    // GeoidEval's four decimals, and the nodes held as floats (4e-6 m at 100 m).
+    ExpectPoints(*file.grid, "pgm.cases", 5e-5 + 4e-6);
 }
 
 // The GeoTIFF tags the writer sets, told to libtiff as the reader tells them.
