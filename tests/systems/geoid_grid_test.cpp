@@ -198,7 +198,7 @@ void WriteTiff(const std::string& path, const std::vector<std::string>& f) {
         : type == "int16"   ? put(static_cast<std::int16_t>(raw))
         : type == "uint16"  ? put(static_cast<std::uint16_t>(raw))
         : type == "int32"   ? put(static_cast<std::int32_t>(raw))
-                            : put(static_cast<std::int8_t>(raw));
+                            : put(static_cast<std::int8_t>(static_cast<int>(raw)));
     };
 
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
