@@ -97,6 +97,12 @@ constexpr Row kRows[] = {
      "meridian)",
      "вне области поперечной проекции Меркатора (примерно в 81° или дальше от её осевого "
      "меридиана)"},
+    {OutsideGeoid, 1, "outside the grid of the geoid model {1}: no normal height here",
+     "вне сетки модели геоида {1}: нормальной высоты здесь нет"},
+    {GeoidHole, 1,
+     "in a hole of the grid of the geoid model {1} (nodes without values): no normal height "
+     "here",
+     "в пропуске сетки модели геоида {1} (узлы без значений): нормальной высоты здесь нет"},
     {WindowBeyondPole, 0,
      "the window's formulas put the point a little beyond the pole (their error there is "
      "metres)",

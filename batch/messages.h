@@ -58,6 +58,8 @@ enum class MessageId {
     // The conversion of a point and of a line.
     NoWindowLatitude,
     OutsideProjection,
+    OutsideGeoid,
+    GeoidHole,
     WindowBeyondPole,
     NotFinite,
     WindowDomainError,

@@ -66,6 +66,13 @@ void PointConverter::Convert(std::array<double, 3>& values, int& zone, std::stri
         case systems::Fault::OutsideProjection:
             error = MessageText(options_.language, MessageId::OutsideProjection);
             return;
+        case systems::Fault::OutsideGeoid:
+        case systems::Fault::GeoidHole:
+            error = Message(options_.language,
+                            point.fault == systems::Fault::OutsideGeoid ? MessageId::OutsideGeoid
+                                                                        : MessageId::GeoidHole,
+                            {point.geoid->model.id});
+            return;
     }
     if (point.beyondPole) warning = MessageText(options_.language, MessageId::WindowBeyondPole);
     values = point.values;

@@ -183,6 +183,12 @@ int main(int argc, char** argv) {
         case cli::Command::CatalogueFault:
             Complain(error);
             return cli::ExitConfig;
+        case cli::Command::GridUnreadable:
+            Complain(error);
+            return cli::ExitNoInput;
+        case cli::Command::GridMalformed:
+            Complain(error);
+            return cli::ExitBadInput;
         case cli::Command::List:
             return Print(cli::ListText(options.catalogue));
         case cli::Command::Convert:

@@ -226,12 +226,29 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
         error = systemCount == 0 ? "FROM and TO are missing" : "TO is missing";
         return Command::UsageError;
     }
-    const systems::System* from = options.catalogue.Find(names[0]);
-    const systems::System* to = options.catalogue.Find(names[1]);
-    if (!from || !to) {
-        error = "unknown system \"" + std::string(from ? names[1] : names[0]) + "\"";
-        return Command::UsageError;
+    // Each name a system of the catalogue, perhaps with a geoid model's normal heights, whose
+    // grid is read here, before any output.
+    std::array<systems::SystemLookup, 2> found;
+    for (int i = 0; i < 2; ++i) {
+        found[i] = systems::FindSystem(options.catalogue, names[i]);
+        using Fault = systems::SystemLookup::Fault;
+        switch (found[i].fault) {
+            case Fault::None:
+                continue;
+            case Fault::Unknown:
+            case Fault::NoHeights:
+                error = found[i].message;
+                return Command::UsageError;
+            case Fault::GridUnreadable:
+                error = found[i].message;
+                return Command::GridUnreadable;
+            case Fault::GridMalformed:
+                error = found[i].message;
+                return Command::GridMalformed;
+        }
     }
+    const systems::System* from = &*found[0].system;
+    const systems::System* to = &*found[1].system;
     if (options.parameters == Parameters::Window && (!from->window || !to->window)) {
         error = "the window's parameters know only its seven systems, not \"" +
                 std::string(from->window ? names[1] : names[0]) + "\"";
@@ -334,6 +351,12 @@ std::string ListText(const systems::Catalogue& catalogue) {
         }
         text += row(system.id, system.displayName, system.names.english, where);
     }
+    // The geoid models, for normal heights: "SYSTEM+ID".
+    for (const systems::GeoidModel& model : catalogue.geoidModels()) {
+        text +=
+            row("+" + model.id, model.name.russian, "geoid model (normal heights)",
+                model.builtIn ? "built in, " + model.file + " of PROJ's data" : model.definedIn);
+    }
     return text;
 }
 
@@ -365,6 +388,14 @@ Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"
   and the user's own, from ~/.config/coordconv/systems.toml and --systems FILE:
   transverse Mercator systems (such as an MSK), with plane keys or datums of
   their own (--list shows every system and where it was defined)
+  SYSTEM+MODEL  the system with normal heights through a geoid model instead of
+       ellipsoidal ones: wgs84-blh+egm96, sk42-xyh+egm96 (as EPSG's 4326+5773).
+       egm96 is built in (the grid of Debian's proj-data; over Russia it is
+       decimetres to a metre from the state quasigeoid); [geoid.ID] tables of the
+       catalogue declare others, or MODEL is a grid file's path (GTX, GeoTIFF,
+       GeographicLib's PGM, ISG) on the system's own datum. A point outside the
+       grid, or in a hole of it, is an error for its line, never a height left as
+       it was; a grid file that is missing exits 66, one that is no grid 65
 
 Input: the FILEs in order, or standard input (no FILE, or "-"); a line may be
 up to 65536 bytes long (a longer one is an error, comments too).

@@ -33,6 +33,8 @@ enum class Command {
     UsageError,
     CatalogueUnreadable,  // a catalogue file cannot be read (error says which)
     CatalogueFault,       // a catalogue file is faulty (error names file, line and key)
+    GridUnreadable,       // a geoid model's grid file is missing or unreadable (error names it)
+    GridMalformed,        // a geoid model's grid file is no grid, or an absurd one
 };
 
 // Reads the arguments after the program name. On a usage error, error says what is wrong.

@@ -184,7 +184,8 @@ std::span<const System> BuiltInSystems() {
 
 Catalogue::Catalogue()
     : datums_(BuiltInDatums().begin(), BuiltInDatums().end()),
-      systems_(BuiltInSystems().begin(), BuiltInSystems().end()) {
+      systems_(BuiltInSystems().begin(), BuiltInSystems().end()),
+      geoidModels_(BuiltInGeoidModels().begin(), BuiltInGeoidModels().end()) {
     for (std::size_t i = 0; i < datums_.size(); ++i)
         datumIds_.emplace(Lower(datums_[i].id), i);
     for (std::size_t i = 0; i < systems_.size(); ++i) {
@@ -220,6 +221,20 @@ bool Catalogue::AddSystem(System system) {
     systemIds_.emplace(Lower(system.id), systems_.size());
     systemNames_.emplace(system.displayName, systems_.size());
     systems_.push_back(std::move(system));
+    return true;
+}
+
+const GeoidModel* Catalogue::FindGeoidModel(std::string_view id) const {
+    const std::string lower = Lower(id);
+    const auto found =
+        std::find_if(geoidModels_.begin(), geoidModels_.end(),
+                     [&lower](const GeoidModel& model) { return model.id == lower; });
+    return found == geoidModels_.end() ? nullptr : &*found;
+}
+
+bool Catalogue::AddGeoidModel(GeoidModel model) {
+    if (FindGeoidModel(model.id) != nullptr) return false;
+    geoidModels_.push_back(std::move(model));
     return true;
 }
 

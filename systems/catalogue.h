@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,6 +16,7 @@
 #include "engine/records.h"
 #include "engine/zones.h"
 #include "systems/datum.h"
+#include "systems/heights.h"
 
 namespace systems {
 
@@ -53,6 +55,8 @@ struct System {
     std::optional<controller::CoordinateSystem> window;  // one of the window's seven
     Group group = Group::User;
     std::string definedIn;  // empty for a built-in system, else "FILE:LINE"
+    // Normal heights through a geoid model ("SYSTEM+MODEL"); none: ellipsoidal heights.
+    std::shared_ptr<const Heights> heights;
 };
 
 // True when both systems sit on the same datum (no datum shift between them).
@@ -93,9 +97,16 @@ class Catalogue {
     // Adds a system; false (and nothing added) when the id is taken.
     bool AddSystem(System system);
 
+    // The geoid models, built-in and declared; one by id in any case.
+    std::span<const GeoidModel> geoidModels() const { return geoidModels_; }
+    const GeoidModel* FindGeoidModel(std::string_view id) const;
+    // Adds a model; false (and nothing added) when the id is taken.
+    bool AddGeoidModel(GeoidModel model);
+
   private:
     std::vector<Datum> datums_;
     std::vector<System> systems_;
+    std::vector<GeoidModel> geoidModels_;
     // Ids in lower case and display names, to their places: a catalogue of thousands of
     // systems is read in linear time.
     std::unordered_map<std::string, std::size_t> datumIds_, systemIds_, systemNames_;
@@ -103,5 +114,24 @@ class Catalogue {
 
 // The catalogue of the built-in systems alone.
 const Catalogue& BuiltIn();
+
+// A system found by a name that may carry a model ("sk42-xyh+egm96", "wgs84-blh+/data/g.gtx").
+struct SystemLookup {
+    enum class Fault {
+        None,
+        Unknown,         // no such system, or no such model
+        NoHeights,       // geocentric coordinates carry no height to make normal
+        GridUnreadable,  // the grid file is missing or cannot be read (exit 66)
+        GridMalformed,   // the grid file is not a grid, or an absurd one (exit 65)
+    };
+    std::optional<System> system;
+    Fault fault = Fault::None;
+    std::string message;  // English, naming the model and its file
+};
+
+// The system `name` names in the catalogue: a plain one, or one with normal heights through
+// a model of the catalogue or a grid file given by path (heights on the system's own datum).
+// Each grid is read once per process and shared; a file changed on disk is read again.
+SystemLookup FindSystem(const Catalogue& catalogue, std::string_view name);
 
 }  // namespace systems

@@ -20,6 +20,11 @@
 //   keys = { dx = …, dy = …, rotation = … (″), scale_ppm = … }   plane keys of a transverse
 //   affine = [x0, a, b, y0, c, d]  Mercator, one or the other: x′ = x0 + a·x + b·y,
 //                                  y′ = y0 + c·x + d·y (x north, y east)
+//
+//   [geoid.ID]                     a geoid model: systems "SYSTEM+ID" have normal heights
+//   file = "…"                     its grid (GTX, GeoTIFF, PGM, ISG); relative to this file
+//   datum = "wgs84"                whose ellipsoidal heights its height anomalies refer to
+//   name = "…", accuracy = "…"     optional: its name, and how accurate its maker says it is
 #include "systems/catalogue_file.h"
 
 #include <algorithm>
@@ -334,7 +339,7 @@ class Reader {
         };
         std::vector<Entry> entries;
         for (const auto& [key, node] : root) {
-            const bool definitions = key == "datum" || key == "system";
+            const bool definitions = key == "datum" || key == "system" || key == "geoid";
             if (definitions && node.is_table()) {
                 for (const auto& [id, definition] : *node.as_table())
                     entries.push_back({LineOf(definition), std::string(key.str()),
@@ -348,13 +353,9 @@ class Reader {
 
         const Table top(root, "", file_);
         for (const Entry& entry : entries) {
-            if (entry.kind == "geoid") {
+            if (entry.kind != "datum" && entry.kind != "system" && entry.kind != "geoid") {
                 top.Fail(entry.line, entry.kind,
-                         "geoid models are not read from catalogue files yet");
-            }
-            if (entry.kind != "datum" && entry.kind != "system") {
-                top.Fail(entry.line, entry.kind,
-                         entry.node->is_table() ? "unknown table kind (datum or system)"
+                         entry.node->is_table() ? "unknown table kind (datum, system or geoid)"
                                                 : "unknown key");
             }
             if (!entry.node->is_table()) {
@@ -365,6 +366,8 @@ class Reader {
             const Table table(*entry.node->as_table(), entry.kind + "." + entry.id, file_);
             if (entry.kind == "datum") {
                 ReadDatum(entry.id, table);
+            } else if (entry.kind == "geoid") {
+                ReadGeoidModel(entry.id, table);
             } else {
                 ReadSystem(entry.id, table);
             }
@@ -378,6 +381,38 @@ class Reader {
                 table.line(), "",
                 "an id is lower-case letters, digits and '-' (not first), not " + Quoted(id));
         }
+    }
+
+    // The grid is not read here but where a system uses the model: a catalogue may declare
+    // models whose files only some machines hold.
+    void ReadGeoidModel(const std::string& id, const Table& table) {
+        table.OnlyKeys({"name", "file", "datum", "accuracy"});
+        CheckId(id, table);
+        if (const GeoidModel* taken = catalogue_.FindGeoidModel(id)) {
+            table.Fail(table.line(), "",
+                       "the id is taken by " + DefinedWhere("geoid model", taken->definedIn));
+        }
+        GeoidModel model;
+        model.id = id;
+        const std::string name = table.OptionalText("name").value_or(id);
+        if (!IsPrintable(name)) table.Fail("name", "holds a control character");
+        model.name = {name, name};
+        const std::string accuracy = table.OptionalText("accuracy").value_or("");
+        if (!IsPrintable(accuracy)) table.Fail("accuracy", "holds a control character");
+        model.accuracy = {accuracy, accuracy};
+        model.file = table.Text("file");
+        if (model.file.empty() || model.file.find('\0') != std::string::npos)
+            table.Fail("file", "must name a file");
+        // A relative path is the catalogue's neighbour, wherever the program runs.
+        const std::filesystem::path path(model.file);
+        if (path.is_relative())
+            model.file = (std::filesystem::path(file_).parent_path() / path).string();
+        model.datum = table.Text("datum");
+        const Datum* datum = catalogue_.FindDatum(model.datum);
+        if (datum == nullptr) table.Fail("datum", "unknown datum " + Quoted(model.datum));
+        model.datum = datum->id;
+        model.definedIn = table.Where(table.line());
+        catalogue_.AddGeoidModel(std::move(model));
     }
 
     void ReadDatum(const std::string& id, const Table& table) {

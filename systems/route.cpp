@@ -27,6 +27,9 @@ const Words kRouteOfficialEnd{
     "The arithmetic adds less than 0.1 mm; the result is as accurate as the parameters.\n",
     "Вычисления добавляют меньше 0,1 мм; результат точен настолько, насколько точны "
     "параметры.\n"};
+const Words kRouteHeightsEnd{
+    "Normal heights are as accurate as the geoid model and its grid.\n",
+    "Нормальные высоты точны настолько, насколько точны модель геоида и её сетка.\n"};
 const Words kRouteWindow{"Route from {1} to {2} with the window's parameters:\n",
                          "Маршрут из {1} в {2} с параметрами окна:\n"};
 const Words kRouteNoWindow{
@@ -93,6 +96,31 @@ const Words kWindowWgs84Set{
     "набор окна WGS-84 <-> ПЗ-90 (dZ 1 м, wZ -0,02″), не совпадающий ни с одним "
     "опубликованным"};
 const Words kUnchanged{"unchanged", "без изменений"};
+const Words kRouteNoWindowHeights{
+    "The window's parameters know no geoid models: normal heights need GOST 32453-2017's.\n",
+    "Параметры окна не знают моделей геоида: нормальным высотам нужны параметры ГОСТ "
+    "32453-2017.\n"};
+const Words kStepNormalToEllipsoidal{
+    "{1}: normal heights -> ellipsoidal heights on {2}, h = H + zeta of {3}",
+    "{1}: нормальные высоты -> эллипсоидальные высоты {2}, h = H + дзета по {3}"};
+const Words kStepEllipsoidalToNormal{
+    "{1}: ellipsoidal heights on {2} -> normal heights, H = h - zeta of {3}",
+    "{1}: эллипсоидальные высоты {2} -> нормальные высоты, H = h - дзета по {3}"};
+const Words kStepZetaElsewhere{
+    "{1}: zeta read where the point lies on {2}, the model's datum, through the sets between "
+    "{3} and {2}",
+    "{1}: дзета берётся там, где точка лежит в {2}, системе модели, через наборы между {3} и "
+    "{2}"};
+const Words kStepModel{"{1}: grid {2} ({3}), bilinear interpolation as PROJ's vgridshift",
+                       "{1}: сетка {2} ({3}), билинейная интерполяция, как в vgridshift PROJ"};
+const Words kGridSize{"{1}, {2} nodes every {3}", "{1}, {2} узлов через {3}"};
+const Words kModelAccuracy{"{1}, accuracy: {2}", "{1}, точность: {2}"};
+const Words kNoAccuracy{"its accuracy as its maker states it (the catalogue gives none)",
+                        "точность — как заявляет её автор (в каталоге не указана)"};
+const Words kStepNormalHeightOut{"{1}: the normal heights H in place of h",
+                                 "{1}: нормальные высоты H вместо h"};
+const Words kStepSameModel{"{1}: the normal heights H as they came, the same model's",
+                           "{1}: нормальные высоты H без изменений — та же модель"};
 
 // A pattern filled in both languages, each argument (three at most) in its own.
 Words Both(const Words& pattern, std::initializer_list<Words> arguments) {
@@ -106,6 +134,12 @@ Words Both(const Words& pattern, std::initializer_list<Words> arguments) {
             Fill(language, pattern.In(language), {in[0], in[1], in[2]});
     }
     return out;
+}
+
+// A system as a route names it: its id for scripts, the name the windows show for a reader
+// of Russian.
+Words RouteName(const System& system) {
+    return {system.id, system.displayName};
 }
 
 // A system's form as routes name it: "SK-42 geodetic B, L, H".
@@ -341,42 +375,51 @@ Meeting MeetingOf(const Datum& from, const Datum& to) {
     return meeting;
 }
 
-// From one datum to another where their paths meet: the sets of the source in order, then
-// the target's undone, applied as one affine map.
+// The affine map from one datum's geocentric coordinates to another's where their paths
+// meet (the source's sets in order, then the target's undone), and the lines naming them.
+struct Shift {
+    engine::AffineMap map;
+    std::vector<Words> lines;
+};
+Shift ShiftOf(const Datum& from, const Datum& to) {
+    Shift shift;
+    const Meeting meeting = MeetingOf(from, to);
+    std::vector<engine::DatumShift> into, outOf;
+    Words at = from.name;
+    for (std::size_t i = 0; i < meeting.fromSets; ++i) {
+        const DatumLink& link = from.toPz9011[i];
+        into.push_back(link.shift);
+        shift.lines.push_back(Both(kStepShift, {at, link.toName, link.source}));
+        at = link.toName;
+    }
+    // Undone from the meeting back: each set's inverse, towards the target.
+    std::vector<Words> back;
+    Words towards = to.name;
+    for (std::size_t i = 0; i < meeting.toSets; ++i) {
+        const DatumLink& link = to.toPz9011[i];
+        outOf.push_back(link.shift);
+        back.push_back(Both(kStepUnshift, {link.toName, towards, link.source}));
+        towards = link.toName;
+    }
+    shift.lines.insert(shift.lines.end(), back.rbegin(), back.rend());
+    shift.map = engine::ComposeShifts(into, outOf);
+    return shift;
+}
+
+// From one datum to another where their paths meet, applied as one affine map.
 class DatumShift : public Step {
   public:
-    DatumShift(const Datum& from, const Datum& to) {
-        const Meeting meeting = MeetingOf(from, to);
-        std::vector<engine::DatumShift> into, outOf;
-        Words at = from.name;
-        for (std::size_t i = 0; i < meeting.fromSets; ++i) {
-            const DatumLink& link = from.toPz9011[i];
-            into.push_back(link.shift);
-            lines_.push_back(Both(kStepShift, {at, link.toName, link.source}));
-            at = link.toName;
-        }
-        // Undone from the meeting back: each set's inverse, towards the target.
-        std::vector<Words> back;
-        Words towards = to.name;
-        for (std::size_t i = 0; i < meeting.toSets; ++i) {
-            const DatumLink& link = to.toPz9011[i];
-            outOf.push_back(link.shift);
-            back.push_back(Both(kStepUnshift, {link.toName, towards, link.source}));
-            towards = link.toName;
-        }
-        lines_.insert(lines_.end(), back.rbegin(), back.rend());
-        map_ = engine::ComposeShifts(into, outOf);
-    }
+    DatumShift(const Datum& from, const Datum& to) : shift_(ShiftOf(from, to)) {}
     void Convert(RoutePoint& point) const override {
         engine::GeocentricPoint shifted;
-        engine::ApplyAffine({point.values[0], point.values[1], point.values[2]}, shifted, map_);
+        engine::ApplyAffine({point.values[0], point.values[1], point.values[2]}, shifted,
+                            shift_.map);
         point.values = {shifted.X, shifted.Y, shifted.Z};
     }
-    std::vector<Words> Describe() const override { return lines_; }
+    std::vector<Words> Describe() const override { return shift_.lines; }
 
   private:
-    engine::AffineMap map_;
-    std::vector<Words> lines_;
+    Shift shift_;
 };
 
 class GeocentricToGeodetic : public Step {
@@ -443,6 +486,177 @@ class GeocentricToPlane : public Step {
   private:
     PlaneProjection projection_;
     Words datum_, form_;
+};
+
+// Normal heights. A model's ζ is read where the point lies on the model's datum: a model over
+// WGS-84 applied to SK-42 heights takes the point through the route's sets to WGS-84 first.
+class ModelPlace {
+  public:
+    ModelPlace(const Heights& heights, const Datum& datum)
+        : heights_(heights),
+          onModelsDatum_(heights.datum.id == datum.id),
+          ellipsoid_(datum.ellipsoid),
+          shift_(ShiftOf(datum, heights.datum)),
+          datumName_(datum.name) {}
+
+    // ζ at a geodetic point, or at a geocentric one, on the values' datum; NaN and the fault
+    // set where the grid has none. `place` gets the point on the model's datum.
+    double AtGeodetic(RoutePoint& point, engine::GeodeticPoint& place) const {
+        place = {point.values[0], point.values[1], point.values[2]};
+        if (!onModelsDatum_) {
+            engine::GeocentricPoint geocentric;
+            engine::GeodeticToGeocentric(place, geocentric, ellipsoid_);
+            OnModelsDatum(geocentric, place);
+        }
+        return Zeta(point, place);
+    }
+    double AtGeocentric(RoutePoint& point, engine::GeodeticPoint& place) const {
+        OnModelsDatum({point.values[0], point.values[1], point.values[2]}, place);
+        return Zeta(point, place);
+    }
+
+    std::vector<Words> Describe() const {
+        const Words& model = heights_.model.name;
+        std::vector<Words> lines;
+        if (!onModelsDatum_)
+            lines.push_back(Both(kStepZetaElsewhere, {model, heights_.datum.name, datumName_}));
+        // "GTX, 721 x 1440 nodes every 15' x 15'"
+        const GeoidGrid::Extent& extent = heights_.grid->extent();
+        char size[48], step[64];
+        std::snprintf(size, sizeof size, "%d x %d", extent.rows, extent.columns);
+        std::snprintf(step, sizeof step, "%.10g' x %.10g'", extent.latitudeStep * 60,
+                      extent.longitudeStep * 60);
+        const Words grid = Both(kGridSize, {{heights_.format, heights_.format},
+                                            {size, size},
+                                            {step, Figure(Language::Russian, step)}});
+        lines.push_back(Both(kStepModel, {model, {heights_.file, heights_.file}, grid}));
+        const Words& accuracy =
+            heights_.model.accuracy.english.empty() ? kNoAccuracy : heights_.model.accuracy;
+        lines.push_back(Both(kModelAccuracy, {model, accuracy}));
+        return lines;
+    }
+    const Words& modelName() const { return heights_.model.name; }
+
+  private:
+    void OnModelsDatum(const engine::GeocentricPoint& geocentric,
+                       engine::GeodeticPoint& place) const {
+        engine::GeocentricPoint shifted = geocentric;
+        if (!onModelsDatum_) engine::ApplyAffine(geocentric, shifted, shift_.map);
+        engine::GeocentricToGeodeticExact(shifted, place, heights_.datum.ellipsoid);
+    }
+    // The window's southern latitudes (330° for 30° S) as signed ones for the grid.
+    double Zeta(RoutePoint& point, const engine::GeodeticPoint& place) const {
+        const double latitude = place.B > 180 ? place.B - 360 : place.B;
+        const double zeta = heights_.grid->Anomaly(latitude, place.L);
+        if (std::isnan(zeta)) {
+            point.fault =
+                Covers(*heights_.grid, latitude, place.L) ? Fault::GeoidHole : Fault::OutsideGeoid;
+            point.geoid = &heights_;
+        }
+        return zeta;
+    }
+    // Whether a point lies within a grid's nodes (a longitude a turn away counts).
+    static bool Covers(const GeoidGrid& grid, double latitude, double longitude) {
+        const GeoidGrid::Extent& extent = grid.extent();
+        const double north = extent.south + (extent.rows - 1) * extent.latitudeStep;
+        const double east = extent.west + (extent.columns - 1) * extent.longitudeStep;
+        if (!(latitude >= extent.south && latitude <= north)) return false;
+        if (grid.GoesRound()) return std::isfinite(longitude);
+        for (const double turn : {0.0, 360.0, -360.0}) {
+            if (longitude + turn >= extent.west && longitude + turn <= east) return true;
+        }
+        return false;
+    }
+
+    const Heights& heights_;
+    bool onModelsDatum_;
+    engine::Ellipsoid ellipsoid_;
+    Shift shift_;
+    Words datumName_;
+};
+
+// The source's normal heights made ellipsoidal on its datum, from geodetic values. Where the
+// model is on another datum, h is found by iteration: the place on the model's datum moves
+// with h by millionths of its change, so each pass gains six digits.
+class NormalToEllipsoidal : public Step {
+  public:
+    explicit NormalToEllipsoidal(const System& system)
+        : heights_(system.heights),
+          place_(*heights_, system.datum),
+          name_(RouteName(system)),
+          datum_(system.datum.name) {}
+    void Convert(RoutePoint& point) const override {
+        const double H = point.values[2];
+        point.normalHeight = H;
+        engine::GeodeticPoint place;
+        constexpr int kMostPasses = 5;
+        constexpr double kClose = 1e-9;  // m
+        for (int pass = 0; pass < kMostPasses; ++pass) {
+            const double zeta = place_.AtGeodetic(point, place);
+            if (point.fault != Fault::None) return;
+            const double correction = H + zeta - place.H;
+            point.values[2] += correction;
+            if (!(std::fabs(correction) > kClose)) return;
+        }
+    }
+    std::vector<Words> Describe() const override {
+        std::vector<Words> lines{
+            Both(kStepNormalToEllipsoidal, {name_, datum_, place_.modelName()})};
+        for (Words& line : place_.Describe())
+            lines.push_back(std::move(line));
+        return lines;
+    }
+
+  private:
+    std::shared_ptr<const Heights> heights_;  // held: the place refers to it
+    ModelPlace place_;
+    Words name_, datum_;
+};
+
+// The target's normal heights, found where the route begins (a normal height is the same
+// whatever datum the point is on) and carried to the end.
+class EllipsoidalToNormal : public Step {
+  public:
+    EllipsoidalToNormal(const System& target, const Datum& datum, bool geocentric)
+        : heights_(target.heights),
+          place_(*heights_, datum),
+          geocentric_(geocentric),
+          name_(RouteName(target)),
+          datum_(datum.name) {}
+    void Convert(RoutePoint& point) const override {
+        engine::GeodeticPoint place;
+        const double zeta =
+            geocentric_ ? place_.AtGeocentric(point, place) : place_.AtGeodetic(point, place);
+        point.normalHeight = place.H - zeta;
+    }
+    std::vector<Words> Describe() const override {
+        std::vector<Words> lines{
+            Both(kStepEllipsoidalToNormal, {name_, datum_, place_.modelName()})};
+        for (Words& line : place_.Describe())
+            lines.push_back(std::move(line));
+        return lines;
+    }
+
+  private:
+    std::shared_ptr<const Heights> heights_;
+    ModelPlace place_;
+    bool geocentric_;
+    Words name_, datum_;
+};
+
+// The last step towards a system with normal heights: its H in place of the route's h.
+class NormalHeightOut : public Step {
+  public:
+    NormalHeightOut(const System& target, bool sameModel)
+        : name_(RouteName(target)), sameModel_(sameModel) {}
+    void Convert(RoutePoint& point) const override { point.values[2] = point.normalHeight; }
+    std::vector<Words> Describe() const override {
+        return {Both(sameModel_ ? kStepSameModel : kStepNormalHeightOut, {name_})};
+    }
+
+  private:
+    Words name_;
+    bool sameModel_;
 };
 
 // Nothing to do but bring the angles into the window's turn.
@@ -532,12 +746,6 @@ class WindowUnchanged : public Step {
     bool plane_;
 };
 
-// A system as a route names it: its id for scripts, the name the windows show for a reader
-// of Russian.
-Words RouteName(const System& system) {
-    return {system.id, system.displayName};
-}
-
 }  // namespace
 
 const System* ZoneNamedBy(const System& from, const System& to) {
@@ -555,6 +763,10 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
     };
     switch (parameters) {
         case Parameters::Window: {
+            if (from.heights || to.heights) {
+                refusal = kRouteNoWindowHeights;
+                return std::nullopt;
+            }
             if (!from.window || !to.window) {
                 refusal = Both(kRouteNoWindow, {RouteName(from), RouteName(to)});
                 return std::nullopt;
@@ -597,6 +809,14 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
     } else if (to.form == CoordinateForm::Plane) {
         route.targetZone_ = zone;
     }
+    // Heights: the source's made ellipsoidal, the target's normal ones found, at the start.
+    std::size_t heightSteps = 0;
+    const bool sameModel = SameModel(from.heights.get(), to.heights.get());
+    if (from.heights) add(NormalToEllipsoidal(from)), ++heightSteps;
+    if (to.heights && !sameModel) {
+        add(EllipsoidalToNormal(to, from.datum, from.form == CoordinateForm::Geocentric));
+        ++heightSteps;
+    }
     if (viaGeocentric) {
         if (from.form != CoordinateForm::Geocentric) add(GeodeticToGeocentric(from.datum));
         if (!sameDatum) add(DatumShift(from.datum, to.datum));
@@ -614,7 +834,8 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
         add(GeodeticToPlane(to));
     }
     if (to.form == CoordinateForm::Plane && to.keys) add(ApplyKeys(to, false));
-    if (route.steps_.empty()) add(Unchanged(from));
+    if (route.steps_.size() == heightSteps) add(Unchanged(from));
+    if (to.heights) add(NormalHeightOut(to, sameModel));
     return route;
 }
 
@@ -645,7 +866,8 @@ std::string Route::Describe(Language language) const {
     const Words through = MeetingOf(from_.datum, to_.datum).name;
     return Fill(language, head.In(language),
                 {fromName.In(language), toName.In(language), through.In(language)}) +
-           steps + kRouteOfficialEnd.In(language);
+           steps + kRouteOfficialEnd.In(language) +
+           (from_.heights || to_.heights ? kRouteHeightsEnd.In(language) : "");
 }
 
 }  // namespace systems

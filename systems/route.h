@@ -23,6 +23,8 @@ enum class Fault {
     None,
     NoWindowLatitude,   // the window's formulas put the latitude beyond the pole (`latitude`)
     OutsideProjection,  // too far from a transverse Mercator's central meridian (route.cpp)
+    OutsideGeoid,       // outside the grid of a geoid model (`geoid`)
+    GeoidHole,          // where a geoid model's grid holds no value (`geoid`)
 };
 
 // A point on its way: three values whose meaning the last step gave them (geocentric X, Y, Z;
@@ -35,6 +37,9 @@ struct RoutePoint {
     Fault fault = Fault::None;
     double latitude = 0;      // for Fault::NoWindowLatitude
     bool beyondPole = false;  // the window's latitude a little beyond a pole, kept
+    // The normal height, from the source's model or for the target's, carried to the end.
+    double normalHeight = 0;
+    const Heights* geoid = nullptr;  // for Fault::OutsideGeoid and Fault::GeoidHole
 };
 
 class Step {

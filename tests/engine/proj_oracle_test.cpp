@@ -17,9 +17,11 @@ using testing_support::Values;
 // One PROJ operation, created from a PROJ string with its own context.
 class ProjOperation {
   public:
+    // A PROJ string, or two CRSs "EPSG:4979 -> EPSG:4326+5773" as cs2cs joins them (in
+    // their authorities' axis order).
     explicit ProjOperation(const std::string& definition)
         : context_(proj_context_create(), &proj_context_destroy),
-          operation_(proj_create(context_.get(), definition.c_str()), &proj_destroy) {
+          operation_(Create(context_.get(), definition), &proj_destroy) {
         if (!operation_) ADD_FAILURE() << "PROJ refused " << definition;
     }
     Values Run(const Values& in) const {
@@ -29,6 +31,13 @@ class ProjOperation {
     }
 
   private:
+    static PJ* Create(PJ_CONTEXT* context, const std::string& definition) {
+        const std::size_t arrow = definition.find(" -> ");
+        if (arrow == std::string::npos) return proj_create(context, definition.c_str());
+        return proj_create_crs_to_crs(context, definition.substr(0, arrow).c_str(),
+                                      definition.substr(arrow + 4).c_str(), nullptr);
+    }
+
     std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> context_;
     std::unique_ptr<PJ, decltype(&proj_destroy)> operation_;
 };
@@ -41,11 +50,12 @@ Values Apply(const std::string& op, const std::string& parameters, const Values&
     std::string from, to;
     names >> from >> to;
     systems::Words refusal;
-    const auto route =
-        systems::Route::Build(*systems::BuiltIn().Find(from), *systems::BuiltIn().Find(to),
-                              systems::Parameters::Gost2017, 0, refusal);
+    const auto route = systems::Route::Build(*systems::FindSystem(systems::BuiltIn(), from).system,
+                                             *systems::FindSystem(systems::BuiltIn(), to).system,
+                                             systems::Parameters::Gost2017, 0, refusal);
     systems::RoutePoint point{{in.at(0), in.at(1), in.at(2)}};
     route->Convert(point);
+    if (point.fault != systems::Fault::None) return {NAN, NAN, NAN};
     return {point.values[0], point.values[1], point.values[2]};
 }
 
