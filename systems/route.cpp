@@ -515,9 +515,10 @@ class ModelPlace {
         return Zeta(point, place);
     }
 
-    std::vector<Words> Describe() const {
+    // The step's own line, then where ζ is read, the grid and the model's accuracy.
+    std::vector<Words> Describe(Words own) const {
         const Words& model = heights_.model.name;
-        std::vector<Words> lines;
+        std::vector<Words> lines{std::move(own)};
         if (!onModelsDatum_)
             lines.push_back(Both(kStepZetaElsewhere, {model, heights_.datum.name, datumName_}));
         // "GTX, 721 x 1440 nodes every 15' x 15'"
@@ -600,11 +601,7 @@ class NormalToEllipsoidal : public Step {
         }
     }
     std::vector<Words> Describe() const override {
-        std::vector<Words> lines{
-            Both(kStepNormalToEllipsoidal, {name_, datum_, place_.modelName()})};
-        for (Words& line : place_.Describe())
-            lines.push_back(std::move(line));
-        return lines;
+        return place_.Describe(Both(kStepNormalToEllipsoidal, {name_, datum_, place_.modelName()}));
     }
 
   private:
@@ -630,11 +627,7 @@ class EllipsoidalToNormal : public Step {
         point.normalHeight = place.H - zeta;
     }
     std::vector<Words> Describe() const override {
-        std::vector<Words> lines{
-            Both(kStepEllipsoidalToNormal, {name_, datum_, place_.modelName()})};
-        for (Words& line : place_.Describe())
-            lines.push_back(std::move(line));
-        return lines;
+        return place_.Describe(Both(kStepEllipsoidalToNormal, {name_, datum_, place_.modelName()}));
     }
 
   private:
