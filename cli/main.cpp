@@ -15,6 +15,7 @@
 #include "batch/stream.h"
 #include "cli/options.h"
 #include "cli/report.h"
+#include "systems/route.h"
 
 #ifndef COORDCONV_VERSION
 #define COORDCONV_VERSION "unknown"
@@ -195,6 +196,16 @@ int main(int argc, char** argv) {
             break;
     }
     if (options.describe) return Print(batch::DescribeRoute(options));
+    if (options.projPipeline) {
+        systems::Words refusal;
+        const auto route = systems::Route::Build(options.from, options.to, options.parameters,
+                                                 options.zone, refusal);
+        std::string why;
+        if (const auto pipeline = route->ProjPipeline(why)) return Print(*pipeline + "\n");
+        Complain("no exact PROJ pipeline from " + options.from.id + " to " + options.to.id + ": " +
+                 why);
+        return cli::ExitUnavailable;
+    }
     if (options.detect) return DetectOptions(options);
     if (options.output.empty() || options.output == "-") {
         return ConvertFiles(options, STDOUT_FILENO, "");

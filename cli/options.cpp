@@ -71,6 +71,10 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 options.describe = true;
                 continue;
             }
+            if (argument == "--proj-pipeline") {
+                options.projPipeline = true;
+                continue;
+            }
             if (argument == "--detect") {
                 options.detect = true;
                 continue;
@@ -507,6 +511,15 @@ Options:
                            defined, and stop
   --describe               print the route from FROM to TO (its steps, the published
                            parameters and their stated accuracy) and stop
+  --proj-pipeline          print the same route as a PROJ pipeline and stop, for
+                           cct and ogr2ogr -ct: it takes and gives longitude,
+                           latitude (degrees), height; easting, northing, height;
+                           or X, Y, Z; the sets as coordinate-frame helmert steps,
+                           each set undone as its exact inverse (an affine step).
+                           Zoned systems need --zone. A route PROJ cannot run
+                           exactly (the window's parameters, a geoid grid PROJ
+                           does not read or on another datum) is refused, saying
+                           why (exit status 69), never approximated
   --detect                 look at the beginning of FILE (the first 64 KiB or 200
                            lines) and print the options it seems to need, such as
                            --separator semicolon --skip 1 --columns 2,3,4 --angles

@@ -18,6 +18,7 @@ using batch::Parameters;
 // The conversion, and what only the command line asks: the files, the route's description.
 struct Options : batch::ConversionOptions {
     bool describe = false;                    // print the route and stop
+    bool projPipeline = false;                // print the route as a PROJ pipeline and stop
     bool detect = false;                      // print the options a file seems to need and stop
     std::vector<std::string> files;           // inputs in order; none, or "-": standard input
     std::string output;                       // "" for standard output

@@ -15,6 +15,7 @@ inline constexpr int ExitOk = 0;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitBadInput = 65;
 inline constexpr int ExitNoInput = 66;
+inline constexpr int ExitUnavailable = 69;  // no exact PROJ pipeline for the route (EX_UNAVAILABLE)
 inline constexpr int ExitCantCreate = 73;
 inline constexpr int ExitIoError = 74;
 inline constexpr int ExitConfig = 78;  // a catalogue file is faulty (EX_CONFIG)

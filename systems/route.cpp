@@ -1,7 +1,9 @@
 #include "systems/route.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <filesystem>
 
 #include "controller/routes.h"
 #include "engine/angles.h"
@@ -164,6 +166,35 @@ double InTurn(double degrees) {
     return turned < 0 ? (turned + 360 < 360 ? turned + 360 : 0) : turned;
 }
 
+// Numbers of PROJ strings: the shortest text that reads back to the same double.
+std::string ProjNumber(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+std::string ProjEllipsoid(const engine::Ellipsoid& ellipsoid) {
+    return "+a=" + ProjNumber(ellipsoid.a) + " +rf=" + ProjNumber(ellipsoid.invF);
+}
+std::string ProjTmerc(const engine::TransverseMercatorParameters& p,
+                      const engine::Ellipsoid& ellipsoid) {
+    return "+proj=tmerc +lat_0=" + ProjNumber(p.originLatitude) +
+           " +lon_0=" + ProjNumber(p.centralMeridian) + " +k=" + ProjNumber(p.scale) +
+           " +x_0=" + ProjNumber(p.falseEasting) + " +y_0=" + ProjNumber(p.falseNorthing) + " " +
+           ProjEllipsoid(ellipsoid);
+}
+// PROJ's affine: X′ = xoff + s11·X + s12·Y + s13·Z, and so on.
+std::string ProjAffine(const engine::AffineMap& map) {
+    std::string text = "+proj=affine";
+    const char* offsets[] = {"xoff", "yoff", "zoff"};
+    for (int i = 0; i < 3; ++i) {
+        text += std::string(" +") + offsets[i] + "=" + ProjNumber(map.t[i]);
+        for (int j = 0; j < 3; ++j)
+            text += " +s" + std::to_string(i + 1) + std::to_string(j + 1) + "=" +
+                    ProjNumber(map.a[i][j]);
+    }
+    return text;
+}
+
 // A projected system's map between its datum's geodetic (or geocentric) coordinates and
 // its plane: the zones of its scheme, or one transverse Mercator of its own.
 class PlaneProjection {
@@ -233,6 +264,19 @@ class PlaneProjection {
             (easting - own.falseEasting) / (own.scale * projection_.RectifyingRadius());
         return !(std::fabs(eta) > kLargestEta);
     }
+    // The transverse Mercator of PROJ's tmerc for a zone (0: none fixed, false for a zoned
+    // system), with the datum's ellipsoid.
+    bool Proj(int zone, std::string& tmerc, std::string& why) const {
+        if (zoned_ && zone == 0) {
+            why =
+                "PROJ's tmerc takes one zone, and this route's zone is each point's own: "
+                "--zone fixes the target's (or the source's, towards a system without zones)";
+            return false;
+        }
+        tmerc = ProjTmerc(zoned_ ? engine::ZoneParameters(scheme_, zone) : map_.Parameters(),
+                          ellipsoid_);
+        return true;
+    }
     // zone: the zone of the plane point (0: the millions of its easting, where they carry it).
     void Reverse(const engine::PlanePoint& plane, engine::GeodeticPoint& geodetic, int zone) const {
         if (zoned_) return engine::ZonePlaneToGeodetic(plane, geodetic, zone, projection_, scheme_);
@@ -254,11 +298,14 @@ class PlaneProjection {
 class PlaneToGeodetic : public Step {
   public:
     // turns: the route ends here, its angles go into the window's turn.
-    PlaneToGeodetic(const System& system, bool readsRequestedZone, bool passesZoneOn, bool turns)
+    // zone: the zone asked for, where it is the source's (0 otherwise).
+    PlaneToGeodetic(const System& system, bool readsRequestedZone, bool passesZoneOn, bool turns,
+                    int zone)
         : projection_(system),
           readsRequestedZone_(readsRequestedZone),
           passesZoneOn_(passesZoneOn),
           turns_(turns),
+          zone_(zone),
           form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
         if (!projection_.ReachesPlane(point.values[1])) {
@@ -273,12 +320,19 @@ class PlaneToGeodetic : public Step {
         if (!passesZoneOn_) point.zone = 0;
     }
     std::vector<Words> Describe() const override { return {Both(kStepPlaneToGeodetic, {form_})}; }
+    bool Proj(std::vector<std::string>& steps, std::string& why) const override {
+        std::string tmerc;
+        if (!projection_.Proj(zone_, tmerc, why)) return false;
+        steps.push_back("+inv " + tmerc);
+        return true;
+    }
 
   private:
     PlaneProjection projection_;
     bool readsRequestedZone_;
     bool passesZoneOn_;
     bool turns_;
+    int zone_;
     Words form_;
 };
 
@@ -326,6 +380,14 @@ class ApplyKeys : public Step {
         }
         return {Both(inverse_ ? kStepKeysInverse : kStepKeys, {name_, values})};
     }
+    // In the pipeline's order, east then north: E′ = y₀ + d·E + c·N, N′ = x₀ + b·E + a·N.
+    bool Proj(std::vector<std::string>& steps, std::string&) const override {
+        steps.push_back(std::string(inverse_ ? "+inv " : "") + "+proj=affine +xoff=" +
+                        ProjNumber(keys_.y0) + " +yoff=" + ProjNumber(keys_.x0) +
+                        " +s11=" + ProjNumber(keys_.d) + " +s12=" + ProjNumber(keys_.c) +
+                        " +s21=" + ProjNumber(keys_.b) + " +s22=" + ProjNumber(keys_.a));
+        return true;
+    }
 
   private:
     PlaneKeys keys_;
@@ -345,6 +407,10 @@ class GeodeticToGeocentric : public Step {
     }
     std::vector<Words> Describe() const override {
         return {Both(kStepGeodeticToGeocentric, {datum_.name})};
+    }
+    bool Proj(std::vector<std::string>& steps, std::string&) const override {
+        steps.push_back("+proj=cart " + ProjEllipsoid(datum_.ellipsoid));
+        return true;
     }
 
   private:
@@ -380,6 +446,10 @@ Meeting MeetingOf(const Datum& from, const Datum& to) {
 struct Shift {
     engine::AffineMap map;
     std::vector<Words> lines;
+    // PROJ's steps: each set as its coordinate-frame helmert; each set undone as the exact
+    // inverse, an affine step (PROJ's inverse helmert transposes the rotation, 0.1 mm off
+    // for SK-42).
+    std::vector<std::string> proj;
 };
 Shift ShiftOf(const Datum& from, const Datum& to) {
     Shift shift;
@@ -390,18 +460,26 @@ Shift ShiftOf(const Datum& from, const Datum& to) {
         const DatumLink& link = from.toPz9011[i];
         into.push_back(link.shift);
         shift.lines.push_back(Both(kStepShift, {at, link.toName, link.source}));
+        const engine::DatumShift& set = link.shift;
+        shift.proj.push_back("+proj=helmert +convention=coordinate_frame +x=" + ProjNumber(set.dX) +
+                             " +y=" + ProjNumber(set.dY) + " +z=" + ProjNumber(set.dZ) +
+                             " +rx=" + ProjNumber(set.wX) + " +ry=" + ProjNumber(set.wY) +
+                             " +rz=" + ProjNumber(set.wZ) + " +s=" + ProjNumber(set.m * 1e6));
         at = link.toName;
     }
     // Undone from the meeting back: each set's inverse, towards the target.
     std::vector<Words> back;
+    std::vector<std::string> backProj;
     Words towards = to.name;
     for (std::size_t i = 0; i < meeting.toSets; ++i) {
         const DatumLink& link = to.toPz9011[i];
         outOf.push_back(link.shift);
         back.push_back(Both(kStepUnshift, {link.toName, towards, link.source}));
+        backProj.push_back(ProjAffine(engine::ComposeShifts({}, std::span(&link.shift, 1))));
         towards = link.toName;
     }
     shift.lines.insert(shift.lines.end(), back.rbegin(), back.rend());
+    shift.proj.insert(shift.proj.end(), backProj.rbegin(), backProj.rend());
     shift.map = engine::ComposeShifts(into, outOf);
     return shift;
 }
@@ -417,6 +495,10 @@ class DatumShift : public Step {
         point.values = {shifted.X, shifted.Y, shifted.Z};
     }
     std::vector<Words> Describe() const override { return shift_.lines; }
+    bool Proj(std::vector<std::string>& steps, std::string&) const override {
+        steps.insert(steps.end(), shift_.proj.begin(), shift_.proj.end());
+        return true;
+    }
 
   private:
     Shift shift_;
@@ -434,6 +516,10 @@ class GeocentricToGeodetic : public Step {
     std::vector<Words> Describe() const override {
         return {Both(kStepGeocentricToGeodetic, {datum_.name})};
     }
+    bool Proj(std::vector<std::string>& steps, std::string&) const override {
+        steps.push_back("+inv +proj=cart " + ProjEllipsoid(datum_.ellipsoid));
+        return true;
+    }
 
   private:
     Datum datum_;
@@ -441,8 +527,9 @@ class GeocentricToGeodetic : public Step {
 
 class GeodeticToPlane : public Step {
   public:
-    explicit GeodeticToPlane(const System& system)
-        : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
+    // zone: the target's zone asked for (0: the point's own).
+    GeodeticToPlane(const System& system, int zone)
+        : projection_(system), zone_(zone), datum_(system.datum.name), form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
         if (!projection_.ReachesGeodetic(point.values[0], point.values[1])) {
             point.fault = Fault::OutsideProjection;
@@ -456,17 +543,28 @@ class GeodeticToPlane : public Step {
     std::vector<Words> Describe() const override {
         return {Both(kStepGeodeticToPlane, {datum_, form_})};
     }
+    bool Proj(std::vector<std::string>& steps, std::string& why) const override {
+        std::string tmerc;
+        if (!projection_.Proj(zone_, tmerc, why)) return false;
+        steps.push_back(tmerc);
+        return true;
+    }
 
   private:
     PlaneProjection projection_;
+    int zone_;
     Words datum_, form_;
 };
 
 // Geocentric coordinates straight to plane ones, without the angles in between.
 class GeocentricToPlane : public Step {
   public:
-    explicit GeocentricToPlane(const System& system)
-        : projection_(system), datum_(system.datum.name), form_(FormOf(system)) {}
+    GeocentricToPlane(const System& system, int zone)
+        : projection_(system),
+          ellipsoid_(system.datum.ellipsoid),
+          zone_(zone),
+          datum_(system.datum.name),
+          form_(FormOf(system)) {}
     void Convert(RoutePoint& point) const override {
         const auto& [X, Y, Z] = point.values;
         if (!projection_.Reaches(X, Y, Z)) {
@@ -482,9 +580,18 @@ class GeocentricToPlane : public Step {
         return {Both(kStepGeocentricToGeodetic, {datum_}),
                 Both(kStepGeodeticToPlane, {datum_, form_})};
     }
+    bool Proj(std::vector<std::string>& steps, std::string& why) const override {
+        std::string tmerc;
+        if (!projection_.Proj(zone_, tmerc, why)) return false;
+        steps.push_back("+inv +proj=cart " + ProjEllipsoid(ellipsoid_));
+        steps.push_back(tmerc);
+        return true;
+    }
 
   private:
     PlaneProjection projection_;
+    engine::Ellipsoid ellipsoid_;
+    int zone_;
     Words datum_, form_;
 };
 
@@ -537,6 +644,24 @@ class ModelPlace {
         return lines;
     }
     const Words& modelName() const { return heights_.model.name; }
+    // PROJ's vgridshift on the model's grid (forward: h = H + ζ).
+    bool Proj(std::string& vgridshift, std::string& why) const {
+        if (!onModelsDatum_) {
+            why = heights_.model.id + " refers to " + heights_.datum.name.english +
+                  ", the route reads it for " + datumName_.english +
+                  ": PROJ cannot read a grid where the point lies on another datum in one step";
+            return false;
+        }
+        if (heights_.format != "GTX" && heights_.format != "GeoTIFF") {
+            why = "PROJ reads no " + heights_.format + " grids (" + heights_.file +
+                  "): GTX and GeoTIFF only";
+            return false;
+        }
+        std::string file = std::filesystem::absolute(heights_.file).string();
+        if (file.find(' ') != std::string::npos) file = "\"" + file + "\"";
+        vgridshift = "+proj=vgridshift +grids=" + file + " +multiplier=1";
+        return true;
+    }
 
   private:
     void OnModelsDatum(const engine::GeocentricPoint& geocentric,
@@ -581,9 +706,11 @@ class ModelPlace {
 // with h by millionths of its change, so each pass gains six digits.
 class NormalToEllipsoidal : public Step {
   public:
-    explicit NormalToEllipsoidal(const System& system)
+    // carries: the target has the same model, and takes H as it came.
+    NormalToEllipsoidal(const System& system, bool carries)
         : heights_(system.heights),
           place_(*heights_, system.datum),
+          carries_(carries),
           name_(RouteName(system)),
           datum_(system.datum.name) {}
     void Convert(RoutePoint& point) const override {
@@ -603,10 +730,18 @@ class NormalToEllipsoidal : public Step {
     std::vector<Words> Describe() const override {
         return place_.Describe(Both(kStepNormalToEllipsoidal, {name_, datum_, place_.modelName()}));
     }
+    bool Proj(std::vector<std::string>& steps, std::string& why) const override {
+        std::string vgridshift;
+        if (!place_.Proj(vgridshift, why)) return false;
+        if (carries_) steps.push_back("+proj=push +v_3");
+        steps.push_back(vgridshift);
+        return true;
+    }
 
   private:
     std::shared_ptr<const Heights> heights_;  // held: the place refers to it
     ModelPlace place_;
+    bool carries_;
     Words name_, datum_;
 };
 
@@ -618,6 +753,7 @@ class EllipsoidalToNormal : public Step {
         : heights_(target.heights),
           place_(*heights_, datum),
           geocentric_(geocentric),
+          ellipsoid_(datum.ellipsoid),
           name_(RouteName(target)),
           datum_(datum.name) {}
     void Convert(RoutePoint& point) const override {
@@ -629,11 +765,22 @@ class EllipsoidalToNormal : public Step {
     std::vector<Words> Describe() const override {
         return place_.Describe(Both(kStepEllipsoidalToNormal, {name_, datum_, place_.modelName()}));
     }
+    // H found and kept (push), the height put back to h for the datum steps.
+    bool Proj(std::vector<std::string>& steps, std::string& why) const override {
+        std::string vgridshift;
+        if (!place_.Proj(vgridshift, why)) return false;
+        const std::string cart = "+proj=cart " + ProjEllipsoid(ellipsoid_);
+        if (geocentric_) steps.push_back("+inv " + cart);
+        steps.insert(steps.end(), {"+inv " + vgridshift, "+proj=push +v_3", vgridshift});
+        if (geocentric_) steps.push_back(cart);
+        return true;
+    }
 
   private:
     std::shared_ptr<const Heights> heights_;
     ModelPlace place_;
     bool geocentric_;
+    engine::Ellipsoid ellipsoid_;
     Words name_, datum_;
 };
 
@@ -645,6 +792,10 @@ class NormalHeightOut : public Step {
     void Convert(RoutePoint& point) const override { point.values[2] = point.normalHeight; }
     std::vector<Words> Describe() const override {
         return {Both(sameModel_ ? kStepSameModel : kStepNormalHeightOut, {name_})};
+    }
+    bool Proj(std::vector<std::string>& steps, std::string&) const override {
+        steps.push_back("+proj=pop +v_3");
+        return true;
     }
 
   private:
@@ -663,6 +814,7 @@ class Unchanged : public Step {
         point.values[1] = InTurn(point.values[1]);
     }
     std::vector<Words> Describe() const override { return {Both(kStepUnchanged, {form_})}; }
+    bool Proj(std::vector<std::string>&, std::string&) const override { return true; }
 
   private:
     bool geodetic_;
@@ -716,6 +868,12 @@ class WindowPair : public Step {
                                   std::string(controller::DisplayName(to_)) + ": ";
         return {{names + how.english, names + how.russian}};
     }
+    bool Proj(std::vector<std::string>&, std::string& why) const override {
+        why =
+            "the window's chains (its Molodensky formulas, series and iteration) have no exact "
+            "PROJ form: use the parameters of GOST 32453-2017";
+        return false;
+    }
 
   private:
     CoordinateSystem from_, to_;
@@ -734,6 +892,7 @@ class WindowUnchanged : public Step {
         point.zone = std::fabs(easting) < 1e15 ? static_cast<int>(easting / 1e6) : 0;
     }
     std::vector<Words> Describe() const override { return {kUnchanged}; }
+    bool Proj(std::vector<std::string>&, std::string&) const override { return true; }
 
   private:
     bool plane_;
@@ -797,39 +956,62 @@ std::optional<Route> Route::Build(const System& from, const System& to, Paramete
         }
         if (from.keys) add(ApplyKeys(from, true));
         add(PlaneToGeodetic(from, sourcesZone, !sourcesZone,
-                            !viaGeocentric && to.form == CoordinateForm::Geodetic));
+                            !viaGeocentric && to.form == CoordinateForm::Geodetic,
+                            sourcesZone ? zone : 0));
         route.targetZone_ = sourcesZone ? 0 : zone;
     } else if (to.form == CoordinateForm::Plane) {
         route.targetZone_ = zone;
     }
-    // Heights: the source's made ellipsoidal, the target's normal ones found, at the start.
+    // Heights: the source's made ellipsoidal at the start; the target's normal ones found
+    // where the route first holds the point on the model's datum (a normal height is the same
+    // on any datum), at the start unless only the target's datum is the model's.
     std::size_t heightSteps = 0;
     const bool sameModel = SameModel(from.heights.get(), to.heights.get());
-    if (from.heights) add(NormalToEllipsoidal(from)), ++heightSteps;
-    if (to.heights && !sameModel) {
+    if (from.heights) add(NormalToEllipsoidal(from, sameModel)), ++heightSteps;
+    const bool normalAtTarget = to.heights && !sameModel && !SameDatum(from, to) &&
+                                to.heights->datum.id == to.datum.id &&
+                                to.heights->datum.id != from.datum.id;
+    if (to.heights && !sameModel && !normalAtTarget) {
         add(EllipsoidalToNormal(to, from.datum, from.form == CoordinateForm::Geocentric));
         ++heightSteps;
     }
     if (viaGeocentric) {
         if (from.form != CoordinateForm::Geocentric) add(GeodeticToGeocentric(from.datum));
         if (!sameDatum) add(DatumShift(from.datum, to.datum));
+        if (normalAtTarget) add(EllipsoidalToNormal(to, to.datum, true)), ++heightSteps;
         switch (to.form) {
             case CoordinateForm::Geocentric:
                 break;
             case CoordinateForm::Plane:
-                add(GeocentricToPlane(to));
+                add(GeocentricToPlane(to, route.targetZone_));
                 break;
             case CoordinateForm::Geodetic:
                 add(GeocentricToGeodetic(to.datum));
                 break;
         }
     } else if (to.form == CoordinateForm::Plane) {
-        add(GeodeticToPlane(to));
+        add(GeodeticToPlane(to, route.targetZone_));
     }
     if (to.form == CoordinateForm::Plane && to.keys) add(ApplyKeys(to, false));
     if (route.steps_.size() == heightSteps) add(Unchanged(from));
     if (to.heights) add(NormalHeightOut(to, sameModel));
     return route;
+}
+
+std::optional<std::string> Route::ProjPipeline(std::string& why) const {
+    std::vector<std::string> steps;
+    // Angles come and go in degrees; PROJ's steps take radians.
+    if (from_.form == CoordinateForm::Geodetic)
+        steps.emplace_back("+proj=unitconvert +xy_in=deg +xy_out=rad");
+    for (const auto& step : steps_) {
+        if (!step->Proj(steps, why)) return std::nullopt;
+    }
+    if (to_.form == CoordinateForm::Geodetic)
+        steps.emplace_back("+proj=unitconvert +xy_in=rad +xy_out=deg");
+    std::string pipeline = "+proj=pipeline";
+    for (const std::string& step : steps)
+        pipeline += " +step " + step;
+    return pipeline;
 }
 
 std::string Route::Describe(Language language) const {

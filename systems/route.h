@@ -48,6 +48,9 @@ class Step {
     virtual void Convert(RoutePoint& point) const = 0;
     // One line or more, without their numbers ("SK-42 geodetic -> geocentric: closed form").
     virtual std::vector<Words> Describe() const = 0;
+    // The step as PROJ pipeline steps appended to `steps` ("+proj=cart +a=6378137 +rf=…"),
+    // or false and `why` (English) where PROJ cannot run it exactly.
+    virtual bool Proj(std::vector<std::string>& steps, std::string& why) const = 0;
 };
 
 // The system whose zone a zone asked for names: the target's when it has zones (towards
@@ -73,6 +76,11 @@ class Route {
 
     // Every step numbered, under a line naming the route and above its accuracy.
     std::string Describe(Language language) const;
+    // The route as a PROJ pipeline taking and giving coordinates in the order of GIS files and
+    // cct: longitude, latitude in degrees and height; easting, northing, height; or X, Y, Z.
+    // None, and why, where a step has no exact PROJ form (the window's formulas, a zone not
+    // fixed, a geoid grid PROJ does not read or on another datum).
+    std::optional<std::string> ProjPipeline(std::string& why) const;
 
     Parameters parameters() const { return parameters_; }
     // The zone the target's plane coordinates are asked to lie in (0: the point's own); a

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine_operations.h"
+#include "systems/catalogue_file.h"
 #include "systems/route.h"
 
 namespace {
@@ -42,18 +43,49 @@ class ProjOperation {
     std::unique_ptr<PJ, decltype(&proj_destroy)> operation_;
 };
 
-// An engine operation by name, or "official FROM TO": coordconv-cli's route under
-// GOST 32453-2017 between two systems of the catalogue, angles in degrees.
+// coordconv-cli's route under GOST 32453-2017 between two systems of the catalogue (with
+// the test catalogue's), "FROM TO [ZONE]", and the zone it asks for.
+std::optional<systems::Route> RouteOf(const std::string& parameters, int* asked = nullptr) {
+    static const systems::Catalogue catalogue = [] {
+        systems::Catalogue read;
+        systems::ReadCatalogueFile(COORDCONV_TEST_DATA "/systems/user.toml", read);
+        return read;
+    }();
+    std::istringstream names(parameters);
+    std::string from, to, zone = "0";
+    names >> from >> to >> zone;
+    const auto source = systems::FindSystem(catalogue, from).system;
+    const auto target = systems::FindSystem(catalogue, to).system;
+    const systems::System* zoned = systems::ZoneNamedBy(*source, *target);
+    const int number = zoned ? *systems::ParseZone(*zoned, zone) : 0;
+    if (asked) *asked = number;
+    systems::Words refusal;
+    return systems::Route::Build(*source, *target, systems::Parameters::Gost2017, number, refusal);
+}
+
+// The route as its own PROJ pipeline says it, in the order of the engine's values: latitude
+// before longitude, north before east.
+std::string PipelineOf(const std::string& parameters) {
+    const auto route = RouteOf(parameters);
+    std::string why;
+    const auto pipeline = route->ProjPipeline(why);
+    if (!pipeline) ADD_FAILURE() << parameters << ": " << why;
+    const auto swapped = [](const systems::System& system) {
+        return system.form != controller::CoordinateForm::Geocentric;
+    };
+    const std::string swap = " +step +proj=axisswap +order=2,1";
+    return "+proj=pipeline" + std::string(swapped(route->from()) ? swap : "") +
+           pipeline.value_or("").substr(std::string("+proj=pipeline").size()) +
+           (swapped(route->to()) ? swap : "");
+}
+
+// An engine operation by name, or "official FROM TO [ZONE]": coordconv-cli's route, angles in
+// degrees.
 Values Apply(const std::string& op, const std::string& parameters, const Values& in) {
     if (op != "official") return testing_support::Apply(op, parameters, in);
-    std::istringstream names(parameters);
-    std::string from, to;
-    names >> from >> to;
-    systems::Words refusal;
-    const auto route = systems::Route::Build(*systems::FindSystem(systems::BuiltIn(), from).system,
-                                             *systems::FindSystem(systems::BuiltIn(), to).system,
-                                             systems::Parameters::Gost2017, 0, refusal);
-    systems::RoutePoint point{{in.at(0), in.at(1), in.at(2)}};
+    int zone = 0;
+    const auto route = RouteOf(parameters, &zone);
+    systems::RoutePoint point{{in.at(0), in.at(1), in.at(2)}, zone};
     route->Convert(point);
     if (point.fault != systems::Fault::None) return {NAN, NAN, NAN};
     return {point.values[0], point.values[1], point.values[2]};
@@ -80,7 +112,10 @@ TEST(ProjOracle, EveryOperationOfTheTable) {
             words >> word;
         const ProjOperation setup(c.fields.at(3) == "-" ? "+proj=noop" : c.fields.at(3));
         const bool grid = c.fields.at(4) == "grid";  // the grid point itself is the truth
-        const ProjOperation oracle(grid ? "+proj=noop" : c.fields.at(4));
+        // "pipeline": the route's own --proj-pipeline text, run by PROJ.
+        const ProjOperation oracle(grid                           ? "+proj=noop"
+                                   : c.fields.at(4) == "pipeline" ? PipelineOf(c.fields[1])
+                                                                  : c.fields.at(4));
         int failures = 0;
         for (double a : Range(w[0])) {
             for (double b : Range(w[1])) {
