@@ -399,7 +399,8 @@ Systems (FROM, TO), in any case, or the window's names exactly ("ПЗ-90  (XYZ)"
        catalogue declare others, or MODEL is a grid file's path (GTX, GeoTIFF,
        GeographicLib's PGM, ISG) on the system's own datum. A point outside the
        grid, or in a hole of it, is an error for its line, never a height left as
-       it was; a grid file that is missing exits 66, one that is no grid 65
+       it was; a grid file that is missing exits 66, one that is no grid 65. Only
+       with GOST 32453-2017's parameters: the window's know no models
 
 Input: the FILEs in order, or standard input (no FILE, or "-"); a line may be
 up to 65536 bytes long (a longer one is an error, comments too).

@@ -211,7 +211,11 @@ Axis ReadAxis(double min, double max, double delta, std::int64_t n, const std::s
 // "key : value" lines, then the values row by row from the north, each west to east,
 // separated by blanks; "nodata" marks the nodes without one. Only geodetic grids are read.
 Nodes ReadIsg(File& file) {
-    const std::string text = file.ReadAll();
+    // The header from the first MiB; the rest only once the header has said how many values
+    // follow (2 × 2 values followed by gigabytes are refused unread).
+    constexpr std::uint64_t kHeadBytes = 1 << 20;
+    std::string text(std::min(file.size(), kHeadBytes), '\0');
+    file.Read(0, text.data(), text.size(), "header");
     const std::size_t begin = text.find("begin_of_head");
     const std::size_t end = text.find("end_of_head", begin);
     if (end == std::string::npos) Refuse("header: no end_of_head");
@@ -304,8 +308,13 @@ Nodes ReadIsg(File& file) {
                     .columns = static_cast<int>(columns)};
     CheckExtent(nodes.extent, "header");
 
-    // Each value takes a character and a blank at least: the text must hold them all before
-    // room is made for them.
+    // Each value takes a character and a blank at least, and no sane file spends more than
+    // 64 characters on one: the text must hold them all before room is made for them.
+    constexpr std::uint64_t kMostBytesPerValue = 64;
+    if (file.size() - dataStart > kMostBytesPerValue * count + kHeadBytes)
+        Refuse("data: " + std::to_string(file.size() - dataStart) + " bytes, more than " +
+               std::to_string(rows) + " × " + std::to_string(columns) + " values take");
+    if (file.size() > text.size()) text = file.ReadAll();
     const std::string_view data = std::string_view(text).substr(dataStart);
     if (data.size() + 1 < 2 * static_cast<std::uint64_t>(count))
         Refuse("data: " + std::to_string(data.size()) + " bytes cannot hold " +

@@ -50,6 +50,7 @@ class File {
 // The limits every grid keeps, whatever its format.
 inline constexpr double kMinStep = 1e-5;                // degrees
 inline constexpr std::int64_t kMaxNodes = 400'000'000;  // 1.6 GB of float values
+inline constexpr double kLargestValue = 1000;           // m; beyond it a value marks none
 
 // Refuses an absurd extent, the reason starting with part ("header", "GeoTIFF").
 void CheckExtent(const GeoidGrid::Extent& extent, std::string_view part);

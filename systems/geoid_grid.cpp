@@ -64,10 +64,15 @@ double GeoidGrid::Anomaly(double latitude, double longitude) const {
     if (!(latitude >= e.south && latitude <= north_) || std::isnan(longitude)) return kNaN;
     double x;
     if (goesRound_) {
-        // As PROJ: the first fmod gives ]−C, C[, the second [0, C[.
-        const double columns = e.columns;
-        x = std::fmod(std::fmod((longitude - e.west) * perLongitude_, columns) + columns, columns);
-        if (!(x >= 0)) return kNaN;  // an infinite longitude
+        // Into [west, west + 360°) first, then into columns: a grid whose last column repeats
+        // its first (1441 columns of 15′) never needs the wrap, one without it (1440) wraps
+        // from its last column to column 0. (PROJ wraps modulo the columns instead, which
+        // shifts a repeating grid by a column for longitudes written a turn away.)
+        double turned = std::fmod(longitude - e.west, kTurn);
+        if (std::isnan(turned)) return kNaN;  // an infinite longitude
+        if (turned < 0) turned += kTurn;
+        if (turned == kTurn) turned = 0;  // −1e-17 + 360 rounds to 360
+        x = turned * perLongitude_;
     } else {
         if (longitude < e.west)
             longitude += kTurn;
@@ -107,6 +112,12 @@ namespace {
 }  // namespace
 
 File::File(const std::string& path) {
+    // Only a regular file is opened: opening a FIFO would wait for a writer forever, and a
+    // device (/dev/zero) has no size to check a header against.
+    struct stat named {};
+    if (stat(path.c_str(), &named) != 0) Unreadable(errno);
+    if (S_ISDIR(named.st_mode)) Unreadable(EISDIR);
+    if (!S_ISREG(named.st_mode)) throw Refusal{GridFault::Unreadable, "not a regular file"};
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_) Unreadable(errno);
     struct stat status {};
@@ -183,7 +194,7 @@ void CheckExtent(const GeoidGrid::Extent& e, std::string_view part) {
     for (const auto& step : steps) {
         if (!std::isfinite(step.value)) Refuse(where + step.name + " not a finite number");
         if (step.value <= 0) Refuse(where + step.name + " " + Number(step.value));
-        if (step.value < kMinStep)
+        if (step.value < kMinStep * (1 - 1e-9))  // 1e-5 as a header's decimals give it
             Refuse(where + step.name + " " + Number(step.value) + "°, below 1e-05°");
     }
     if (!std::isfinite(e.south) || !std::isfinite(e.west))
@@ -238,8 +249,21 @@ GridFile ReadGeoidGrid(const std::string& path) {
             result.format = "ISG";
             nodes = geoid::ReadIsg(file);
         } else {
+            // No other format has a mark of its own: a file that is no GTX either is said to
+            // be none of them, with what the GTX reader found.
             result.format = "GTX";
-            nodes = geoid::ReadGtx(file);
+            try {
+                nodes = geoid::ReadGtx(file);
+            } catch (geoid::Refusal& refusal) {
+                if (refusal.fault == GridFault::Malformed && refusal.reason.starts_with("header"))
+                    refusal.reason += " (read as a GTX grid: no GeoTIFF, PGM or ISG either)";
+                throw;
+            }
+        }
+        // A value beyond ±1000 m is no height anomaly on this Earth but a mark of none (PROJ's
+        // rule for GTX grids, whose marks vary), in every format.
+        for (float& value : nodes.values) {
+            if (std::fabs(value) > geoid::kLargestValue) value = kNaN;
         }
         result.grid = std::make_shared<const GeoidGrid>(nodes.extent, std::move(nodes.values));
     } catch (const geoid::Refusal& refusal) {

@@ -1,6 +1,7 @@
 #include "systems/heights.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -90,6 +91,22 @@ bool IsPath(std::string_view name) {
     return false;
 }
 
+// Control characters as \xHH.
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        out += escaped;
+    }
+    return out;
+}
+
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -126,7 +143,7 @@ SystemLookup FindSystem(const Catalogue& catalogue, std::string_view name) {
         lookup.system = *plain;
         return lookup;
     }
-    // The model follows the last '+': ids hold none, and a path's folders may.
+    // The model follows the first '+': ids hold none, and a path may hold more.
     const std::size_t plus = name.find('+');
     const System* base =
         plus == std::string_view::npos ? nullptr : catalogue.Find(name.substr(0, plus));
@@ -144,6 +161,8 @@ SystemLookup FindSystem(const Catalogue& catalogue, std::string_view name) {
         model.id = std::string(modelName);
         model.name = {model.id, model.id};
         model.file = model.id;
+        model.accuracy = {"its accuracy as its maker states it (a grid given by path)",
+                          "точность — как заявляет её автор (сетка указана путём)"};
     } else {
         lookup.fault = Fault::Unknown;
         std::string known;
@@ -178,8 +197,8 @@ SystemLookup FindSystem(const Catalogue& catalogue, std::string_view name) {
         std::string places;
         for (const std::string& place : GridPlaces())
             places += (places.empty() ? "" : ", ") + place;
-        lookup.message = "geoid model " + model.id + ": its grid " + model.file +
-                         " is in none of " + places +
+        lookup.message = "geoid model " + model.id + ": its grid (egm96_15.gtx or " +
+                         "us_nga_egm96_15.tif) is in none of " + places +
                          " (Debian's proj-data installs it; PROJ_DATA names other folders)";
         return lookup;
     }
@@ -191,7 +210,11 @@ SystemLookup FindSystem(const Catalogue& catalogue, std::string_view name) {
         case GridFault::Malformed:
             lookup.fault =
                 grid.fault == GridFault::Unreadable ? Fault::GridUnreadable : Fault::GridMalformed;
-            lookup.message = "geoid model " + model.id + ": " + heights->file + ": " + grid.reason;
+            // A grid by path is named once; a hostile file's bytes never reach the terminal.
+            lookup.message = (model.definedIn.empty() && !model.builtIn
+                                  ? "geoid grid " + heights->file
+                                  : "geoid model " + model.id + ": " + heights->file) +
+                             ": " + Printable(grid.reason);
             return lookup;
     }
     heights->grid = grid.grid;
