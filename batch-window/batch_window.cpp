@@ -117,18 +117,70 @@ bool IsAutomaticZone(const QString& text) {
 
 using controller::CoordinateForm;
 
-// The headers of the result columns, by the form of the target (a zone where it has zones).
-QStringList ResultHeaders(const systems::System& target) {
+// The headers of the result columns, by the form of the target (a zone where it has zones);
+// a height is said to be normal when a geoid model makes it so.
+QStringList ResultHeaders(const systems::System& target, bool normalHeights) {
+    const QString height = normalHeights ? BatchWindow::tr("H (норм.), м") : QString("H, м");
     switch (target.form) {
         case CoordinateForm::Geocentric:
             return {"X, м", "Y, м", "Z, м"};
         case CoordinateForm::Geodetic:
-            return {"B", "L", "H, м"};
+            return {"B", "L", height};
         case CoordinateForm::Plane:
             break;
     }
-    if (target.zones == systems::Zones::None) return {"x, м", "y, м", "H, м"};
-    return {"x, м", "y, м", "H, м", "Зона"};
+    if (target.zones == systems::Zones::None) return {"x, м", "y, м", height};
+    return {"x, м", "y, м", height, "Зона"};
+}
+
+// What a geoid model is, for its tooltip: its grid file (a built-in model's looked for in
+// GridPlaces()), how accurate it is, where the catalogue declares it. Paragraphs of rich
+// text, so that the long accuracy wraps.
+QString ModelTip(const systems::GeoidModel& model) {
+    const auto text = [](const std::string& words) { return QString::fromStdString(words); };
+    QString places;
+    for (const std::string& place : systems::GridPlaces())
+        places += (places.isEmpty() ? "" : ", ") + text(place);
+    QStringList lines = {
+        model.builtIn ? BatchWindow::tr("Сетка: %1 (ищется в %2)").arg(text(model.file), places)
+                      : BatchWindow::tr("Сетка: %1").arg(text(model.file))};
+    lines += model.accuracy.russian.empty()
+                 ? BatchWindow::tr("Точность модели не указана.")
+                 : BatchWindow::tr("Точность: %1").arg(text(model.accuracy.russian));
+    if (!model.definedIn.empty())
+        lines += BatchWindow::tr("Определена в %1").arg(text(model.definedIn));
+    QString tip;
+    for (const QString& line : lines)
+        tip += "<p>" + line.toHtmlEscaped() + "</p>";
+    return tip;
+}
+
+// Why a system with normal heights cannot be had, in Russian, naming the model and its grid
+// file; FindSystem's English reason follows in brackets, as catalogue faults give theirs.
+QString HeightsProblem(const systems::SystemLookup& lookup, const QString& model,
+                       const QString& file) {
+    using Fault = systems::SystemLookup::Fault;
+    QString text;
+    switch (lookup.fault) {
+        case Fault::GridUnreadable:
+            text = BatchWindow::tr(
+                "Модель геоида «%1»: файл её сетки %2 не найден или не "
+                "читается. Нормальных высот по ней нет; исправив это, "
+                "выберите «Системы → Перечитать каталог».");
+            break;
+        case Fault::GridMalformed:
+            text = BatchWindow::tr(
+                "Модель геоида «%1»: файл %2 — не сетка аномалий высоты или "
+                "испорченная сетка. Нормальных высот по ней нет; исправив "
+                "файл, выберите «Системы → Перечитать каталог».");
+            break;
+        case Fault::None:  // never: a found system is no problem
+        case Fault::Unknown:
+        case Fault::NoHeights:
+            text = BatchWindow::tr("Нормальных высот по модели геоида «%1» (сетка %2) здесь нет.");
+            break;
+    }
+    return text.arg(model, file) + " (" + QString::fromStdString(lookup.message) + ")";
 }
 
 // Lines of text without their '\n' (a '\r' stays: the conversion sees the line end), at
@@ -251,8 +303,8 @@ BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
         });
     }
     RestoreSettings();
-    for (QComboBox* box : {source_, target_, parameters_, angles_, separator_, anglesOut_,
-                           decimalComma_, encoding_, outputEncoding_})
+    for (QComboBox* box : {source_, target_, sourceHeights_, targetHeights_, parameters_, angles_,
+                           separator_, anglesOut_, decimalComma_, encoding_, outputEncoding_})
         connect(box, &QComboBox::currentIndexChanged, this, &BatchWindow::UpdatePreview);
     for (QSpinBox* box : {skip_, decimals_, angleDecimals_})
         connect(box, &QSpinBox::valueChanged, this, &BatchWindow::UpdatePreview);
@@ -285,6 +337,8 @@ void BatchWindow::BuildChoices(QWidget* panel) {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(24);
     }
+    sourceHeights_ = new QComboBox;
+    targetHeights_ = new QComboBox;
     parameters_ = new QComboBox;
     parameters_->addItems({tr("ГОСТ 32453-2017"), tr("как в окне пересчёта")});
     angles_ = new QComboBox;
@@ -338,6 +392,8 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     // Named, so that tests (and accessibility tools) find them.
     source_->setObjectName("source");
     target_->setObjectName("target");
+    sourceHeights_->setObjectName("sourceHeights");
+    targetHeights_->setObjectName("targetHeights");
     parameters_->setObjectName("parameters");
     angles_->setObjectName("angles");
     zone_->setObjectName("zone");
@@ -369,19 +425,22 @@ void BatchWindow::BuildChoices(QWidget* panel) {
     };
     add(0, 0, tr("Исходная система:"), source_);
     add(0, 1, tr("Целевая система:"), target_);
-    add(1, 0, tr("Параметры:"), parameters_);
-    add(1, 1, tr("Углы:"), angles_);
-    add(2, 0, tr("Зона:"), row({zone_}));
-    add(2, 1, tr("Углы результатов:"), anglesOut_);
-    add(3, 0, tr("Строк заголовка:"), skip_);
-    add(3, 1, tr("Столбцы координат:"), columns_);
-    add(4, 0, tr("Разделитель:"), separator_);
-    add(4, 1, tr("Десятичный знак:"), decimalComma_);
-    add(5, 0, tr("Кодировка:"), encoding_);
-    add(5, 1, tr("Кодировка результатов:"), row({outputEncoding_, bom_}));
-    add(6, 0, tr("Знаков после точки:"),
+    // The heights under each system: beside it the lists would widen the window.
+    add(1, 0, tr("Высоты:"), row({sourceHeights_}));
+    add(1, 1, tr("Высоты:"), row({targetHeights_}));
+    add(2, 0, tr("Параметры:"), parameters_);
+    add(2, 1, tr("Углы:"), angles_);
+    add(3, 0, tr("Зона:"), row({zone_}));
+    add(3, 1, tr("Углы результатов:"), anglesOut_);
+    add(4, 0, tr("Строк заголовка:"), skip_);
+    add(4, 1, tr("Столбцы координат:"), columns_);
+    add(5, 0, tr("Разделитель:"), separator_);
+    add(5, 1, tr("Десятичный знак:"), decimalComma_);
+    add(6, 0, tr("Кодировка:"), encoding_);
+    add(6, 1, tr("Кодировка результатов:"), row({outputEncoding_, bom_}));
+    add(7, 0, tr("Знаков после точки:"),
         row({new QLabel(tr("у метров")), decimals_, new QLabel(tr("у углов")), angleDecimals_}));
-    add(6, 1, QString(), keepGoing_);
+    add(7, 1, QString(), keepGoing_);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 }
@@ -488,12 +547,46 @@ void BatchWindow::FillSystems(const QString& source, const QString& target) {
     if (!Choose(target_, target)) Choose(target_, kDefaultTarget);
 }
 
+void BatchWindow::FillHeights(const QString& source, const QString& target) {
+    for (const auto& [heights, model] :
+         {std::pair{sourceHeights_, source}, {targetHeights_, target}}) {
+        const QSignalBlocker quiet(heights);
+        heights->clear();
+        heights->addItem(tr("эллипсоидальные"), QString());
+        heights->setItemData(0, tr("Высоты над эллипсоидом системы (их даёт приёмник GNSS)"),
+                             Qt::ToolTipRole);
+        for (const systems::GeoidModel& each : catalogue_.geoidModels()) {
+            heights->addItem(QString::fromStdString(each.name.russian),
+                             QString::fromStdString(each.id));
+            heights->setItemData(heights->count() - 1, ModelTip(each), Qt::ToolTipRole);
+        }
+        if (!Choose(heights, model)) heights->setCurrentIndex(0);
+    }
+}
+
 // The system a list has chosen, found by its id.
 const systems::System& BatchWindow::SystemOf(const QComboBox* choices) const {
     const std::string id = choices->currentData().toString().toStdString();
     for (const systems::System& system : catalogue_.systems())
         if (system.id == id) return system;
     return systems::BuiltInSystems().front();  // never: every list item is of the catalogue
+}
+
+std::optional<systems::System> BatchWindow::ChosenSystem(const QComboBox* choices,
+                                                         const QComboBox* heights,
+                                                         QString* problem) const {
+    const systems::System& plain = SystemOf(choices);
+    const std::string model = heights->currentData().toString().toStdString();
+    if (model.empty()) return plain;
+    const std::string name = plain.id + "+" + model;
+    auto found = lookups_.find(name);
+    if (found == lookups_.end())
+        found = lookups_.emplace(name, systems::FindSystem(catalogue_, name)).first;
+    if (found->second.system) return found->second.system;
+    const systems::GeoidModel* declared = catalogue_.FindGeoidModel(model);
+    *problem = HeightsProblem(found->second, heights->currentText(),
+                              QString::fromStdString(declared ? declared->file : model));
+    return std::nullopt;
 }
 
 void BatchWindow::ShowCatalogueFault(const systems::CatalogueFault& fault, const QString& outcome) {
@@ -531,8 +624,12 @@ bool BatchWindow::ReloadCatalogue() {
     }
     const QString source = source_->currentData().toString();
     const QString target = target_->currentData().toString();
+    const QString sourceModel = sourceHeights_->currentData().toString();
+    const QString targetModel = targetHeights_->currentData().toString();
     catalogue_ = std::move(fresh);
+    lookups_.clear();
     FillSystems(source, target);
+    FillHeights(sourceModel, targetModel);
     if (fitWindow_) fitWindow_->SetCatalogue(catalogue_);
     const auto own = std::count_if(
         catalogue_.systems().begin(), catalogue_.systems().end(),
@@ -589,10 +686,22 @@ std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) c
         return std::nullopt;
     };
     batch::ConversionOptions options;
-    options.from = SystemOf(source_);
-    options.to = SystemOf(target_);
     options.parameters =
         parameters_->currentIndex() == 0 ? batch::Parameters::Gost2017 : batch::Parameters::Window;
+    for (const QComboBox* heights : {sourceHeights_, targetHeights_}) {
+        if (options.parameters == batch::Parameters::Window && heights->currentIndex() > 0) {
+            return refuse(tr("Параметры окна пересчёта не знают моделей геоида: нормальные "
+                             "высоты по «%1» — с параметрами ГОСТ 32453-2017, или выберите "
+                             "эллипсоидальные высоты.")
+                              .arg(heights->currentText()));
+        }
+    }
+    QString unavailable;
+    const auto from = ChosenSystem(source_, sourceHeights_, &unavailable);
+    const auto to = from ? ChosenSystem(target_, targetHeights_, &unavailable) : std::nullopt;
+    if (!to) return refuse(unavailable);
+    options.from = *from;
+    options.to = *to;
     if (options.parameters == batch::Parameters::Window) {
         for (const systems::System* system : {&options.from, &options.to}) {
             if (system->window) continue;
@@ -651,6 +760,18 @@ std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) c
 }
 
 void BatchWindow::UpdatePreview() {
+    // Geocentric X, Y, Z carry no height to make normal.
+    for (const auto& [choices, heights] :
+         {std::pair{source_, sourceHeights_}, {target_, targetHeights_}}) {
+        const bool geocentric = SystemOf(choices).form == CoordinateForm::Geocentric;
+        if (geocentric) {
+            const QSignalBlocker quiet(heights);
+            heights->setCurrentIndex(0);
+        }
+        heights->setEnabled(!geocentric);
+        heights->setToolTip(geocentric ? tr("У геоцентрических X, Y, Z нет высоты")
+                                       : heights->currentData(Qt::ToolTipRole).toString());
+    }
     SaveSettings();
     QString problem;
     const auto options = Choices(&problem);
@@ -667,7 +788,7 @@ void BatchWindow::UpdatePreview() {
                           : tr("Ни у одной из выбранных систем нет зон"));
     for (QComboBox* choices : {source_, target_})
         choices->setToolTip(choices->currentData(Qt::ToolTipRole).toString());
-    QStringList headers = ResultHeaders(SystemOf(target_));
+    QStringList headers = ResultHeaders(SystemOf(target_), targetHeights_->currentIndex() > 0);
     headers.prepend(tr("Исходная строка"));
     preview_->setColumnCount(headers.size());
     preview_->setHorizontalHeaderLabels(headers);
@@ -1059,6 +1180,8 @@ void BatchWindow::RestoreSettings() {
         box->setCurrentIndex(value >= 0 && value < box->count() ? value : fallback);
     };
     FillSystems(SavedSystem(settings, "source"), SavedSystem(settings, "target"));
+    FillHeights(settings.value("sourceHeights").toString(),
+                settings.value("targetHeights").toString());
     index("parameters", parameters_, 0);
     index("angles", angles_, 0);
     // Once a number 0–60 ("0": авто), now the zone as its system writes it.
@@ -1083,6 +1206,8 @@ void BatchWindow::SaveSettings() const {
     QSettings settings;
     settings.setValue("sourceSystem", source_->currentData());
     settings.setValue("targetSystem", target_->currentData());
+    settings.setValue("sourceHeights", sourceHeights_->currentData());  // a model's id, or ""
+    settings.setValue("targetHeights", targetHeights_->currentData());
     settings.remove("source");  // the indices of the lists before there were ids
     settings.remove("target");
     settings.setValue("parameters", parameters_->currentIndex());

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,12 +119,21 @@ class BatchWindow : public QMainWindow {
     void SetBusy(bool busy);
     // The lists of systems filled from the catalogue, these systems (by id) chosen.
     void FillSystems(const QString& source, const QString& target);
+    // The lists of heights filled with the catalogue's geoid models, these (by id; empty:
+    // ellipsoidal heights) chosen; a model no longer in the catalogue gives ellipsoidal ones.
+    void FillHeights(const QString& source, const QString& target);
     const systems::System& SystemOf(const QComboBox* choices) const;
+    // A side's system with the normal heights of the model chosen beside it; none, with the
+    // reason in Russian, when the model's grid cannot be had.
+    std::optional<systems::System> ChosenSystem(const QComboBox* choices, const QComboBox* heights,
+                                                QString* problem) const;
     void ShowCatalogueFault(const systems::CatalogueFault& fault, const QString& outcome);
 
     // The choices.
     QComboBox* source_;
     QComboBox* target_;
+    QComboBox* sourceHeights_;  // "эллипсоидальные" or a geoid model, by its id
+    QComboBox* targetHeights_;
     QComboBox* parameters_;
     QComboBox* angles_;
     QLineEdit* zone_;  // as the user writes a zone of the zoned system: "13", "37N"; empty: авто
@@ -172,6 +182,10 @@ class BatchWindow : public QMainWindow {
     int shownColumns_ = 0;          // result columns whose widths are set
     int shownFraction_ = 0;         // and the digits after the point they have room for
     QString folder_;                // where the last file was opened or written
+
+    // Systems with normal heights looked up in this catalogue, by "SYSTEM+MODEL", faults too:
+    // a grid is read once, not at each keystroke; reading the catalogue again reads it again.
+    mutable std::map<std::string, systems::SystemLookup> lookups_;
 
     QPointer<QThread> thread_;                      // while a conversion runs
     std::shared_ptr<std::atomic<bool>> cancelled_;  // its cancel flag

@@ -81,6 +81,8 @@ struct Choices {
         for (const char* name : {"anglesOut", "decimalComma", "encoding", "outputEncoding"})
             window.findChild<QComboBox*>(name)->setCurrentIndex(0);
         window.findChild<QCheckBox*>("bom")->setChecked(false);
+        for (const char* name : {"sourceHeights", "targetHeights"})
+            window.findChild<QComboBox*>(name)->setCurrentIndex(0);  // эллипсоидальные
     }
 };
 
@@ -122,6 +124,11 @@ QByteArray UserSystem(const QByteArray& id, const QByteArray& k = "1") {
     return "[system." + id + "]\nname = \"МСК " + id + "\"\ndatum = \"sk42\"\n" +
            "tmerc = { lon_0 = 38.48333333333, lat_0 = 0, k = " + k +
            ", x_0 = 1250000, y_0 = -5412900.566 }\n";
+}
+
+// A geoid model of the user's over WGS-84.
+QByteArray Model(const QByteArray& id, const QString& file) {
+    return "[geoid." + id + "]\nfile = \"" + file.toUtf8() + "\"\ndatum = \"wgs84\"\n";
 }
 
 // The message box the window shows about the catalogue, once it shows.
@@ -554,20 +561,69 @@ class BatchWindowTest : public QObject {
         QVERIFY(window.findChild<QComboBox*>("source")->findData("msk-good") >= 0);
     }
 
-    // Reading the catalogue again keeps the systems chosen while they exist.
+    // Reading the catalogue again keeps the systems and models chosen while they exist, and
+    // offers the models declared since.
     void reloadKeepsTheChoice() {
         WriteCatalogue(UserSystem("msk-a"));
         BatchWindow window;
         Choose(window, "source", "msk-a");
         Choose(window, "target", "sk42-gk3");
-        WriteCatalogue(UserSystem("msk-a") + UserSystem("msk-b"));
+        Choose(window, "targetHeights", "egm96");
+        WriteCatalogue(UserSystem("msk-a") + UserSystem("msk-b") + Model("patch", "patch.isg"));
         Action(window, "reloadCatalogue")->trigger();
         QCOMPARE(Chosen(window, "source"), "msk-a");
         QCOMPARE(Chosen(window, "target"), "sk42-gk3");
+        QCOMPARE(Chosen(window, "targetHeights"), "egm96");
         QVERIFY(window.findChild<QComboBox*>("target")->findData("msk-b") >= 0);
+        QVERIFY(window.findChild<QComboBox*>("sourceHeights")->findData("patch") >= 0);
         WriteCatalogue(UserSystem("msk-b"));
         QVERIFY(window.ReloadCatalogue());
         QCOMPARE(Chosen(window, "source"), kWgs84Blh);  // gone: the usual one
+    }
+
+    // EGM96 on the target: a WGS-84 point's ellipsoidal height becomes the normal height PROJ
+    // gives (`echo "55.75 37.62 150" | cs2cs -f %.6f EPSG:4979 EPSG:4326+5773`: 135.541592; ζ
+    // is read on WGS-84 where the point starts, whatever the target's datum), under a header
+    // saying so. A geocentric target has no height to choose.
+    void normalHeightsThroughEgm96() {
+        BatchWindow window;
+        QVERIFY(window.OpenFile(QFINDTESTDATA("../data/points/gnss.txt")));
+        Choices{kWgs84Blh, kSk42Xyh, 0, 1, ""}.Apply(window);
+        window.findChild<QSpinBox*>("decimals")->setValue(3);
+        Choose(window, "targetHeights", "egm96");
+        QCOMPARE(PreviewRow(window, 1).at(3), "135.542");
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->horizontalHeaderItem(3)->text(),
+                 "H (норм.), м");
+        // The README's picture of the choice, when asked for.
+        if (const QByteArray picture = qgetenv("COORDCONV_HEIGHTS_PICTURE"); !picture.isEmpty()) {
+            window.resize(1000, 860);  // room for the preview's rows under the long route
+            QVERIFY(window.grab().save(QString::fromLocal8Bit(picture)));
+        }
+        Choose(window, "target", kWgs84Xyz);
+        auto* heights = window.findChild<QComboBox*>("targetHeights");
+        QVERIFY(!heights->isEnabled() && heights->currentIndex() == 0);
+    }
+
+    // A model whose grid file is missing is named with its file in the problem line, and
+    // nothing converts; a point off a grid is an error of its line (the hand-made
+    // tests/data/geoid/patch.isg covers 55–56° N, 37–38° E).
+    void modelFaultsAreSaid() {
+        const QString missing = directory_.filePath("no-such-grid.gtx");
+        WriteCatalogue(Model("gone", missing) +
+                       Model("patch", QFINDTESTDATA("../data/geoid/patch.isg")));
+        BatchWindow window;
+        window.SetPoints("54.5 37.5 150\n");
+        Choices{kWgs84Blh, kWgs84Blh, 0, 1, ""}.Apply(window);
+        Choose(window, "sourceHeights", "gone");
+        QString problem;
+        QVERIFY(!window.Choices(&problem));
+        QVERIFY2(problem.startsWith("Модель геоида «gone»: файл её сетки " + missing),
+                 qPrintable(problem));
+        QCOMPARE(window.findChild<QLabel*>("route")->text(), problem);
+        QVERIFY(!Action(window, "convert")->isEnabled());
+        Choose(window, "sourceHeights", "patch");
+        QCOMPARE(PreviewRow(window, 0).at(1),
+                 "вне сетки модели геоида patch: нормальной высоты здесь нет");
     }
 
     // The zone field reads the zone of the target when it has zones, else of the source, as
@@ -692,10 +748,12 @@ class BatchWindowTest : public QObject {
         {
             BatchWindow window;
             chosen.Apply(window);
+            Choose(window, "targetHeights", "egm96");
         }
         BatchWindow window;
         QCOMPARE(Chosen(window, "source"), chosen.source);
         QCOMPARE(Chosen(window, "target"), chosen.target);
+        QCOMPARE(Chosen(window, "targetHeights"), "egm96");
         QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), chosen.angles);
         QCOMPARE(window.findChild<QLineEdit*>("columns")->text(), chosen.columns);
         QCOMPARE(window.findChild<QSpinBox*>("skip")->value(), chosen.skip);
@@ -705,7 +763,7 @@ class BatchWindowTest : public QObject {
 
     // Settings written when the lists were the fifteen systems by index still choose them
     // (index 13: СК-95 (BLH), 11: ГСК-2011 (XYH) in that order); the zone was a number, 0
-    // for "авто". A system no longer known gives the usual one.
+    // for "авто". A system no longer known gives the usual one; a model, ellipsoidal heights.
     void oldSettingsAreRead() {
         {
             QSettings settings;
@@ -722,8 +780,10 @@ class BatchWindowTest : public QObject {
         }
         QSettings().setValue("zone", 13);
         QSettings().setValue("sourceSystem", "gone-system");
+        QSettings().setValue("targetHeights", "gone-model");
         BatchWindow window;
         QCOMPARE(Chosen(window, "source"), kWgs84Blh);
+        QCOMPARE(Chosen(window, "targetHeights"), "");
         QCOMPARE(Chosen(window, "target"), "gsk2011-xyh");  // saved again by its id
         QCOMPARE(window.findChild<QLineEdit*>("zone")->text(), "13");
         QCOMPARE(window.Choices()->zone, 13);
