@@ -17,6 +17,7 @@
 
 #include "case_file.h"
 #include "systems/geoid_grid.h"
+#include "systems/heights.h"
 
 namespace systems {
 namespace {
@@ -341,3 +342,14 @@ TEST_F(GeoidGridFiles, Refusals) {
 
 }  // namespace
 }  // namespace systems
+
+// Where the built-in model's grid is looked for: PROJ's own variables first, each a list of
+// folders apart by colons (empty ones skipped), then Debian's folder.
+TEST(GeoidGrid, PlacesOfTheBuiltInGrid) {
+    setenv("PROJ_DATA", "/a::/b", 1);
+    setenv("PROJ_LIB", "/c", 1);
+    const std::vector<std::string> places = systems::GridPlaces();
+    unsetenv("PROJ_DATA");
+    unsetenv("PROJ_LIB");
+    EXPECT_EQ(places, (std::vector<std::string>{"/a", "/b", "/c", "/usr/share/proj"}));
+}
