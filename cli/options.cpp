@@ -76,6 +76,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 continue;
             }
             if (argument == "--detect") {
+                options.textOptions.emplace_back(argument);
                 options.detect = true;
                 continue;
             }
@@ -84,10 +85,12 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 continue;
             }
             if (argument == "--decimal-comma") {
+                options.textOptions.emplace_back(argument);
                 options.decimalComma = true;
                 continue;
             }
             if (argument == "--bom") {
+                options.textOptions.emplace_back(argument);
                 options.bom = true;
                 continue;
             }
@@ -105,7 +108,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 name != "--decimals" && name != "--columns" && name != "--jobs" &&
                 name != "--separator" && name != "--angles-out" && name != "--decimals-metres" &&
                 name != "--decimals-angles" && name != "--encoding" &&
-                name != "--output-encoding" && name != "--systems") {
+                name != "--output-encoding" && name != "--systems" && name != "--format" &&
+                name != "--input-format" && name != "--layer") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -117,7 +121,21 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 value = argv[++i];
             }
             if (name == "--zone") zoneText = value;
+            // What shapes text alone; decimal degrees are what GIS files hold anyway.
+            if ((name == "--angles" && value != "degrees") || name == "--angles-out" ||
+                name == "--precision" || name == "--decimals" || name == "--decimals-metres" ||
+                name == "--decimals-angles" || name == "--skip" || name == "--separator" ||
+                name == "--encoding" || name == "--output-encoding" || name == "--jobs") {
+                options.textOptions.emplace_back(name);
+            }
             if (name == "--systems") options.catalogueFiles.emplace_back(value);
+            if (name == "--layer") options.layers.emplace_back(value);
+            if ((name == "--format" || name == "--input-format") && value.empty()) {
+                error = std::string(name) + " needs a GDAL driver's name, such as GPKG";
+                return Command::UsageError;
+            }
+            if (name == "--format") options.format = value;
+            if (name == "--input-format") options.inputFormat = value;
             if (name == "--precision" && !ReadInteger(value, 1, 17, options.precision)) {
                 error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
