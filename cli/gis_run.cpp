@@ -119,9 +119,10 @@ int RunGis(const Options& options, const std::string& usage) {
             return ExitIoError;
     }
     if (result.dropped > 0) {
-        observer.Say(Printable(options.output) + " written without the " +
-                     std::to_string(result.dropped) +
-                     (result.dropped == 1 ? " feature" : " features") + " named above");
+        observer.Say(Printable(options.output) + " written without " +
+                     (result.dropped == 1 ? std::string("the feature")
+                                          : "the " + std::to_string(result.dropped) + " features") +
+                     " named above");
         return ExitBadInput;
     }
     return ExitOk;

@@ -59,12 +59,13 @@ bool SameLetters(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string DriverForName(std::string_view path) {
+std::string DriverForName(std::string_view path, bool csv) {
     const std::size_t slash = path.find_last_of('/');
     const std::string_view name = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
     const std::size_t dot = name.find_last_of('.');
     if (dot == std::string_view::npos || dot == 0) return "";
     const std::string_view extension = name.substr(dot + 1);
+    if (csv && SameLetters(extension, "csv")) return "CSV";
     for (const Extension& row : kExtensions) {
         if (SameLetters(row.extension, extension)) return std::string(row.driver);
     }

@@ -20,8 +20,9 @@ struct FormatFacts {
 
 // The GDAL driver of a file name's extension (in any case), or "" for a name that is no GIS
 // file's: text files of points keep every other extension, ".csv" included (a CSV through GDAL
-// is named with --format CSV or --input-format CSV).
-std::string DriverForName(std::string_view path);
+// is named with --format CSV or --input-format CSV), unless `csv`: a run already through GDAL
+// reads and writes a .csv with GDAL's CSV driver.
+std::string DriverForName(std::string_view path, bool csv = false);
 
 // The facts of a GDAL driver, by its short name (in any case).
 FormatFacts FactsOf(std::string_view driver);

@@ -20,7 +20,12 @@ GdalMessages::~GdalMessages() {
 
 void GdalMessages::Handle(int level, int, const char* text) {
     auto* self = static_cast<GdalMessages*>(CPLGetErrorHandlerUserData());
-    const std::string message = text == nullptr ? "" : text;
+    std::string message = text == nullptr ? "" : text;
+    // Messages here go on after GDAL's: its full stop and line ends would cut them.
+    while (!message.empty() &&
+           (message.back() == '.' || message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
+    }
     switch (static_cast<CPLErr>(level)) {
         case CE_None:
         case CE_Debug:

@@ -3,11 +3,14 @@
 #include <cpl_conv.h>
 #include <cpl_string.h>
 #include <gdal_priv.h>
+#include <ogr_featurestyle.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -150,6 +153,28 @@ void WriteColumn(OGRFeature& feature, int field, double value) {
     }
 }
 
+// GDAL 3.6's LIBKML driver aborts on a symbol without an icon, as it reads KML's own
+// <IconStyle> holding a colour alone (SYMBOL(c:#00FF00FF)); an empty id writes that very
+// <IconStyle>. Other styles pass as they are.
+std::string WithSymbolIds(const char* style) {
+    if (style == nullptr || *style == '@' || std::strstr(style, "SYMBOL(") == nullptr)
+        return style == nullptr ? "" : style;
+    OGRStyleMgr in, out;
+    in.InitStyleString(style);
+    for (int i = 0; i < in.GetPartCount(); ++i) {
+        const std::unique_ptr<OGRStyleTool> tool(in.GetPart(i));
+        if (!tool) continue;
+        if (tool->GetType() == OGRSTCSymbol) {
+            auto* symbol = static_cast<OGRStyleSymbol*>(tool.get());
+            GBool none = FALSE;
+            symbol->Id(none);
+            if (none) symbol->SetId("");
+        }
+        out.AddPart(tool.get());
+    }
+    return out.GetStyleString();
+}
+
 // The SRS the output's layers record: the target's, in the order of GIS files (x east).
 std::unique_ptr<OGRSpatialReference> MakeSpatialReference(const systems::CrsDefinition& crs,
                                                           std::string& fault) {
@@ -183,6 +208,34 @@ std::unique_ptr<OGRSpatialReference> MakeSpatialReference(const systems::CrsDefi
     }
     horizontal->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     return horizontal;
+}
+
+// What a layer's own CRS says against FROM: "" when it agrees (or says nothing comparable),
+// else why it seems not to be FROM's. The form and the ellipsoid are compared, the commonest
+// slips (a WGS-84 file read as SK-42, a plane file read as geodetic).
+std::string CrsDisagreement(const OGRSpatialReference& crs, const systems::System& from) {
+    const char* kind = crs.IsGeocentric()   ? "geocentric"
+                       : crs.IsProjected()  ? "projected"
+                       : crs.IsGeographic() ? "geodetic"
+                                            : nullptr;
+    if (kind == nullptr) return "";
+    const char* expected = from.form == CoordinateForm::Geocentric ? "geocentric"
+                           : from.form == CoordinateForm::Plane    ? "projected"
+                                                                   : "geodetic";
+    OGRErr error = OGRERR_NONE;
+    const double a = crs.GetSemiMajor(&error), invF = crs.GetInvFlattening(&error);
+    const engine::Ellipsoid& own = from.datum.ellipsoid;
+    // Ellipsoids apart by 1 cm in a or 10⁻⁶ in 1/f are different ones.
+    const bool sameEllipsoid =
+        error == OGRERR_NONE && std::fabs(a - own.a) < 0.01 && std::fabs(invF - own.invF) < 1e-6;
+    if (std::string_view(kind) == expected && sameEllipsoid) return "";
+    char ellipsoid[96];
+    std::snprintf(ellipsoid, sizeof ellipsoid, "a = %.3f m, 1/f = %.9g", a, invF);
+    return std::string("its CRS is ") + Quoted(crs.GetName() ? crs.GetName() : "") + " (" + kind +
+           ", " + ellipsoid + "), not FROM's " + from.id + " (" + expected +
+           "): its coordinates are "
+           "converted as " +
+           from.id + "'s";
 }
 
 // Whether a driver takes a layer creation option.
@@ -236,6 +289,9 @@ class Conversion {
     std::vector<std::string> inputFiles_;
     std::vector<LayerPlan> plans_;
     std::unique_ptr<OGRSpatialReference> srs_;
+    // Where the output is written; GDAL closes it (output_, destroyed first) before a failed
+    // run's place is removed.
+    std::optional<OutputPlace> place_;
     GDALDatasetUniquePtr output_;
     bool transactions_ = false;
     std::uint64_t sinceCommit_ = 0;
@@ -362,6 +418,8 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
         return type;
     };
     const bool tableOut = outputFacts_.table;
+    // A CSV's numbers held as text (coordinates in place) are not quoted as texts.
+    if (outputFacts_.geometryColumns) options.SetNameValue("STRING_QUOTING", "IF_NEEDED");
     OGRwkbGeometryType type = wkbNone;
     switch (plan.source) {
         case Source::Geometry:
@@ -422,25 +480,36 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
                           Quoted(definition.GetGeomFieldDefn(0)->GetNameRef()) + " is written");
         }
     }
-    const auto create = [&](OGRFieldDefn& field) {
+    // A field the format cannot hold (DXF's are its own) is said and left out, as ogr2ogr
+    // does; the coordinate columns made here must be made.
+    // A field the format has of its own (GPX's "ele", "name" ...) is that field.
+    const auto create = [&](OGRFieldDefn& field, bool needed) {
         OGRFeatureDefn& out = *plan.output->GetLayerDefn();
+        if (const int own = out.GetFieldIndex(field.GetNameRef()); own >= 0) return own;
         const int before = out.GetFieldCount();
         if (plan.output->CreateField(&field, TRUE) != OGRERR_NONE) {
-            result_.outcome = GisOutcome::CannotCreate;
-            result_.message = where + ": cannot create the field " + Quoted(field.GetNameRef()) +
-                              ": " + Reason("no reason given");
-            return -2;
+            const std::string why = Reason("no reason given");
+            if (needed) {
+                result_.outcome = GisOutcome::CannotCreate;
+                result_.message =
+                    where + ": cannot create the field " + Quoted(field.GetNameRef()) + ": " + why;
+                return -2;
+            }
+            observer_.Say(where + ": warning: the field " + Quoted(field.GetNameRef()) +
+                          " is left out: " + why);
+            return -1;
         }
         return out.GetFieldCount() > before ? out.GetFieldCount() - 1 : -1;
     };
     if (geometryColumns) {
         if (wkbFlatten(type) == wkbPoint) {
             OGRFieldDefn x("X", OFTReal), y("Y", OFTReal), z("Z", OFTReal);
-            if ((plan.xColumn = create(x)) == -2 || (plan.yColumn = create(y)) == -2) return false;
-            if (OGR_GT_HasZ(type) && (plan.zColumn = create(z)) == -2) return false;
+            if ((plan.xColumn = create(x, true)) == -2 || (plan.yColumn = create(y, true)) == -2)
+                return false;
+            if (OGR_GT_HasZ(type) && (plan.zColumn = create(z, true)) == -2) return false;
         } else {
             OGRFieldDefn wkt("WKT", OFTString);
-            if ((plan.wktColumn = create(wkt)) == -2) return false;
+            if ((plan.wktColumn = create(wkt, true)) == -2) return false;
         }
     }
     plan.fields.assign(definition.GetFieldCount(), -1);
@@ -448,15 +517,17 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
         OGRFieldDefn field(definition.GetFieldDefn(i));
         if (plan.source == Source::Columns && plan.columns.Holds(i)) {
             if (!plan.columnsInPlace) continue;  // the point's geometry holds them now
-            // Coordinates converted are no longer whole numbers.
-            if (field.GetType() != OFTString) {
+            // Converted coordinates are numbers of full precision: cells of a spreadsheet, a
+            // CSV's text of every digit (its driver writes real numbers with 15).
+            if (!(field.GetType() == OFTString && outputFacts_.geometryColumns)) {
                 field.SetType(OFTReal);
                 field.SetSubType(OFSTNone);
                 field.SetWidth(0);
                 field.SetPrecision(0);
             }
         }
-        if ((plan.fields[i] = create(field)) == -2) return false;
+        const bool coordinate = plan.source == Source::Columns && plan.columns.Holds(i);
+        if ((plan.fields[i] = create(field, coordinate)) == -2) return false;
     }
     if (inputDriver_ == "GPX" && plan.source == Source::Geometry) {
         const int ele = definition.GetFieldIndex("ele");
@@ -547,7 +618,11 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
     while (OGRFeatureUniquePtr feature{in.GetNextFeature()}) {
         OGRFeature out(plan.output->GetLayerDefn());
         out.SetFieldsFrom(feature.get(), plan.fields.data(), TRUE);
-        out.SetStyleString(feature->GetStyleString());
+        if (outputDriver_ == "LIBKML") {
+            out.SetStyleString(WithSymbolIds(feature->GetStyleString()).c_str());
+        } else {
+            out.SetStyleString(feature->GetStyleString());
+        }
         if (plan.keepsFids) out.SetFID(feature->GetFID());
         std::string fault;
         const std::string where = Where(in) + ", feature " + std::to_string(feature->GetFID());
@@ -594,8 +669,8 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
 
 GisResult Conversion::Run() {
     GDALAllRegister();
-    const std::string asked =
-        !request_.outputFormat.empty() ? request_.outputFormat : DriverForName(request_.output);
+    const std::string asked = !request_.outputFormat.empty() ? request_.outputFormat
+                                                             : DriverForName(request_.output, true);
     if (asked.empty()) {
         return Fail(GisOutcome::Usage, request_.output +
                                            ": which GIS format? Its extension names none: give "
@@ -645,6 +720,12 @@ GisResult Conversion::Run() {
     }
     for (LayerPlan& plan : plans_) {
         const OGRFeatureDefn& definition = *plan.input->GetLayerDefn();
+        if (const OGRSpatialReference* crs = plan.input->GetSpatialRef()) {
+            if (const std::string said = CrsDisagreement(*crs, request_.conversion.from);
+                !said.empty()) {
+                observer_.Say(Where(*plan.input) + ": warning: " + said);
+            }
+        }
         if (definition.GetGeomFieldCount() > 0) {
             plan.source = Source::Geometry;
             if (request_.conversion.columns[0] != 0) {
@@ -674,7 +755,7 @@ GisResult Conversion::Run() {
         srs_ = MakeSpatialReference(systems::SpatialReference(to, converter_.Zone()), fault);
         if (!srs_) return Fail(GisOutcome::CannotCreate, request_.output + ": " + fault);
     }
-    OutputPlace place(request_.output);
+    const OutputPlace& place = place_.emplace(request_.output);
     if (place.path().empty()) {
         return Fail(GisOutcome::CannotCreate, request_.output + ": cannot write in " +
                                                   place.directory() + ": " +
@@ -708,7 +789,7 @@ GisResult Conversion::Run() {
         return Fail(GisOutcome::WriteFailed, request_.output + ": cannot write: " + failures);
     }
     std::string what;
-    switch (place.Commit(inputFiles_, what)) {
+    switch (place_->Commit(inputFiles_, what)) {
         case OutputPlace::Refusal::None:
             break;
         case OutputPlace::Refusal::IsInput:
