@@ -275,8 +275,10 @@ class Conversion {
     void FixZone();
     bool CreateLayer(LayerPlan& plan, GDALDriver& driver);
     bool CopyFeatures(LayerPlan& plan);
-    // The feature's points through the route; false with `fault` set at the first bad one.
-    bool ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeature& out, std::string& fault);
+    // The feature's points through the route; false with `fault` set at the first bad one,
+    // and `vertex` its number (0 for a table's point).
+    bool ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeature& out, std::string& fault,
+                        std::uint64_t& faultVertex);
 
     const GisRequest& request_;
     GisObserver& observer_;
@@ -538,7 +540,7 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
 }
 
 bool Conversion::ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeature& out,
-                                std::string& fault) {
+                                std::string& fault, std::uint64_t& faultVertex) {
     std::uint64_t vertex = 0;
     std::optional<VertexWarning> warning;
     switch (plan.source) {
@@ -572,7 +574,8 @@ bool Conversion::ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeatur
                 OGRGeometry* geometry = in.GetGeomFieldRef(i);
                 if (geometry == nullptr) continue;
                 if (const auto bad = ConvertGeometry(*geometry, converter_, vertex, warning)) {
-                    fault = "vertex " + std::to_string(bad->vertex) + ": " + bad->text;
+                    fault = bad->text;
+                    faultVertex = bad->vertex;
                     return false;
                 }
             }
@@ -625,14 +628,17 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
         }
         if (plan.keepsFids) out.SetFID(feature->GetFID());
         std::string fault;
+        std::uint64_t vertex = 0;
         const std::string where = Where(in) + ", feature " + std::to_string(feature->GetFID());
-        if (!ConvertFeature(plan, *feature, out, fault)) {
+        if (!ConvertFeature(plan, *feature, out, fault, vertex)) {
+            fault =
+                where + (vertex != 0 ? ", vertex " + std::to_string(vertex) : "") + ": " + fault;
             if (!request_.conversion.keepGoing) {
                 result_.outcome = GisOutcome::BadInput;
-                result_.message = where + ": " + fault;
+                result_.message = fault;
                 return false;
             }
-            observer_.Say(where + ": " + fault + "; the feature is left out");
+            observer_.Say(fault + "; the feature is left out");
             ++result_.dropped;
         } else if (plan.output->CreateFeature(&out) != OGRERR_NONE) {
             const std::string why = where + ": GDAL's " + outputDriver_ +

@@ -34,7 +34,7 @@ class Vertices : public OGRDefaultGeometryVisitor {
         if (!One(x, y, z)) return;
         point->setX(x);
         point->setY(y);
-        if (point->Is3D() || converter_.NeedsZ()) point->setZ(z);
+        if (point->Is3D()) point->setZ(z);
     }
     void visit(OGRLineString* line) override { Curve(*line); }
     void visit(OGRLinearRing* ring) override { Curve(*ring); }
@@ -68,8 +68,7 @@ class Vertices : public OGRDefaultGeometryVisitor {
         for (int i = 0; i < n; ++i) {
             if (!One(x_[i], y_[i], z_[i])) return;
         }
-        const bool writesZ = hasZ || converter_.NeedsZ();
-        curve.setPoints(n, x_.data(), y_.data(), writesZ ? z_.data() : nullptr,
+        curve.setPoints(n, x_.data(), y_.data(), hasZ ? z_.data() : nullptr,
                         hasM ? m_.data() : nullptr);
     }
 
@@ -152,6 +151,9 @@ std::string VertexConverter::Convert(double& x, double& y, double& z, const char
 std::optional<VertexFault> ConvertGeometry(OGRGeometry& geometry, VertexConverter& converter,
                                            std::uint64_t& vertex,
                                            std::optional<VertexWarning>& warning) {
+    // A geocentric end gives every vertex three coordinates: the collections' and polygons' own
+    // dimension too, or their parts' heights would not be written.
+    if (converter.NeedsZ() && !geometry.Is3D()) geometry.set3D(TRUE);
     Vertices vertices(converter, vertex, warning);
     geometry.accept(&vertices);
     return vertices.fault;
