@@ -43,11 +43,16 @@ struct Facts {
 };
 
 constexpr Facts kFacts[] = {
-    {"GPX", {true, false, false}},    {"KML", {true, false, false}},
-    {"LIBKML", {true, false, false}}, {"GeoJSONSeq", {true, false, false}},
-    {"GeoRSS", {true, false, false}}, {"XLSX", {false, true, false}},
-    {"ODS", {false, true, false}},    {"XLS", {false, true, false}},
-    {"CSV", {false, true, true}},
+    {"GPX", {true, false, false, ""}},
+    {"KML", {true, false, false, ""}},
+    {"LIBKML", {true, false, false, ""}},
+    {"GeoJSONSeq", {true, false, false, ""}},
+    {"GeoRSS", {true, false, false, ""}},
+    {"XLSX", {false, true, false, ""}},
+    {"ODS", {false, true, false, ""}},
+    {"XLS", {false, true, false, ""}},
+    {"CSV", {false, true, true, ""}},
+    {"ESRI Shapefile", {false, false, false, "ENCODING=UTF-8"}},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {

@@ -16,6 +16,10 @@ struct FormatFacts {
     bool table = false;
     // A table whose driver writes the geometry as columns of its own (CSV's GEOMETRY option).
     bool geometryColumns = false;
+    // A layer creation option every layer is written with ("NAME=VALUE"; "" none): a
+    // Shapefile's fields in UTF-8 (with its .cpg saying so), not GDAL's default ISO-8859-1,
+    // which has no Cyrillic.
+    const char* layerOption = "";
 };
 
 // The GDAL driver of a file name's extension (in any case), or "" for a name that is no GIS

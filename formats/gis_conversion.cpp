@@ -422,6 +422,7 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
             type = OGR_GT_SetModifier(type, OGR_GT_HasZ(type), FALSE);
         return type;
     };
+    if (*outputFacts_.layerOption != '\0') options.AddString(outputFacts_.layerOption);
     const bool tableOut = outputFacts_.table;
     // A CSV's numbers held as text (coordinates in place) are not quoted as texts.
     if (outputFacts_.geometryColumns) options.SetNameValue("STRING_QUOTING", "IF_NEEDED");
