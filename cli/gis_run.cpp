@@ -34,16 +34,21 @@ void CancelOnSignals() {
 
 class Observer : public formats::GisObserver {
   public:
-    explicit Observer(std::string_view output) : reporter_(STDERR_FILENO, "", output) {}
+    explicit Observer(std::string_view output)
+        : reporter_(STDERR_FILENO, "", output), output_(Printable(output)) {}
     void Say(const std::string& text) override { reporter_.Say(text); }
     void Progress(std::uint64_t, std::uint64_t vertices) override {
         reporter_.Progress(vertices, 0);
+    }
+    void Finishing() override {
+        reporter_.Status("GDAL is finishing " + output_ + " (a spatial index takes a while) ");
     }
     bool Cancelled() override { return caught != 0; }
     Reporter& reporter() { return reporter_; }
 
   private:
     Reporter reporter_;
+    std::string output_;
 };
 
 int Usage(const std::string& text, const std::string& usage) {

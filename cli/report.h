@@ -44,6 +44,8 @@ class Reporter : public batch::Observer {
 
     void Say(const std::string& text) const;  // a message, the progress line cleared first
     void ClearProgress() const;
+    // On a terminal, `text` in place of the progress line (what a long step is doing).
+    void Status(std::string_view text);
 
   private:
     using Clock = std::chrono::steady_clock;

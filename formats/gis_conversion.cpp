@@ -796,10 +796,12 @@ GisResult Conversion::Run() {
     }
     observer_.Progress(result_.features, result_.vertices);
     messages_.TakeFailures();  // said with the features they refused
+    observer_.Finishing();
     output_.reset();
     if (const std::string failures = messages_.TakeFailures(); !failures.empty()) {
         return Fail(GisOutcome::WriteFailed, request_.output + ": cannot write: " + failures);
     }
+    if (observer_.Cancelled()) return Fail(GisOutcome::Cancelled, "");
     std::string what;
     switch (place_->Commit(inputFiles_, what)) {
         case OutputPlace::Refusal::None:

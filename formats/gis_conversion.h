@@ -47,7 +47,11 @@ class GisObserver {
     // A warning, GDAL's included, or a feature left out.
     virtual void Say(const std::string&) {}
     virtual void Progress(std::uint64_t /*features*/, std::uint64_t /*vertices*/) {}
-    // Asked between features; true ends the run, nothing written.
+    // Every feature is written; GDAL finishes the file (a GeoPackage's spatial index: most of
+    // a large file's time).
+    virtual void Finishing() {}
+    // Asked between features, and once the file is finished; true ends the run, nothing
+    // written.
     virtual bool Cancelled() { return false; }
 };
 
