@@ -385,13 +385,16 @@ std::string ListText(const systems::Catalogue& catalogue) {
 std::string UsageText() {
     std::string systems = SystemIds("         ");
     systems.replace(0, 9, "systems: ");
-    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n" + systems +
+    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n"
+           "       coordconv-cli [options] FROM TO GIS-FILE -o GIS-FILE\n" +
+           systems +
            "         and the user's (--list)\n"
            "Try 'coordconv-cli --help' for more.\n";
 }
 
 std::string HelpText() {
     const std::string_view text = R"help(Usage: coordconv-cli [options] FROM TO [FILE...] > results
+       coordconv-cli [options] FROM TO GIS-FILE -o GIS-FILE   (GPX, KML, Shapefile ...)
 
 Recomputes points between the datums WGS-84, PZ-90, PZ-90.11, GSK-2011, SK-95 and
 SK-42, one point a line: by default with the parameters of GOST 32453-2017 and exact
