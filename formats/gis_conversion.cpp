@@ -307,9 +307,8 @@ bool Conversion::OpenInput() {
     CPLSetThreadLocalConfigOption("GPX_ELE_AS_25D", "YES");
     CPLStringList openOptions;
     const std::string guess =
-        !request_.inputFormat.empty() ? request_.inputFormat : DriverForName(request_.input);
-    const bool csv =
-        Lower(guess) == "csv" || (guess.empty() && Lower(request_.input).ends_with(".csv"));
+        !request_.inputFormat.empty() ? request_.inputFormat : DriverForName(request_.input, true);
+    const bool csv = Lower(guess) == "csv";
     // A CSV's WKT column becomes the geometry, and not a field that would keep the old text.
     if (csv) openOptions.AddNameValue("KEEP_GEOM_COLUMNS", "NO");
     const char* const allowed[] = {request_.inputFormat.c_str(), nullptr};
@@ -746,12 +745,26 @@ GisResult Conversion::Run() {
             continue;
         }
         plan.columns = FindColumns(definition, request_.conversion);
-        if (plan.columns.Found()) {
-            plan.source = Source::Columns;
-        } else if (request_.conversion.columns[0] != 0) {
+        const auto& asked = request_.conversion.columns;
+        if (asked[0] != 0 &&
+            *std::max_element(asked.begin(), asked.end()) > definition.GetFieldCount()) {
             return Fail(GisOutcome::Usage, Where(*plan.input) + " has " +
                                                std::to_string(definition.GetFieldCount()) +
                                                " fields, fewer than --columns asks for");
+        }
+        // A table keeps its columns: geocentric X, Y, Z need a third one to be written in.
+        if (plan.columns.Found() && plan.columns.z < 0 && converter_.NeedsZ() &&
+            outputFacts_.table) {
+            return Fail(GisOutcome::Usage,
+                        Where(*plan.input) +
+                            " has no height field (z, h, height ...) to hold the third "
+                            "coordinate of " +
+                            (request_.conversion.to.form == CoordinateForm::Geocentric
+                                 ? request_.conversion.to.id
+                                 : request_.conversion.from.id));
+        }
+        if (plan.columns.Found()) {
+            plan.source = Source::Columns;
         } else {
             observer_.Say(Where(*plan.input) +
                           ": warning: no geometry, and no coordinate fields (x and y, lon and "
