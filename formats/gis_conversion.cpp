@@ -485,9 +485,9 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
                           Quoted(definition.GetGeomFieldDefn(0)->GetNameRef()) + " is written");
         }
     }
-    // A field the format cannot hold (DXF's are its own) is said and left out, as ogr2ogr
-    // does; the coordinate columns made here must be made.
-    // A field the format has of its own (GPX's "ele", "name" ...) is that field.
+    // A field the format has of its own (GPX's "ele", "name" ...) is that field; one it cannot
+    // hold (a DXF's fields are its own alone) is said and left out, as ogr2ogr does; but the
+    // coordinate columns must be made.
     const auto create = [&](OGRFieldDefn& field, bool needed) {
         OGRFeatureDefn& out = *plan.output->GetLayerDefn();
         if (const int own = out.GetFieldIndex(field.GetNameRef()); own >= 0) return own;
@@ -587,7 +587,12 @@ bool Conversion::ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeatur
                 const OGRGeometry* geometry = in.GetGeometryRef();
                 if (geometry == nullptr) break;
                 if (plan.wktColumn >= 0) {
-                    out.SetField(plan.wktColumn, geometry->exportToWkt().c_str());
+                    // ISO's WKT names Z and M; 17 digits read back to the very doubles.
+                    OGRWktOptions wkt;
+                    wkt.variant = wkbVariantIso;
+                    wkt.precision = 17;
+                    wkt.round = false;
+                    out.SetField(plan.wktColumn, geometry->exportToWkt(wkt).c_str());
                 } else if (const OGRPoint* point = geometry->toPoint(); !point->IsEmpty()) {
                     out.SetField(plan.xColumn, point->getX());
                     out.SetField(plan.yColumn, point->getY());
