@@ -45,6 +45,9 @@ struct ConversionOptions {
     // The output starts with a UTF-8 byte-order mark, which its writer puts there; an input's
     // own on line 1 is dropped, so that there are never two.
     bool bom = false;
+    // Messages name a point's coordinates as a GIS file holds them, x east and y north
+    // ("y (latitude) is no latitude"), not as fields of a line.
+    bool gisAxes = false;
     // Of the messages about lines, the "# error: " marks written and the route described:
     // coordconv-cli's stay English, the batch window's are Russian.
     Language language = Language::English;

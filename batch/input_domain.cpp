@@ -24,6 +24,7 @@ constexpr double kZoneMarginDegrees = 1;
 InputDomain::InputDomain(const ConversionOptions& options)
     : language_(options.language),
       columns_(options.columns),
+      gisAxes_(options.gisAxes),
       form_(options.from.form),
       angles_(options.angles),
       // Plane to plane coordinates reads the easting in the zone it names; to another form
@@ -66,6 +67,15 @@ std::string InputDomain::Check(const std::array<double, 3>& values, const char*&
 }
 
 std::string InputDomain::Field(int i, MessageId what, std::string_view argument) const {
+    if (gisAxes_) {
+        // Latitude or northing first, as routes take them; a GIS file's y.
+        const bool geodetic = form_ == CoordinateForm::Geodetic;
+        const MessageId axes[] = {geodetic ? MessageId::AxisLatitude : MessageId::AxisNorthing,
+                                  geodetic ? MessageId::AxisLongitude : MessageId::AxisEasting,
+                                  MessageId::AxisHeight};
+        return Message(language_, MessageId::Coordinate,
+                       {MessageText(language_, axes[i]), Message(language_, what, {argument})});
+    }
     const int field = columns_[0] != 0 ? columns_[i] : i + 1;
     return Message(language_, MessageId::Field,
                    {std::to_string(field), Message(language_, what, {argument})});

@@ -44,6 +44,7 @@ class InputDomain {
 
     Language language_;
     Columns columns_;  // where the coordinates stand in the line; zeros: fields 1 to 3
+    bool gisAxes_;     // named as a GIS file's axes instead
     controller::CoordinateForm form_;
     controller::AngleForm angles_;
     int readingZone_;       // the zone plane coordinates are read in; 0: the easting's millions

@@ -89,6 +89,13 @@ constexpr Row kRows[] = {
      "ближе 100 км к центру Земли, где широта ненадёжна"},
     {SkippedPoint, 0, "a header line that reads as a point: copied unconverted (--skip)",
      "строка заголовка читается как точка: скопирована без пересчёта"},
+    // GIS files hold x east and y north, whatever the system calls them.
+    {Coordinate, 2, "{1} {2}", "{1} {2}"},
+    {AxisLatitude, 0, "y (latitude)", "y (широта)"},
+    {AxisLongitude, 0, "x (longitude)", "x (долгота)"},
+    {AxisNorthing, 0, "y (northing)", "y (северная координата)"},
+    {AxisEasting, 0, "x (easting)", "x (восточная координата)"},
+    {AxisHeight, 0, "z (height)", "z (высота)"},
 
     {NoWindowLatitude, 1, "the window's formulas give no latitude here ({1} degrees)",
      "формулы окна не дают здесь широты ({1}°)"},

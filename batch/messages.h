@@ -55,6 +55,13 @@ enum class MessageId {
     BeyondZoneEdge,
     NearTheCentre,
     SkippedPoint,
+    // A coordinate of a GIS file's vertex ("y (latitude)") and what is wrong with it.
+    Coordinate,
+    AxisLatitude,
+    AxisLongitude,
+    AxisNorthing,
+    AxisEasting,
+    AxisHeight,
     // The conversion of a point and of a line.
     NoWindowLatitude,
     OutsideProjection,

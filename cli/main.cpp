@@ -13,6 +13,7 @@
 #include "batch/encoding.h"
 #include "batch/output_file.h"
 #include "batch/stream.h"
+#include "cli/gis_run.h"
 #include "cli/options.h"
 #include "cli/report.h"
 #include "systems/route.h"
@@ -205,6 +206,12 @@ int main(int argc, char** argv) {
         Complain("no exact PROJ pipeline from " + options.from.id + " to " + options.to.id + ": " +
                  why);
         return cli::ExitUnavailable;
+    }
+    if (cli::IsGisRun(options)) return cli::RunGis(options, cli::UsageText());
+    if (!options.layers.empty()) {
+        std::fprintf(stderr, "coordconv-cli: --layer names a layer of a GIS file\n%s",
+                     cli::UsageText().c_str());
+        return cli::ExitUsage;
     }
     if (options.detect) return DetectOptions(options);
     if (options.output.empty() || options.output == "-") {

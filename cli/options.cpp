@@ -76,6 +76,7 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 continue;
             }
             if (argument == "--detect") {
+                options.textOptions.emplace_back(argument);
                 options.detect = true;
                 continue;
             }
@@ -84,10 +85,12 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 continue;
             }
             if (argument == "--decimal-comma") {
+                options.textOptions.emplace_back(argument);
                 options.decimalComma = true;
                 continue;
             }
             if (argument == "--bom") {
+                options.textOptions.emplace_back(argument);
                 options.bom = true;
                 continue;
             }
@@ -105,7 +108,8 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 name != "--decimals" && name != "--columns" && name != "--jobs" &&
                 name != "--separator" && name != "--angles-out" && name != "--decimals-metres" &&
                 name != "--decimals-angles" && name != "--encoding" &&
-                name != "--output-encoding" && name != "--systems") {
+                name != "--output-encoding" && name != "--systems" && name != "--format" &&
+                name != "--input-format" && name != "--layer") {
                 error = "unknown option " + std::string(argument);
                 return Command::UsageError;
             }
@@ -117,7 +121,21 @@ Command ParseCommandLine(int argc, const char* const* argv, Options& options, st
                 value = argv[++i];
             }
             if (name == "--zone") zoneText = value;
+            // What shapes text alone; decimal degrees are what GIS files hold anyway.
+            if ((name == "--angles" && value != "degrees") || name == "--angles-out" ||
+                name == "--precision" || name == "--decimals" || name == "--decimals-metres" ||
+                name == "--decimals-angles" || name == "--skip" || name == "--separator" ||
+                name == "--encoding" || name == "--output-encoding" || name == "--jobs") {
+                options.textOptions.emplace_back(name);
+            }
             if (name == "--systems") options.catalogueFiles.emplace_back(value);
+            if (name == "--layer") options.layers.emplace_back(value);
+            if ((name == "--format" || name == "--input-format") && value.empty()) {
+                error = std::string(name) + " needs a GDAL driver's name, such as GPKG";
+                return Command::UsageError;
+            }
+            if (name == "--format") options.format = value;
+            if (name == "--input-format") options.inputFormat = value;
             if (name == "--precision" && !ReadInteger(value, 1, 17, options.precision)) {
                 error = "--precision takes 1 to 17 digits, not \"" + std::string(value) + "\"";
                 return Command::UsageError;
@@ -367,13 +385,16 @@ std::string ListText(const systems::Catalogue& catalogue) {
 std::string UsageText() {
     std::string systems = SystemIds("         ");
     systems.replace(0, 9, "systems: ");
-    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n" + systems +
+    return "usage: coordconv-cli [options] FROM TO [FILE...] > results\n"
+           "       coordconv-cli [options] FROM TO GIS-FILE -o GIS-FILE\n" +
+           systems +
            "         and the user's (--list)\n"
            "Try 'coordconv-cli --help' for more.\n";
 }
 
 std::string HelpText() {
     const std::string_view text = R"help(Usage: coordconv-cli [options] FROM TO [FILE...] > results
+       coordconv-cli [options] FROM TO GIS-FILE -o GIS-FILE   (GPX, KML, Shapefile ...)
 
 Recomputes points between the datums WGS-84, PZ-90, PZ-90.11, GSK-2011, SK-95 and
 SK-42, one point a line: by default with the parameters of GOST 32453-2017 and exact
@@ -426,6 +447,24 @@ the pole. Packed latitudes and
 longitudes come out in [0, 360) as the window writes them (30 S is 330 degrees);
 in decimal degrees they are signed: latitudes in [-90, 90], longitudes in
 (-180, 180].
+
+GIS and CAD files, through GDAL: one FILE whose extension is a GIS format's
+(.gpx .kml .kmz .geojson .json .shp .gpkg .dxf .xlsx .ods .fgb .gml .tab .mif
+.sqlite), or any FILE with --format or --input-format, is written into -o (its
+extension or --format names the format): every layer with its fields and
+styles, every vertex of every geometry converted (x east and y north as GIS
+files hold them; Z where the geometry has it, else height 0 and written 2D;
+M kept), and TO's CRS recorded (an EPSG code such as 28407 or 4326+5773, else a
+PROJ string). A .csv stays a text file of points unless --format CSV or
+--input-format CSV is given. A table without geometry (CSV, XLSX) has its
+point in fields named x, lon or easting; y, lat or northing; z, h or height
+(--columns I,J,K numbers them in FROM's order instead), converted in place. A
+zoned TO takes --zone, else the first point's zone for the whole file; KML and
+GPX hold WGS-84 alone. A bad vertex stops the run naming the layer, the feature
+(FID) and the vertex; -k leaves its feature out and goes on. Nothing is written
+unless the run succeeds. Options that shape text (--angles but degrees,
+--precision, --decimals, --skip, --separator, --encoding, --bom, --jobs ...)
+are refused with a GIS file.
 
 Options:
   --parameters gost2017|window
@@ -504,6 +543,15 @@ Options:
                            refused (the new one would be yours; use > instead); a
                            device, a pipe or /dev/stdout is written in place; "-"
                            is standard output
+  --format NAME            the output's GDAL driver (GPKG, "ESRI Shapefile",
+                           LIBKML, GPX, GeoJSON, DXF, CSV, XLSX ...; by default
+                           -o's extension's); makes the run a GIS one
+  --input-format NAME      the input's GDAL driver where its name does not say it
+                           (CSV for a .csv through GDAL)
+  --layer NAME             convert this layer of a GIS file alone (again for more);
+                           by default every layer, a GPX file's waypoints, routes
+                           and tracks (its route_points and track_points repeat
+                           their vertices)
   --systems FILE           read the user's systems of a catalogue file (TOML; after
                            ~/.config/coordconv/systems.toml, in the order given;
                            the format is in the README and the man page); a file
@@ -552,10 +600,11 @@ window's parameters write values below 0.0001 (in degrees: below 0.0001") as 0,
 and a pair the window offers also reads them so, as the window does. With TO a
 plane (-xyh) system a fourth column gives the zone used.
 
-Exit status: 0 done, 64 bad command line, 65 bad input line, 66 an input file
-(or a catalogue file) cannot be opened, 73 the output file cannot be created
-(read-only, or its directory not writable), 74 input or output failed (also: an
-input file became shorter during the run), 78 a catalogue file is faulty.
+Exit status: 0 done, 64 bad command line, 65 bad input line (or vertex), 66 an
+input file (or a catalogue file) cannot be opened, 73 the output file cannot be
+created (read-only, or its directory not writable; GDAL refuses the format, a
+layer or a feature), 74 input or output failed (also: an input file became
+shorter during the run), 78 a catalogue file is faulty.
 )help";
     const std::size_t at = text.find("@SYSTEMS@");
     return std::string(text.substr(0, at)) + SystemIds("  ") + std::string(text.substr(at + 9));

@@ -23,6 +23,12 @@ struct Options : batch::ConversionOptions {
     std::vector<std::string> files;           // inputs in order; none, or "-": standard input
     std::string output;                       // "" for standard output
     std::vector<std::string> catalogueFiles;  // --systems, in order
+    // GIS and CAD files through GDAL: the output's and the input's drivers, the layers.
+    std::string format, inputFormat;
+    std::vector<std::string> layers;
+    // The options given that shape text alone (--precision, --skip ...), as written: a GIS
+    // file refuses them.
+    std::vector<std::string> textOptions;
     systems::Catalogue catalogue;  // the built-in systems, the user's and those of the files
 };
 

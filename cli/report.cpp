@@ -60,6 +60,13 @@ void Reporter::Progress(std::uint64_t points, std::uint64_t) {
     shownProgress_ = true;
 }
 
+void Reporter::Status(std::string_view text) {
+    if (!terminal_) return;
+    Show("\r\033[K");
+    Show(text);
+    shownProgress_ = true;
+}
+
 void Reporter::Show(std::string_view text) const {
     [[maybe_unused]] auto ignored = write(fd_, text.data(), text.size());
 }

@@ -42,11 +42,14 @@ class Reporter : public batch::Observer {
     // Says how the run ended, and returns the exit status.
     int Finish(const batch::StreamResult& result) const;
 
+    void Say(const std::string& text) const;  // a message, the progress line cleared first
+    void ClearProgress() const;
+    // On a terminal, `text` in place of the progress line (what a long step is doing).
+    void Status(std::string_view text);
+
   private:
     using Clock = std::chrono::steady_clock;
     void Show(std::string_view text) const;
-    void ClearProgress() const;
-    void Say(const std::string& text) const;  // a message, the progress line cleared first
 
     int fd_;
     std::string where_;  // "name: ", or ""

@@ -18,38 +18,43 @@ struct Row {
     Zones zones;
     Group group;
     std::string_view displayName;  // the window's own for its seven, and one like them
+    int epsg = 0;  // the CRS of a system without zones in EPSG's dataset; 0: none there
     const engine::ZoneScheme* scheme = nullptr;  // of a system with zones
 };
 
 using enum CoordinateForm;
+// The EPSG codes are those of EPSG's dataset as PROJ 9.1.1 holds it (`projinfo EPSG:n`): WGS 84
+// 4978 and 4326, PZ-90 4922 and 4740, Pulkovo 1942 4284, PZ-90.11 7679 and 9475, GSK-2011 7681
+// and 7683, Pulkovo 1995 4200; SK-42 and SK-95 have no geocentric CRS there. Geodetic systems
+// take the two-dimensional CRS GIS files carry, their heights beside it.
 constexpr Row kRows[] = {
-    {"wgs84-xyz", "wgs84", Geocentric, Zones::None, Group::Window, "WGS-84 (XYZ)"},
-    {"wgs84-blh", "wgs84", Geodetic, Zones::None, Group::Window, "WGS-84 (BLH)"},
-    {"pz90-xyz", "pz90", Geocentric, Zones::None, Group::Window, "ПЗ-90  (XYZ)"},
-    {"pz90-blh", "pz90", Geodetic, Zones::None, Group::Window, "ПЗ-90  (BLH)"},
-    {"sk42-xyz", "sk42", Geocentric, Zones::None, Group::Window, "СК-42  (XYZ)"},
-    {"sk42-blh", "sk42", Geodetic, Zones::None, Group::Window, "СК-42  (BLH)"},
-    {"sk42-xyh", "sk42", Plane, Zones::GaussKruger6, Group::Window, "СК-42  (XYH)",
+    {"wgs84-xyz", "wgs84", Geocentric, Zones::None, Group::Window, "WGS-84 (XYZ)", 4978},
+    {"wgs84-blh", "wgs84", Geodetic, Zones::None, Group::Window, "WGS-84 (BLH)", 4326},
+    {"pz90-xyz", "pz90", Geocentric, Zones::None, Group::Window, "ПЗ-90  (XYZ)", 4922},
+    {"pz90-blh", "pz90", Geodetic, Zones::None, Group::Window, "ПЗ-90  (BLH)", 4740},
+    {"sk42-xyz", "sk42", Geocentric, Zones::None, Group::Window, "СК-42  (XYZ)", 0},
+    {"sk42-blh", "sk42", Geodetic, Zones::None, Group::Window, "СК-42  (BLH)", 4284},
+    {"sk42-xyh", "sk42", Plane, Zones::GaussKruger6, Group::Window, "СК-42  (XYH)", 0,
      &engine::GaussKruger6},
-    {"pz9011-xyz", "pz9011", Geocentric, Zones::None, Group::Official, "ПЗ-90.11 (XYZ)"},
-    {"pz9011-blh", "pz9011", Geodetic, Zones::None, Group::Official, "ПЗ-90.11 (BLH)"},
-    {"gsk2011-xyz", "gsk2011", Geocentric, Zones::None, Group::Official, "ГСК-2011 (XYZ)"},
-    {"gsk2011-blh", "gsk2011", Geodetic, Zones::None, Group::Official, "ГСК-2011 (BLH)"},
-    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, "ГСК-2011 (XYH)",
+    {"pz9011-xyz", "pz9011", Geocentric, Zones::None, Group::Official, "ПЗ-90.11 (XYZ)", 7679},
+    {"pz9011-blh", "pz9011", Geodetic, Zones::None, Group::Official, "ПЗ-90.11 (BLH)", 9475},
+    {"gsk2011-xyz", "gsk2011", Geocentric, Zones::None, Group::Official, "ГСК-2011 (XYZ)", 7681},
+    {"gsk2011-blh", "gsk2011", Geodetic, Zones::None, Group::Official, "ГСК-2011 (BLH)", 7683},
+    {"gsk2011-xyh", "gsk2011", Plane, Zones::GaussKruger6, Group::Official, "ГСК-2011 (XYH)", 0,
      &engine::GaussKruger6},
-    {"sk95-xyz", "sk95", Geocentric, Zones::None, Group::Official, "СК-95 (XYZ)"},
-    {"sk95-blh", "sk95", Geodetic, Zones::None, Group::Official, "СК-95 (BLH)"},
-    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, "СК-95 (XYH)",
+    {"sk95-xyz", "sk95", Geocentric, Zones::None, Group::Official, "СК-95 (XYZ)", 0},
+    {"sk95-blh", "sk95", Geodetic, Zones::None, Group::Official, "СК-95 (BLH)", 4200},
+    {"sk95-xyh", "sk95", Plane, Zones::GaussKruger6, Group::Official, "СК-95 (XYH)", 0,
      &engine::GaussKruger6},
     // The 3° families' false eastings are EPSG's for each datum: "Pulkovo 1942 (and 1995) /
     // 3-degree Gauss-Kruger zone n" n·10⁶ + 500 000 m, "GSK-2011 / GSK 3GK zone n" + 250 000 m.
-    {"sk42-gk3", "sk42", Plane, Zones::GaussKruger3, Group::Zoned, "СК-42 (3° зоны)",
+    {"sk42-gk3", "sk42", Plane, Zones::GaussKruger3, Group::Zoned, "СК-42 (3° зоны)", 0,
      &engine::GaussKruger3Pulkovo},
-    {"sk95-gk3", "sk95", Plane, Zones::GaussKruger3, Group::Zoned, "СК-95 (3° зоны)",
+    {"sk95-gk3", "sk95", Plane, Zones::GaussKruger3, Group::Zoned, "СК-95 (3° зоны)", 0,
      &engine::GaussKruger3Pulkovo},
-    {"gsk2011-gk3", "gsk2011", Plane, Zones::GaussKruger3, Group::Zoned, "ГСК-2011 (3° зоны)",
+    {"gsk2011-gk3", "gsk2011", Plane, Zones::GaussKruger3, Group::Zoned, "ГСК-2011 (3° зоны)", 0,
      &engine::GaussKruger3Gsk2011},
-    {"wgs84-utm", "wgs84", Plane, Zones::Utm, Group::Zoned, "WGS-84 (UTM)", &engine::Utm},
+    {"wgs84-utm", "wgs84", Plane, Zones::Utm, Group::Zoned, "WGS-84 (UTM)", 0, &engine::Utm},
 };
 
 // The form's words after the datum's name: "SK-42 geodetic B, L, H" and, as the windows
@@ -108,6 +113,7 @@ std::vector<System> MakeBuiltInSystems() {
         system.names = FormNames(system.datum, row.form, row.zones);
         if (row.group == Group::Official) system.names.russian += " (ГОСТ 32453-2017)";
         system.displayName = row.displayName;
+        system.epsg = row.epsg;
         if (row.group == Group::Window) system.window = controller::AllSystems[systems.size()];
         systems.push_back(std::move(system));
     }

@@ -55,6 +55,9 @@ struct System {
     std::optional<controller::CoordinateSystem> window;  // one of the window's seven
     Group group = Group::User;
     std::string definedIn;  // empty for a built-in system, else "FILE:LINE"
+    // The code of its CRS in EPSG's dataset, for a system without zones; 0: none there (the
+    // zones' codes are in spatial_reference.cpp).
+    int epsg = 0;
     // Normal heights through a geoid model ("SYSTEM+MODEL"); none: ellipsoidal heights.
     std::shared_ptr<const Heights> heights;
 };

@@ -30,7 +30,8 @@ const GeoidModel kEgm96{
      "(на равнинах разница — сантиметры, в горах — дециметры); билинейная интерполяция по "
      "сетке 15' добавляет 4 см (СКО), до 1,15 м"},
     "",
-    true};
+    true,
+    5773};  // "EGM96 height" (projinfo EPSG:5773)
 
 // The names PROJ has given the EGM96 grid: proj-data's older GTX and its GeoTIFF.
 constexpr std::string_view kEgm96Files[] = {"egm96_15.gtx", "us_nga_egm96_15.tif"};

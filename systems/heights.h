@@ -23,6 +23,7 @@ struct GeoidModel {
     Words accuracy;     // how far the model is from the state quasigeoid, as far as known
     std::string definedIn;  // empty for a built-in model, else "FILE:LINE"
     bool builtIn = false;
+    int verticalEpsg = 0;  // the code of its heights' vertical CRS in EPSG's dataset; 0: none
 };
 
 // The built-in models: egm96.

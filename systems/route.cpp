@@ -1,7 +1,6 @@
 #include "systems/route.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 
@@ -10,6 +9,7 @@
 #include "engine/geocentric.h"
 #include "engine/helmert.h"
 #include "engine/transverse_mercator.h"
+#include "systems/proj_text.h"
 
 namespace systems {
 
@@ -166,22 +166,6 @@ double InTurn(double degrees) {
     return turned < 0 ? (turned + 360 < 360 ? turned + 360 : 0) : turned;
 }
 
-// Numbers of PROJ strings: the shortest text that reads back to the same double.
-std::string ProjNumber(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-std::string ProjEllipsoid(const engine::Ellipsoid& ellipsoid) {
-    return "+a=" + ProjNumber(ellipsoid.a) + " +rf=" + ProjNumber(ellipsoid.invF);
-}
-std::string ProjTmerc(const engine::TransverseMercatorParameters& p,
-                      const engine::Ellipsoid& ellipsoid) {
-    return "+proj=tmerc +lat_0=" + ProjNumber(p.originLatitude) +
-           " +lon_0=" + ProjNumber(p.centralMeridian) + " +k=" + ProjNumber(p.scale) +
-           " +x_0=" + ProjNumber(p.falseEasting) + " +y_0=" + ProjNumber(p.falseNorthing) + " " +
-           ProjEllipsoid(ellipsoid);
-}
 // PROJ's affine: X′ = xoff + s11·X + s12·Y + s13·Z, and so on.
 std::string ProjAffine(const engine::AffineMap& map) {
     std::string text = "+proj=affine";
