@@ -31,9 +31,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ReadCases;
 
-// A vertex as GIS files hold it: x east, y north, z (0 where the geometry has none).
+// A vertex as GIS files hold it: x east, y north, z and m (0 where the geometry has none).
 struct Vertex {
-    double x = 0, y = 0, z = 0;
+    double x = 0, y = 0, z = 0, m = 0;
 };
 struct Feature {
     std::vector<Vertex> vertices;
@@ -50,7 +50,8 @@ class Points : public OGRDefaultConstGeometryVisitor {
     explicit Points(std::vector<Vertex>& out) : out_(out) {}
     using OGRDefaultConstGeometryVisitor::visit;
     void visit(const OGRPoint* point) override {
-        if (!point->IsEmpty()) out_.push_back({point->getX(), point->getY(), point->getZ()});
+        if (!point->IsEmpty())
+            out_.push_back({point->getX(), point->getY(), point->getZ(), point->getM()});
     }
 
   private:
@@ -291,6 +292,7 @@ TEST(GisFiles, EachFormatAgainstOgr2ogrWithThePipeline) {
                     EXPECT_NEAR(a.vertices[v].x, b.vertices[v].x, tolerance);
                     EXPECT_NEAR(a.vertices[v].y, b.vertices[v].y, tolerance);
                     EXPECT_NEAR(a.vertices[v].z, b.vertices[v].z, 1e-4);
+                    EXPECT_EQ(a.vertices[v].m, b.vertices[v].m);
                 }
                 // The attributes, as the input holds them.
                 std::istringstream names(f.at(10));
