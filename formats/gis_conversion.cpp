@@ -1,5 +1,7 @@
 #include "formats/gis_conversion.h"
 
+#include <sys/stat.h>
+
 #include <cpl_conv.h>
 #include <cpl_string.h>
 #include <gdal_priv.h>
@@ -303,6 +305,15 @@ class Conversion {
 };
 
 bool Conversion::OpenInput() {
+    // A file or a folder (a Shapefile's): opening a FIFO would wait for a writer beyond the
+    // reach of signals, and GDAL cannot read one anyway.
+    struct stat named {};
+    if (stat(request_.input.c_str(), &named) == 0 && !S_ISREG(named.st_mode) &&
+        !S_ISDIR(named.st_mode)) {
+        result_.outcome = GisOutcome::NoInput;
+        result_.message = request_.input + ": cannot open: not a regular file or a folder";
+        return false;
+    }
     // A GPX point's <ele> as its Z, so that heights go through the route with their points.
     CPLSetThreadLocalConfigOption("GPX_ELE_AS_25D", "YES");
     CPLStringList openOptions;
