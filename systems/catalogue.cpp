@@ -90,14 +90,6 @@ Words FormNames(const Datum& datum, CoordinateForm form, Zones zones) {
     return {datum.name.english + what.english, datum.name.russian + what.russian};
 }
 
-// Ids are found in any case of their ASCII letters.
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 std::vector<System> MakeBuiltInSystems() {
     const std::span<const Datum> datums = BuiltInDatums();
     std::vector<System> systems;

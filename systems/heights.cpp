@@ -75,13 +75,6 @@ std::string Locate(const GeoidModel& model) {
     return {};
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 // A model named after '+' is a path when it holds a '/' or ends as a grid file does.
 bool IsPath(std::string_view name) {
     if (name.find('/') != std::string_view::npos) return true;

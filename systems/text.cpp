@@ -66,6 +66,13 @@ std::string Fill(Language language, std::string_view text,
     return out;
 }
 
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
 std::string Figure(Language language, std::string number) {
     if (language == Language::Russian) std::replace(number.begin(), number.end(), '.', ',');
     return number;

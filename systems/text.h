@@ -25,6 +25,9 @@ struct Words {
 std::string Fill(Language language, std::string_view pattern,
                  std::initializer_list<std::string_view> arguments = {});
 
+// The text with its ASCII letters in lower case: ids and model names are found in any case.
+std::string Lower(std::string_view text);
+
 // A number as a text in `language` shows it: Russian writes the decimal comma.
 std::string Figure(Language language, std::string number);
 
