@@ -65,24 +65,6 @@ int OwnDescriptor(const std::string& name) {
     return -1;
 }
 
-// Follows path's symbolic links, as many as the kernel would, each relative to its own
-// directory, to the name of a file (which may not exist yet); stops at a descriptor of this
-// process (own). Returns 0, or the errno that stopped it.
-int FollowLinks(std::string& path, int& own) {
-    for (int links = 0;; ++links) {
-        own = OwnDescriptor(path);
-        struct stat link {};
-        if (own >= 0 || lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return 0;
-        if (links == kMostLinks) return ELOOP;
-        char next[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), next, sizeof next);
-        if (length < 0) return errno;
-        if (static_cast<std::size_t>(length) == sizeof next) return ENAMETOOLONG;
-        path = next[0] == '/' ? std::string(next, length)
-                              : DirectoryOf(path) + "/" + std::string(next, length);
-    }
-}
-
 // The process's umask, read without setting it (umask() would race other threads' files).
 mode_t CurrentUmask() {
     if (FILE* status = std::fopen("/proc/self/status", "re")) {
@@ -103,10 +85,25 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
+int FollowSymbolicLinks(std::string& path, int& own) {
+    for (int links = 0;; ++links) {
+        own = OwnDescriptor(path);
+        struct stat link {};
+        if (own >= 0 || lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return 0;
+        if (links == kMostLinks) return ELOOP;
+        char next[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), next, sizeof next);
+        if (length < 0) return errno;
+        if (static_cast<std::size_t>(length) == sizeof next) return ENAMETOOLONG;
+        path = next[0] == '/' ? std::string(next, length)
+                              : DirectoryOf(path) + "/" + std::string(next, length);
+    }
+}
+
 OutputFile::OutputFile(const std::string& name) : target_(name) {
     std::string path = name;
     int own = -1;
-    if (const int error = FollowLinks(path, own); error != 0) {
+    if (const int error = FollowSymbolicLinks(path, own); error != 0) {
         Fail(Failure::System, error);
         return;
     }
@@ -130,16 +127,10 @@ OutputFile::OutputFile(const std::string& name) : target_(name) {
         return;
     }
     if (existed_) {
-        // Root may write any file: a mode without a write bit for anyone marks it read-only too.
-        const bool mayWrite = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-        if (!mayWrite || (about.st_mode & 0222) == 0) {
-            Fail(Failure::ReadOnlyFile, mayWrite ? EACCES : errno);
-            return;
-        }
-        // Only root may give the new file the old one's owner: for anyone else it would change
-        // hands (or, in a sticky directory, fail only at the end).
-        if (about.st_uid != geteuid() && geteuid() != 0) {
-            Fail(Failure::OtherOwner, EPERM);
+        int error = 0;
+        if (const Failure refusal = ReplacementRefusal(path, about, error);
+            refusal != Failure::None) {
+            Fail(refusal, error);
             return;
         }
         // The permission bits: set-id bits do not belong on a file of results.
@@ -227,6 +218,35 @@ bool OutputFile::Commit() {
         close(directory);
     }
     return true;
+}
+
+std::string OutputFile::Reason(Failure failure, const std::string& directory, int error) {
+    switch (failure) {
+        case Failure::ReadOnlyFile:
+            return "the file is read-only";
+        case Failure::ReadOnlyDirectory:
+            return "the directory " + directory + " is not writable";
+        case Failure::OtherOwner:
+            return "the file belongs to another user, and the new one would be yours";
+        case Failure::System:
+        case Failure::None:
+            break;
+    }
+    return std::strerror(error);
+}
+
+OutputFile::Failure ReplacementRefusal(const std::string& path, const struct stat& about,
+                                       int& error) {
+    const bool mayWrite = faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    if (!mayWrite || (about.st_mode & 0222) == 0) {
+        error = mayWrite ? EACCES : errno;
+        return OutputFile::Failure::ReadOnlyFile;
+    }
+    if (about.st_uid != geteuid() && geteuid() != 0) {
+        error = EPERM;
+        return OutputFile::Failure::OtherOwner;
+    }
+    return OutputFile::Failure::None;
 }
 
 void RemovePartialFileOnSignals() {

@@ -9,6 +9,7 @@
 // either would replace a device or the shell's log with a file.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -19,6 +20,8 @@ class OutputFile {
   public:
     // Why fd() is negative.
     enum class Failure { None, ReadOnlyFile, ReadOnlyDirectory, OtherOwner, System };
+    // Why, in words ("the file is read-only"); directory: the one the file is written in.
+    static std::string Reason(Failure failure, const std::string& directory, int error);
 
     // Opens the file to write; fd() is negative when that fails (failure() and error() say why).
     explicit OutputFile(const std::string& name);
@@ -55,6 +58,20 @@ class OutputFile {
     uid_t owner_ = -1;
     gid_t group_ = -1;
 };
+
+// Follows path's symbolic links, as many as the kernel would, each relative to its own
+// directory, to the name of the file a write reaches (which may not exist yet); stops at a
+// descriptor of this process (own ≥ 0: /dev/stdout, /dev/fd/N, /proc/self/fd/N). Returns 0,
+// or the errno that stopped it.
+int FollowSymbolicLinks(std::string& path, int& own);
+
+// Whether the existing regular file `path` (about: its stat) may be replaced by a new file
+// under its name: None, or ReadOnlyFile or OtherOwner with error set. Root may write any file,
+// so a mode without a write bit for anyone marks it read-only too; only root may give the new
+// file the old one's owner: for anyone else it would change hands (or, in a sticky directory,
+// fail only at the end).
+OutputFile::Failure ReplacementRefusal(const std::string& path, const struct stat& about,
+                                       int& error);
 
 // SIGINT, SIGTERM, SIGHUP and SIGQUIT remove the partial file of the OutputFile being written (one
 // at a time), then end the process as they would have. Signals ignored stay ignored.

@@ -1,36 +1,82 @@
 #include "cli/gis_run.h"
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <thread>
 
 #include "cli/report.h"
 #include "formats/formats.h"
 #include "formats/gis_conversion.h"
+#include "formats/output_place.h"
 
 namespace cli {
 
 namespace {
 
-volatile std::sig_atomic_t caught = 0;
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-// A signal ends the run between two features: what GDAL wrote is removed, then the signal
-// ends the process as it would have. Signals ignored stay ignored.
-void CancelOnSignals() {
-    for (const int signal : kSignals) {
-        struct sigaction action {
-        }, old{};
-        sigaction(signal, nullptr, &old);
-        if (old.sa_handler == SIG_IGN) continue;
-        action.sa_handler = [](int number) { caught = number; };
-        sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, nullptr);
+// Signals end the run at once, whatever GDAL is doing (a GeoPackage's spatial index takes
+// most of a large run, beyond the reach of a flag looked at between features): they are
+// blocked in every thread and waited for by a thread of its own, which removes what the run
+// wrote and ends the process as the signal would have. Signals ignored stay ignored.
+class SignalWatch {
+  public:
+    SignalWatch() {
+        sigemptyset(&signals_);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+            struct sigaction old {};
+            if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+                sigaddset(&signals_, signal);
+        }
+        sigaddset(&signals_, kWake);
+        // Before GDAL starts threads of its own: they inherit the mask.
+        pthread_sigmask(SIG_BLOCK, &signals_, &before_);
+        waiter_ = std::thread([this] { Wait(); });
     }
-}
+    ~SignalWatch() {
+        done_ = true;
+        pthread_kill(waiter_.native_handle(), kWake);
+        waiter_.join();
+        pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+    }
+    SignalWatch(const SignalWatch&) = delete;
+    SignalWatch& operator=(const SignalWatch&) = delete;
+
+  private:
+    // Ends the watch (sent to the waiter alone; the same from elsewhere is let pass).
+    static constexpr int kWake = SIGUSR2;
+
+    void Wait() {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&signals_, &signal) != 0) continue;
+            if (signal == kWake) {
+                if (done_) return;
+                continue;
+            }
+            formats::RemoveUnfinishedOutputs();
+            if (isatty(STDERR_FILENO)) {  // the progress line, if any, cleared
+                [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, "\r\033[K", 4);
+            }
+            struct sigaction standard {};
+            standard.sa_handler = SIG_DFL;
+            sigaction(signal, &standard, nullptr);
+            sigset_t just;
+            sigemptyset(&just);
+            sigaddset(&just, signal);
+            pthread_sigmask(SIG_UNBLOCK, &just, nullptr);
+            raise(signal);  // delivered to this thread now, and ends the process
+        }
+    }
+
+    sigset_t signals_{}, before_{};
+    std::atomic<bool> done_{false};
+    std::thread waiter_;
+};
 
 class Observer : public formats::GisObserver {
   public:
@@ -43,8 +89,6 @@ class Observer : public formats::GisObserver {
     void Finishing() override {
         reporter_.Status("GDAL is finishing " + output_ + " (a spatial index takes a while) ");
     }
-    bool Cancelled() override { return caught != 0; }
-    Reporter& reporter() { return reporter_; }
 
   private:
     Reporter reporter_;
@@ -94,9 +138,11 @@ int RunGis(const Options& options, const std::string& usage) {
     request.layers = options.layers;
     struct stat about {};
     const bool existed = lstat(options.output.c_str(), &about) == 0;
-    CancelOnSignals();
     Observer observer(request.output);
-    const formats::GisResult result = formats::ConvertGisFile(request, observer);
+    const formats::GisResult result = [&] {
+        const SignalWatch watch;
+        return formats::ConvertGisFile(request, observer);
+    }();
     const auto failed = [&](int status) {
         observer.Say(Printable(result.message));
         observer.Say(Printable(options.output) + (existed ? " left unchanged" : " not written"));
@@ -117,11 +163,8 @@ int RunGis(const Options& options, const std::string& usage) {
             return failed(ExitCantCreate);
         case formats::GisOutcome::WriteFailed:
             return failed(ExitIoError);
-        case formats::GisOutcome::Cancelled:
-            observer.reporter().ClearProgress();
-            std::signal(caught, SIG_DFL);
-            std::raise(caught);
-            return ExitIoError;
+        case formats::GisOutcome::Cancelled:  // a window's cancel: signals end the process
+            return failed(ExitIoError);
     }
     if (result.dropped > 0) {
         observer.Say(Printable(options.output) + " written without " +

@@ -82,23 +82,9 @@ int ConvertToFile(const cli::Options& options) {
     }
     batch::OutputFile file(options.output);
     if (file.fd() < 0) {
-        std::string why = std::strerror(file.error());
-        switch (file.failure()) {
-            case batch::OutputFile::Failure::ReadOnlyFile:
-                why = "the file is read-only";
-                break;
-            case batch::OutputFile::Failure::ReadOnlyDirectory:
-                why = "the directory " + file.directory() + " is not writable";
-                break;
-            case batch::OutputFile::Failure::OtherOwner:
-                why =
-                    "the file belongs to another user, and the new one would be yours "
-                    "(write it with > instead)";
-                break;
-            case batch::OutputFile::Failure::System:
-            case batch::OutputFile::Failure::None:
-                break;
-        }
+        std::string why = batch::OutputFile::Reason(file.failure(), file.directory(), file.error());
+        if (file.failure() == batch::OutputFile::Failure::OtherOwner)
+            why += " (write it with > instead)";
         Complain(cli::Printable(options.output) + ": cannot write: " + why);
         return cli::ExitCantCreate;
     }

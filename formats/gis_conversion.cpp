@@ -37,10 +37,15 @@ constexpr std::uint64_t kProgressFeatures = 4096;
 // An output GeoPackage or SQLite file is SQLite's, and most of its time goes into the R-tree
 // of its spatial index. A page cache of 512 MB (GDAL's OGR_SQLITE_CACHE) keeps the tree's pages
 // in memory: in the default 2 MB they are read and written again and again, 6 s of a 19 s run
-// of a million points. Pages of 64 KiB, the largest SQLite has, take 15 % off the rest; and
-// the file needs no journal, being private until the whole run has succeeded.
+// of a million points. Pages of 64 KiB, the largest SQLite has, take 15 % off the rest of a
+// large file, but make a small one of thirty tables 2 MB: they are for inputs of many
+// features. The file needs no journal, being private until the whole run has succeeded.
 constexpr const char* kSqliteCacheMegabytes = "512";
-constexpr const char* kSqlitePragmas = "page_size=65536,journal_mode=OFF,synchronous=OFF";
+constexpr const char* kSqlitePragmas = "journal_mode=OFF,synchronous=OFF";
+constexpr const char* kSqliteLargePragmas = "page_size=65536,journal_mode=OFF,synchronous=OFF";
+constexpr GIntBig kLargeFeatures = 100000;
+
+constexpr const char* kCancelled = "the run was cancelled";
 
 // A table's coordinate columns as GIS tools name them (x east, y north), in lower case.
 constexpr std::string_view kEastNames[] = {"x",   "lon",     "long", "longitude",
@@ -685,6 +690,7 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
             observer_.Progress(result_.features, result_.vertices);
             if (observer_.Cancelled()) {
                 result_.outcome = GisOutcome::Cancelled;
+                result_.message = kCancelled;
                 return false;
             }
         }
@@ -795,13 +801,13 @@ GisResult Conversion::Run() {
         if (!srs_) return Fail(GisOutcome::CannotCreate, request_.output + ": " + fault);
     }
     const OutputPlace& place = place_.emplace(request_.output);
-    if (place.path().empty()) {
-        return Fail(GisOutcome::CannotCreate, request_.output + ": cannot write in " +
-                                                  place.directory() + ": " +
-                                                  std::strerror(place.error()));
-    }
+    if (place.path().empty()) return Fail(GisOutcome::CannotCreate, place.Why());
     CPLSetThreadLocalConfigOption("OGR_SQLITE_CACHE", kSqliteCacheMegabytes);
-    CPLSetThreadLocalConfigOption("OGR_SQLITE_PRAGMA", kSqlitePragmas);
+    GIntBig features = 0;  // as far as the input knows them without reading it through
+    for (const LayerPlan& plan : plans_)
+        features += std::max<GIntBig>(0, plan.input->GetFeatureCount(FALSE));
+    CPLSetThreadLocalConfigOption(
+        "OGR_SQLITE_PRAGMA", features >= kLargeFeatures ? kSqliteLargePragmas : kSqlitePragmas);
     output_.reset(driver->Create(place.path().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
     CPLSetThreadLocalConfigOption("OGR_SQLITE_CACHE", nullptr);
     CPLSetThreadLocalConfigOption("OGR_SQLITE_PRAGMA", nullptr);
@@ -830,20 +836,18 @@ GisResult Conversion::Run() {
     if (const std::string failures = messages_.TakeFailures(); !failures.empty()) {
         return Fail(GisOutcome::WriteFailed, request_.output + ": cannot write: " + failures);
     }
-    if (observer_.Cancelled()) return Fail(GisOutcome::Cancelled, "");
+    if (observer_.Cancelled()) return Fail(GisOutcome::Cancelled, kCancelled);
     std::string what;
     switch (place_->Commit(inputFiles_, what)) {
         case OutputPlace::Refusal::None:
             break;
         case OutputPlace::Refusal::IsInput:
-            return Fail(GisOutcome::Usage,
-                        what + ": is also an input; write the results to another file");
+            return Fail(GisOutcome::Usage, what);
         case OutputPlace::Refusal::Directory:
-            return Fail(GisOutcome::CannotCreate,
-                        what + ": is a directory; remove it first, or name another output");
+        case OutputPlace::Refusal::Replacement:
+            return Fail(GisOutcome::CannotCreate, what);
         case OutputPlace::Refusal::System:
-            return Fail(GisOutcome::WriteFailed,
-                        what + ": cannot put it in place: " + std::strerror(errno));
+            return Fail(GisOutcome::WriteFailed, what);
     }
     return result_;
 }

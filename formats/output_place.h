@@ -3,16 +3,23 @@
 // the end each entry there (the file; a Shapefile's .shp, .shx, .dbf, .prj and .cpg; the
 // directory of a multi-layer Shapefile) is renamed into the target's directory. Whatever a
 // failed or cancelled run wrote goes with the private directory.
+// As with text results (batch/output_file.h), a symbolic link keeps pointing where it did (the
+// file it names is written), a file replaced keeps its mode and owner, and a file of another
+// user or a read-only one is refused. A name that is no regular file (a FIFO, a device, a
+// descriptor of this process) is refused: GDAL writes a dataset by name, seeking and reopening.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "batch/output_file.h"
+
 namespace formats {
 
 class OutputPlace {
   public:
-    // Makes the private directory; path() is empty when that fails (error() says why).
+    // Makes the private directory; path() is empty when the target is refused or that fails
+    // (Why() says why).
     explicit OutputPlace(const std::string& target);
     // Removes the private directory and what Commit did not put in place.
     ~OutputPlace();
@@ -21,25 +28,32 @@ class OutputPlace {
 
     // Where GDAL is to write the dataset.
     const std::string& path() const { return path_; }
-    int error() const { return error_; }
-    // The target's directory.
-    const std::string& directory() const { return directory_; }
+    // Why path() is empty: the name, then the reason ("out.gpkg: cannot write: ...").
+    std::string Why() const;
 
-    enum class Refusal { None, IsInput, Directory, System };
+    enum class Refusal { None, IsInput, Directory, Replacement, System };
     // Renames every entry into place. Refused before any is moved when one would replace a file
-    // of `inputs` (the same file, by device and inode) or a directory; `what` names it (and
-    // for System, errno says why).
+    // of `inputs` (the same file, by device and inode), a directory, or a file that may not be
+    // replaced; `what` names it and says why.
     Refusal Commit(const std::vector<std::string>& inputs, std::string& what);
 
   private:
-    std::string directory_;  // the target's
+    std::string name_;       // as given
+    std::string directory_;  // the target's, where its symbolic links lead
     std::string prefix_;     // the target's name up to its file name ("" or "dir/")
     std::string private_;    // ours, "" once removed
     std::string path_;
+    batch::OutputFile::Failure failure_ = batch::OutputFile::Failure::None;
+    std::string failureText_;  // a reason of our own, where failure_ is System
     int error_ = 0;
 };
 
 // True when the two names are one file (device and inode); false when either is missing.
 bool SameFile(const std::string& a, const std::string& b);
+
+// Removes the private directory of every OutputPlace in use, with whatever GDAL has written
+// there: for a process about to end on a signal. From a thread of its own, never from a signal
+// handler; a Commit under way finishes first.
+void RemoveUnfinishedOutputs();
 
 }  // namespace formats
