@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "formats/formats.h"
 #include "formats/gdal_messages.h"
@@ -53,9 +54,19 @@ constexpr std::string_view kEastNames[] = {"x",   "lon",     "long", "longitude"
 constexpr std::string_view kNorthNames[] = {"y", "lat", "latitude", "northing", "north"};
 constexpr std::string_view kUpNames[] = {"z", "h", "height", "alt", "altitude", "ele", "elevation"};
 
-// A GPX file's layers that repeat the vertices of its routes and tracks, one point a feature:
-// left out unless asked for by name, so that a track is not written twice.
-constexpr std::string_view kGpxPointViews[] = {"route_points", "track_points"};
+// A GPX file's layers that repeat the vertices of its routes and tracks, one point a feature
+// with its own fields (its time, its satellites ...): in general the lines are written and
+// these left out unless asked for by name, so that a track is not written twice. But GDAL's
+// GPX writer makes routes and tracks of such points (by route_fid, track_fid and
+// track_seg_id), each with its fields: a GPX written from a GPX takes the points, and loses
+// only the lines' own fields (a track's name), said.
+struct GpxLines {
+    std::string_view lines, points;
+};
+constexpr GpxLines kGpxLines[] = {{"routes", "route_points"}, {"tracks", "track_points"}};
+// The fields of a GPX point that its line holds too, or that say which line it is on.
+constexpr std::string_view kGpxPointKeys[] = {"route_fid",    "route_point_id",     "track_fid",
+                                              "track_seg_id", "track_seg_point_id", "ele"};
 
 // Where a layer's points are: its geometry fields, coordinate columns of a table, or nowhere
 // (a table of other things, copied as it is).
@@ -79,7 +90,10 @@ struct LayerPlan {
     std::vector<int> geometries;  // the output geometry field of each input one, −1: none
     // A geometry written into a table's columns (XLSX, ODS): a point's X, Y, Z or the WKT.
     int xColumn = -1, yColumn = -1, zColumn = -1, wktColumn = -1;
-    int elevation = -1;  // a GPX point's "ele" field, its height (output field)
+    int elevation = -1;                    // a GPX point's "ele" field, its height (output field)
+    std::uint64_t elevationsLeftOut = 0;   // "ele" of points without Z, not written to GPX
+    std::uint64_t withoutCoordinates = 0;  // features with empty geometries or none
+    GIntBig firstWithout = 0;
     bool keepsFids = false;
 };
 
@@ -153,6 +167,41 @@ bool ReadColumn(const OGRFeature& feature, int field, double& value, std::string
         return false;
     }
     return true;
+}
+
+// Whether any feature of the layer has a field set other than those named.
+bool HoldsFields(OGRLayer& layer, std::span<const std::string_view> ignored = {}) {
+    const OGRFeatureDefn& definition = *layer.GetLayerDefn();
+    std::vector<int> fields;
+    for (int i = 0; i < definition.GetFieldCount(); ++i) {
+        if (std::find(ignored.begin(), ignored.end(), definition.GetFieldDefn(i)->GetNameRef()) ==
+            ignored.end())
+            fields.push_back(i);
+    }
+    layer.ResetReading();
+    bool holds = false;
+    while (!holds) {
+        const OGRFeatureUniquePtr feature{layer.GetNextFeature()};
+        if (!feature) break;
+        holds = std::any_of(fields.begin(), fields.end(),
+                            [&](int i) { return feature->IsFieldSetAndNotNull(i); });
+    }
+    layer.ResetReading();
+    return holds;
+}
+
+// Whether any geometry of the feature holds a coordinate.
+bool HasCoordinates(const OGRFeature& feature) {
+    for (int i = 0; i < feature.GetGeomFieldCount(); ++i) {
+        const OGRGeometry* geometry = feature.GetGeomFieldRef(i);
+        if (geometry != nullptr && !geometry->IsEmpty()) return true;
+    }
+    return false;
+}
+
+// "1 feature", "3 features".
+std::string Count(std::uint64_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
 void WriteColumn(OGRFeature& feature, int field, double value) {
@@ -287,7 +336,7 @@ class Conversion {
     bool CopyFeatures(LayerPlan& plan);
     // The feature's points through the route; false with `fault` set at the first bad one,
     // and `vertex` its number (0 for a table's point).
-    bool ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeature& out, std::string& fault,
+    bool ConvertFeature(LayerPlan& plan, OGRFeature& in, OGRFeature& out, std::string& fault,
                         std::uint64_t& faultVertex);
 
     const GisRequest& request_;
@@ -371,12 +420,38 @@ bool Conversion::ChooseLayers() {
         }
         return true;
     }
-    for (OGRLayer* layer : input_->GetLayers()) {
-        if (inputDriver_ == "GPX" && std::find(std::begin(kGpxPointViews), std::end(kGpxPointViews),
-                                               layer->GetName()) != std::end(kGpxPointViews)) {
-            continue;
-        }
+    for (OGRLayer* layer : input_->GetLayers())
         plans_.emplace_back().input = layer;
+    if (inputDriver_ != "GPX") return true;
+    const auto drop = [this](std::string_view name) {
+        std::erase_if(plans_,
+                      [name](const LayerPlan& plan) { return plan.input->GetName() == name; });
+    };
+    for (const GpxLines& kind : kGpxLines) {
+        OGRLayer* lines = input_->GetLayerByName(std::string(kind.lines).c_str());
+        OGRLayer* points = input_->GetLayerByName(std::string(kind.points).c_str());
+        if (lines == nullptr || points == nullptr || !HoldsFields(*points, kGpxPointKeys)) {
+            drop(kind.points);
+        } else if (outputDriver_ == "GPX") {
+            drop(kind.lines);
+            if (HoldsFields(*lines)) {
+                observer_.Say(Where(*lines) +
+                              ": warning: its own fields (a name ...) are not "
+                              "written: GDAL's GPX writer makes each of them of its points (\"" +
+                              std::string(kind.points) +
+                              "\"), whose times and other fields are "
+                              "kept");
+            }
+        } else {
+            drop(kind.points);
+            observer_.Say(Where(*points) +
+                          ": warning: the times and other fields of the points "
+                          "of \"" +
+                          std::string(kind.lines) +
+                          "\" are not written with their "
+                          "lines: --layer " +
+                          std::string(kind.points) + " writes them as points");
+        }
     }
     return true;
 }
@@ -550,7 +625,7 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
         const bool coordinate = plan.source == Source::Columns && plan.columns.Holds(i);
         if ((plan.fields[i] = create(field, coordinate)) == -2) return false;
     }
-    if (inputDriver_ == "GPX" && plan.source == Source::Geometry) {
+    if ((inputDriver_ == "GPX" || outputDriver_ == "GPX") && plan.source == Source::Geometry) {
         const int ele = definition.GetFieldIndex("ele");
         if (ele >= 0) plan.elevation = plan.fields[ele];
     }
@@ -558,7 +633,7 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
     return true;
 }
 
-bool Conversion::ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeature& out,
+bool Conversion::ConvertFeature(LayerPlan& plan, OGRFeature& in, OGRFeature& out,
                                 std::string& fault, std::uint64_t& faultVertex) {
     std::uint64_t vertex = 0;
     std::optional<VertexWarning> warning;
@@ -620,12 +695,18 @@ bool Conversion::ConvertFeature(const LayerPlan& plan, OGRFeature& in, OGRFeatur
                 if (plan.geometries[i] >= 0)
                     out.SetGeomFieldDirectly(plan.geometries[i], in.StealGeometry(i));
             }
-            // A GPX point's height is its "ele" too, and the driver writes the field.
+            // A GPX point's height is its "ele" too, and GDAL's GPX writer writes the field
+            // rather than Z: the field takes the converted height, and, written to GPX beside a
+            // point without one, it is left out rather than given unconverted.
             if (plan.elevation >= 0) {
                 const OGRGeometry* geometry = out.GetGeometryRef();
-                if (geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbPoint &&
-                    geometry->Is3D()) {
-                    out.SetField(plan.elevation, geometry->toPoint()->getZ());
+                if (geometry != nullptr && wkbFlatten(geometry->getGeometryType()) == wkbPoint) {
+                    if (geometry->Is3D()) {
+                        out.SetField(plan.elevation, geometry->toPoint()->getZ());
+                    } else if (outputDriver_ == "GPX" && out.IsFieldSetAndNotNull(plan.elevation)) {
+                        out.UnsetField(plan.elevation);
+                        ++plan.elevationsLeftOut;
+                    }
                 }
             }
             break;
@@ -651,6 +732,10 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
             out.SetStyleString(feature->GetStyleString());
         }
         if (plan.keepsFids) out.SetFID(feature->GetFID());
+        if (plan.source == Source::Geometry && !HasCoordinates(*feature) &&
+            plan.withoutCoordinates++ == 0) {
+            plan.firstWithout = feature->GetFID();
+        }
         std::string fault;
         std::uint64_t vertex = 0;
         const std::string where = Where(in) + ", feature " + std::to_string(feature->GetFID());
@@ -694,6 +779,18 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
                 return false;
             }
         }
+    }
+    // A reader may give a coordinate it cannot take (GeoJSON's NaN, a CSV's WKT of "nan") as
+    // an empty geometry, or none.
+    if (plan.withoutCoordinates > 0) {
+        observer_.Say(Where(in) + ": warning: " + Count(plan.withoutCoordinates, "feature") +
+                      " without coordinates (an empty geometry or none; the first: feature " +
+                      std::to_string(plan.firstWithout) + "), written unchanged");
+    }
+    if (plan.elevationsLeftOut > 0) {
+        observer_.Say(Where(in) + ": warning: " + Count(plan.elevationsLeftOut, "point") +
+                      " without a height in the geometry: their field \"ele\", not converted, "
+                      "is not written");
     }
     return true;
 }

@@ -161,8 +161,15 @@ class Work {
             fs::copy_file(from, dir_ / input);
             return;
         }
+        // "{source}" places the source (and the layers after it), else it goes last.
+        std::string command = made;
+        if (const auto at = command.find("{source}"); at != std::string::npos) {
+            command.replace(at, 8, input + " " + from);
+        } else {
+            command += " " + input + " " + from;
+        }
         std::string messages;
-        ASSERT_EQ(Run("ogr2ogr " + made + " " + input + " " + from, &messages), 0) << messages;
+        ASSERT_EQ(Run("ogr2ogr " + command, &messages), 0) << messages;
     }
     // What a failed run may leave behind: nothing of coordconv's own.
     bool HoldsTemporaries() const {
