@@ -24,6 +24,7 @@
 #include "formats/output_place.h"
 #include "formats/vertices.h"
 #include "systems/spatial_reference.h"
+#include "systems/text.h"
 
 namespace formats {
 
@@ -97,16 +98,9 @@ struct LayerPlan {
     bool keepsFids = false;
 };
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 template <std::size_t N>
 bool Among(std::string_view name, const std::string_view (&names)[N]) {
-    return std::find(std::begin(names), std::end(names), Lower(name)) != std::end(names);
+    return std::find(std::begin(names), std::end(names), systems::Lower(name)) != std::end(names);
 }
 
 std::string Quoted(std::string_view text) {
@@ -373,7 +367,7 @@ bool Conversion::OpenInput() {
     CPLStringList openOptions;
     const std::string guess =
         !request_.inputFormat.empty() ? request_.inputFormat : DriverForName(request_.input, true);
-    const bool csv = Lower(guess) == "csv";
+    const bool csv = systems::Lower(guess) == "csv";
     // A CSV's WKT column becomes the geometry, and not a field that would keep the old text.
     if (csv) openOptions.AddNameValue("KEEP_GEOM_COLUMNS", "NO");
     const char* const allowed[] = {request_.inputFormat.c_str(), nullptr};
