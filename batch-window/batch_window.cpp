@@ -55,6 +55,7 @@
 #include "batch/describe.h"
 #include "batch/line_blocks.h"
 #include "batch/line_converter.h"
+#include "formats/formats.h"
 #include "systems/catalogue_file.h"
 
 namespace batch_window {
@@ -116,22 +117,6 @@ bool IsAutomaticZone(const QString& text) {
 }
 
 using controller::CoordinateForm;
-
-// The headers of the result columns, by the form of the target (a zone where it has zones);
-// a height is said to be normal when a geoid model makes it so.
-QStringList ResultHeaders(const systems::System& target, bool normalHeights) {
-    const QString height = normalHeights ? BatchWindow::tr("H (норм.), м") : QString("H, м");
-    switch (target.form) {
-        case CoordinateForm::Geocentric:
-            return {"X, м", "Y, м", "Z, м"};
-        case CoordinateForm::Geodetic:
-            return {"B", "L", height};
-        case CoordinateForm::Plane:
-            break;
-    }
-    if (target.zones == systems::Zones::None) return {"x, м", "y, м", height};
-    return {"x, м", "y, м", height, "Зона"};
-}
 
 // What a geoid model is, for its tooltip: its grid file (a built-in model's looked for in
 // GridPlaces()), how accurate it is, where the catalogue declares it. Paragraphs of rich
@@ -224,6 +209,22 @@ std::string NthLine(QIODevice& device, qint64 number) {
 }
 
 }  // namespace
+
+// The headers of the result columns, by the form of the target (a zone where it has zones);
+// a height is said to be normal when a geoid model makes it so.
+QStringList BatchWindow::ResultHeaders(const systems::System& target, bool normalHeights) {
+    const QString height = normalHeights ? tr("H (норм.), м") : QString("H, м");
+    switch (target.form) {
+        case CoordinateForm::Geocentric:
+            return {"X, м", "Y, м", "Z, м"};
+        case CoordinateForm::Geodetic:
+            return {"B", "L", height};
+        case CoordinateForm::Plane:
+            break;
+    }
+    if (target.zones == systems::Zones::None) return {"x, м", "y, м", height};
+    return {"x, м", "y, м", height, "Зона"};
+}
 
 BatchWindow::BatchWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(tr("Пакетный пересчёт координат"));
@@ -729,6 +730,13 @@ std::optional<batch::ConversionOptions> BatchWindow::Choices(QString* problem) c
         }
         options.zone = *zone;
     }
+    if (gis_) {  // decimal degrees and metres at full precision; fields found by their names
+        options.angles = controller::AngleForm::Degrees;
+        options.dms = false;
+        options.keepGoing = keepGoing_->isChecked();
+        options.language = batch::Language::Russian;
+        return options;
+    }
     if (!columns_->text().isEmpty() &&
         !batch::ReadColumns(columns_->text().toStdString(), options.columns)) {
         return refuse(
@@ -778,7 +786,12 @@ void BatchWindow::UpdatePreview() {
     const bool hasInput = !inputPath_.isEmpty() || !points_.isEmpty();
     convertAction_->setEnabled(options && hasInput && !thread_);
     copyAction_->setEnabled(options && hasInput && !thread_);
-    bom_->setEnabled(!options || options->outputEncoding == batch::Encoding::Utf8);
+    // The choices that shape text alone mean nothing to a GIS file.
+    for (QWidget* choice : std::initializer_list<QWidget*>{
+             angles_, anglesOut_, columns_, separator_, skip_, decimals_, angleDecimals_,
+             decimalComma_, encoding_, outputEncoding_})
+        choice->setEnabled(!gis_);
+    bom_->setEnabled(!gis_ && (!options || options->outputEncoding == batch::Encoding::Utf8));
     preview_->clearSpans();
     const systems::System* zoned = ZonedSystem(SystemOf(source_), SystemOf(target_));
     zone_->setEnabled(zoned != nullptr);
@@ -788,6 +801,11 @@ void BatchWindow::UpdatePreview() {
                           : tr("Ни у одной из выбранных систем нет зон"));
     for (QComboBox* choices : {source_, target_})
         choices->setToolTip(choices->currentData(Qt::ToolTipRole).toString());
+    if (gis_) {
+        route_->setText(options ? QString::fromStdString(batch::DescribeRoute(*options)).trimmed()
+                                : problem);
+        return ShowGisPreview(options);
+    }
     QStringList headers = ResultHeaders(SystemOf(target_), targetHeights_->currentIndex() > 0);
     headers.prepend(tr("Исходная строка"));
     preview_->setColumnCount(headers.size());
@@ -874,11 +892,13 @@ void BatchWindow::SetColumnWidths(int results, int fraction) {
 }
 
 bool BatchWindow::OpenFile(const QString& path) {
+    if (!formats::DriverForName(path.toStdString()).empty()) return OpenGisFile(path);
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         statusBar()->showMessage(tr("Не удалось открыть %1: %2").arg(path, file.errorString()));
         return false;
     }
+    LeaveGis();
     inputPath_ = QFileInfo(path).absoluteFilePath();
     folder_ = QFileInfo(path).absolutePath();
     points_.clear();
@@ -905,6 +925,7 @@ bool BatchWindow::OpenFile(const QString& path) {
 }
 
 void BatchWindow::SetPoints(const QByteArray& text) {
+    LeaveGis();
     inputPath_.clear();
     points_ = text;
     inputSize_ = text.size();
@@ -929,6 +950,11 @@ void BatchWindow::NewInput(std::string_view head) {
 // since the input came; a guess is only said. Runs again as the source system changes (the
 // fields and angles a line holds depend on it).
 void BatchWindow::Detect() {
+    if (gis_) {  // GIS files hold numbers, not lines: nothing to look for
+        detected_->hide();
+        UpdatePreview();
+        return;
+    }
     const batch::Detection found = batch::DetectOptions(detectHead_, SystemOf(source_));
     detectedEncoding_ = found.encoding.value;
     detectedComma_ = found.decimalComma.value;
@@ -963,9 +989,15 @@ void BatchWindow::Detect() {
 }
 
 void BatchWindow::Open() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Открыть файл точек"), folder_,
-                                     tr("Файлы точек (*.csv *.txt *.tsv);;Все файлы (*)"));
+    QString gis;
+    for (const std::string_view extension : formats::Extensions())
+        gis +=
+            (gis.isEmpty() ? "*." : " *.") + QString::fromUtf8(extension.data(), extension.size());
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Открыть файл точек"), folder_,
+        tr("Файлы точек и ГИС-файлы (*.csv *.txt *.tsv %1);;Файлы точек (*.csv *.txt *.tsv);;"
+           "ГИС-файлы (%1);;Все файлы (*)")
+            .arg(gis));
     if (!path.isEmpty()) OpenFile(path);
 }
 
@@ -977,6 +1009,15 @@ QString BatchWindow::SuggestedTarget(const QString& input) {
 }
 
 void BatchWindow::Convert() {
+    if (gis_) {
+        // The chosen file's extension picks the format: a filter for each.
+        const QString target = QFileDialog::getSaveFileName(
+            this, tr("Пересчитать в файл"), SuggestedGisTarget(SystemOf(target_)),
+            tr("GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson);;KML (*.kml);;"
+               "GPX (*.gpx);;DXF (*.dxf);;XLSX (*.xlsx);;CSV (*.csv)"));
+        if (!target.isEmpty()) ConvertTo(target);
+        return;
+    }
     const QString suggested =
         inputPath_.isEmpty() ? folder_ + "/points.txt" : SuggestedTarget(inputPath_);
     const QString target = QFileDialog::getSaveFileName(this, tr("Пересчитать в файл"), suggested);
@@ -994,7 +1035,11 @@ void BatchWindow::ConvertTo(const QString& target) {
     SaveSettings();
     badLines_->clear();
     badLineText_->clear();
-    StartJob(*options, target);
+    if (gis_) {
+        StartGisJob(*options, target);
+    } else {
+        StartJob(*options, target);
+    }
     statusBar()->showMessage(tr("Пересчёт…"));
 }
 
@@ -1020,6 +1065,7 @@ void BatchWindow::Cancel() {
 }
 
 void BatchWindow::SetBusy(bool busy) {
+    if (!busy) progress_->setRange(0, 1000);  // a GIS run's may have been busy
     progress_->setValue(0);
     progress_->setVisible(busy);
     cancel_->setVisible(busy);
@@ -1047,6 +1093,15 @@ void BatchWindow::AddBadLine(qint64 line, const QString& problem) {
 }
 
 void BatchWindow::ShowBadLine(QListWidgetItem* item) {
+    if (gis_) {  // the feature's vertex, when the preview shows it
+        const int row = item->data(Qt::UserRole).toInt() - 1;
+        if (row >= 0 && row < preview_->rowCount()) {
+            preview_->selectRow(row);
+            preview_->scrollToItem(preview_->item(row, 0));
+        }
+        badLineText_->setText(item->text());
+        return;
+    }
     const qint64 line = item->data(Qt::UserRole).toLongLong();
     if (line <= 0) return;
     if (line <= preview_->rowCount()) {
@@ -1091,6 +1146,18 @@ void BatchWindow::PastePoints() {
 // UTF-8 and without a byte-order mark: the names and other fields come along, the lines
 // stay aligned with the input's.
 void BatchWindow::CopyResults() {
+    if (gis_) {
+        QList<int> rows;
+        for (int row = 0; row < preview_->rowCount(); ++row)
+            rows.append(row);
+        QApplication::clipboard()->setText(GisRowsText(rows));
+        statusBar()->showMessage(gis_->complete
+                                     ? tr("Скопировано вершин: %1").arg(rows.size())
+                                     : tr("Скопированы показанные вершины: %1 (первые в файле; "
+                                          "весь файл — «Пересчитать в файл…»)")
+                                           .arg(rows.size()));
+        return;
+    }
     auto options = Choices();
     if (!options || thread_ || (inputPath_.isEmpty() && points_.isEmpty())) return;
     options->keepGoing = true;
@@ -1143,6 +1210,11 @@ void BatchWindow::CopySelection() {
             rows.append(row);
     if (rows.isEmpty()) return CopyResults();
     std::sort(rows.begin(), rows.end());
+    if (gis_) {
+        QApplication::clipboard()->setText(GisRowsText(rows));
+        statusBar()->showMessage(tr("Скопировано выделенных строк: %1").arg(rows.size()));
+        return;
+    }
     QStringList lines;
     for (const int row : rows) {
         QStringList cells;
@@ -1211,7 +1283,7 @@ void BatchWindow::SaveSettings() const {
     settings.remove("source");  // the indices of the lists before there were ids
     settings.remove("target");
     settings.setValue("parameters", parameters_->currentIndex());
-    settings.setValue("angles", angles_->currentIndex());
+    settings.setValue("angles", gis_ ? textAngles_ : angles_->currentIndex());
     settings.setValue("zone", zone_->text());
     settings.setValue("columns", columns_->text());
     settings.setValue("separator", separator_->currentIndex());

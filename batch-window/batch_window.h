@@ -17,6 +17,7 @@
 
 #include "batch/conversion_options.h"
 #include "batch/detect.h"
+#include "formats/gis_rows.h"
 #include "systems/catalogue.h"
 
 namespace systems {
@@ -48,7 +49,8 @@ class BatchWindow : public QMainWindow {
     explicit BatchWindow(QWidget* parent = nullptr);
     ~BatchWindow() override;
 
-    // Shows the first lines of a file; false (with a message) when it cannot be read.
+    // Shows the first lines of a file; false (with a message) when it cannot be read. A file
+    // whose extension names a GIS format (formats::DriverForName) shows its first vertices.
     bool OpenFile(const QString& path);
     // Takes points as text (a spreadsheet's tab-separated cells) in place of a file.
     void SetPoints(const QByteArray& text);
@@ -99,10 +101,27 @@ class BatchWindow : public QMainWindow {
     void AddBadLine(qint64 line, const QString& problem);
     void ShowBadLine(QListWidgetItem* item);
     void ConversionEnded(int outcome, const QString& message);
+    void ShowGisProgress(qint64 features, qint64 vertices);
+    // A GIS run's warning or feature left out; the feature's row selected when it is shown.
+    void AddGisProblem(const QString& text, const QString& layer, qint64 fid, qint64 vertex);
 
   private:
     // The file a run suggests for an input: beside it, of its kind.
     static QString SuggestedTarget(const QString& input);
+    // The headers of the result columns, by the form of the target (a zone where it has zones).
+    static QStringList ResultHeaders(const systems::System& target, bool normalHeights);
+    // A GIS file in place of the input (gis_input.cpp); false, the old input kept, when GDAL
+    // cannot read it.
+    bool OpenGisFile(const QString& path);
+    // Back to text input: the choices a GIS file set aside.
+    void LeaveGis();
+    // The stored vertices and their results on the chosen route (none: the route's problem).
+    void ShowGisPreview(const std::optional<batch::ConversionOptions>& options);
+    // For a GIS input: the file a run suggests, the save dialog's filters.
+    QString SuggestedGisTarget(const systems::System& target) const;
+    void StartGisJob(const batch::ConversionOptions& options, const QString& target);
+    // The preview's rows (layer, FID, vertex, results) as tab-separated lines.
+    QString GisRowsText(const QList<int>& rows) const;
     void BuildChoices(QWidget* panel);
     void BuildActions();
     // Sets the choices the first lines of a new input leave no doubt about.
@@ -182,6 +201,10 @@ class BatchWindow : public QMainWindow {
     int shownColumns_ = 0;          // result columns whose widths are set
     int shownFraction_ = 0;         // and the digits after the point they have room for
     QString folder_;                // where the last file was opened or written
+    // A GIS file's first vertices, while one is the input; its layers' features when counted.
+    std::optional<formats::GisRows> gis_;
+    int textAngles_ = -1;  // the angle form of text input, while a GIS file reads degrees
+    int gisResults_ = 0;   // the preview's first result column, for a GIS file
 
     // Systems with normal heights looked up in this catalogue, by "SYSTEM+MODEL", faults too:
     // a grid is read once, not at each keystroke; reading the catalogue again reads it again.

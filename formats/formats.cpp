@@ -77,6 +77,13 @@ std::string DriverForName(std::string_view path, bool csv) {
     return "";
 }
 
+std::vector<std::string_view> Extensions() {
+    std::vector<std::string_view> extensions;
+    for (const Extension& row : kExtensions)
+        extensions.push_back(row.extension);
+    return extensions;
+}
+
 FormatFacts FactsOf(std::string_view driver) {
     for (const Facts& row : kFacts) {
         if (SameLetters(row.driver, driver)) return row.facts;

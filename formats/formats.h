@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace formats {
 
@@ -27,6 +28,9 @@ struct FormatFacts {
 // is named with --format CSV or --input-format CSV), unless `csv`: a run already through GDAL
 // reads and writes a .csv with GDAL's CSV driver.
 std::string DriverForName(std::string_view path, bool csv = false);
+
+// The extensions DriverForName knows, in lower case, without the dot (".csv" not among them).
+std::vector<std::string_view> Extensions();
 
 // The facts of a GDAL driver, by its short name (in any case).
 FormatFacts FactsOf(std::string_view driver);

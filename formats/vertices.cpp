@@ -85,7 +85,6 @@ VertexConverter::VertexConverter(const batch::ConversionOptions& options) : opti
     options_.dms = false;
     options_.anglesOut = batch::AngleText::Degrees;
     options_.gisAxes = true;
-    options_.language = systems::Language::English;
     geocentricFrom_ = options_.from.form == CoordinateForm::Geocentric;
     geocentricTo_ = options_.to.form == CoordinateForm::Geocentric;
     needsZ_ = geocentricFrom_ || geocentricTo_;

@@ -17,7 +17,7 @@ namespace formats {
 class VertexConverter {
   public:
     // The run's systems, parameters and zone; angles are decimal degrees, as GIS files hold
-    // them, and messages name the file's axes.
+    // them, and messages name the file's axes in the options' language.
     explicit VertexConverter(const batch::ConversionOptions& options);
 
     // Converts a point as the file holds it; "" or what is wrong with it. A zoned target's zone
