@@ -20,14 +20,17 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <tuple>
 
 #include "batch-window/batch_window.h"
 #include "batch/describe.h"
 #include "batch/stream.h"
+#include "case_file.h"
 #include "systems/catalogue_file.h"
 
 using batch_window::BatchWindow;
@@ -81,6 +84,7 @@ struct Choices {
         for (const char* name : {"anglesOut", "decimalComma", "encoding", "outputEncoding"})
             window.findChild<QComboBox*>(name)->setCurrentIndex(0);
         window.findChild<QCheckBox*>("bom")->setChecked(false);
+        window.findChild<QLineEdit*>("zone")->clear();  // авто
         for (const char* name : {"sourceHeights", "targetHeights"})
             window.findChild<QComboBox*>(name)->setCurrentIndex(0);  // эллипсоидальные
     }
@@ -151,6 +155,29 @@ QStringList Headers(BatchWindow& window, const char* list) {
         headers += (items->item(i)->flags() == Qt::NoItemFlags ? "" : "!") + choices->itemText(i);
     }
     return headers;
+}
+
+// A run of a GDAL tool (ogr2ogr, ogrinfo): false when it failed; its standard output.
+bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) {
+    QProcess tool;
+    tool.start(program, arguments);
+    const bool ran = tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit &&
+                     tool.exitCode() == 0;
+    if (output) *output = tool.readAllStandardOutput();
+    return ran;
+}
+
+// A GIS file read back by GDAL: every layer's features with their geometries in 17 digits
+// (every double as it is), the lines naming the file left out.
+QByteArray GisContents(const QString& path) {
+    QByteArray text;
+    if (!RunTool("ogrinfo",
+                 {"--config", "OGR_WKT_PRECISION", "17", "-ro", "-al", "-q", "-nomd", path}, &text))
+        return "ogrinfo failed";
+    QByteArray kept;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.contains(QFileInfo(path).fileName().toUtf8())) kept += line + '\n';
+    return kept;
 }
 
 QStringList PreviewRow(BatchWindow& window, int row) {
@@ -809,6 +836,146 @@ class BatchWindowTest : public QObject {
         QCOMPARE(PreviewRow(window, 1).at(1), "длиннее 65536 байт");
         QVERIFY(window.findChild<QLabel*>("inputName")->text().contains("из первых 4 МиБ"));
         QFile::remove(input);
+    }
+
+    // A GIS file opens as its vertices, one row each, numbered within their features, the GPX
+    // point layers left out; one row's results as PROJ gives them (tests/data/gis/window.cases).
+    // The choices that shape text are set aside.
+    void gisFileShowsItsVertices() {
+        const std::string table = QFINDTESTDATA("../data/gis/window.cases").toStdString();
+        for (const testing_support::Case& row : testing_support::ReadCases(table)) {
+            const auto& f = row.fields;
+            const QString where = QString::fromStdString(row.Where(table));
+            const QString input = directory_.filePath(QString::fromStdString(f[2]));
+            const QString source = QFINDTESTDATA(QString::fromStdString("../data/gis/" + f[0]));
+            QFile::remove(input);
+            if (f[1] == "-") {
+                QVERIFY2(QFile::copy(source, input), qPrintable(where));
+            } else {
+                QStringList arguments = QProcess::splitCommand(QString::fromStdString(f[1]));
+                QVERIFY2(RunTool("ogr2ogr", arguments << input << source), qPrintable(where));
+            }
+            BatchWindow window;
+            Choices{kSk42Blh, kSk42Xyh, 0, 0, ""}.Apply(window);
+            QVERIFY2(window.OpenFile(input), qPrintable(where));
+            auto* preview = window.findChild<QTableWidget*>("preview");
+            QCOMPARE(preview->rowCount(), std::stoi(f[3]));
+            const QStringList cells = PreviewRow(window, std::stoi(f[4]) - 1);
+            const std::vector<double> held = testing_support::Numbers(f[8]);
+            const int results = preview->columnCount() == 10 ? 6 : 5;  // after z, when any
+            QCOMPARE(cells.mid(0, 3),
+                     QStringList({QString::fromStdString(f[5]), QString::fromStdString(f[6]),
+                                  QString::fromStdString(f[7])}));
+            for (std::size_t i = 0; i < held.size(); ++i)
+                QCOMPARE(cells.at(3 + int(i)).toDouble(), held[i]);
+            if (held.size() == 2 && results == 6) QCOMPARE(cells.at(5), "");  // a 2D vertex
+            if (f[9] != "-") {
+                const std::vector<double> expected = testing_support::Numbers(f[9]);
+                for (std::size_t i = 0; i < 3; ++i) {
+                    const QString cell = cells.at(results + int(i));
+                    QVERIFY2(i < expected.size()
+                                 ? testing_support::Meets(cell.toDouble(), expected[i], 1e-4)
+                                 : cell.isEmpty(),
+                             qPrintable(where + ": " + cell));
+                }
+                QCOMPARE(cells.at(results + 3), "7");  // the zone
+            }
+            QVERIFY(window.findChild<QLabel*>("inputName")->text().startsWith("ГИС-файл"));
+            QVERIFY(!window.findChild<QComboBox*>("separator")->isEnabled());
+            QVERIFY(Action(window, "convert")->isEnabled());
+        }
+    }
+
+    // A GIS file converted by the window is what coordconv-cli writes from it, bit for bit
+    // (the CLI's own run of the same route); the text's choices come back with a text file.
+    void gisFileConvertsAsTheCommandLine() {
+        const QString input = directory_.filePath("walk.gpx");
+        QFile::remove(input);
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/gis/track.gpx"), input));
+        BatchWindow window;
+        Choices{kWgs84Blh, kSk42Xyh, 0, 0, ""}.Apply(window);
+        Choose(window, "targetHeights", "egm96");
+        Choose(window, "sourceHeights", "egm96");
+        QVERIFY(window.OpenFile(input));
+        QCOMPARE(window.findChild<QComboBox*>("angles")->currentText(), "градусы");
+        // The README's picture of a GPX track in the window, when asked for.
+        if (const QByteArray picture = qgetenv("COORDCONV_GIS_PICTURE"); !picture.isEmpty()) {
+            window.resize(1000, 780);
+            QVERIFY(window.grab().save(QString::fromLocal8Bit(picture)));
+        }
+        const QString output = directory_.filePath("walk.gpkg");
+        const QString expected = directory_.filePath("walk-cli.gpkg");
+        for (const QString& file : {output, expected})
+            QFile::remove(file);
+        const auto [outcome, message] = ConvertAndWait(window, output);
+        QCOMPARE(outcome, int(batch::Outcome::Done));
+        QCOMPARE(message, "Записано в " + output + ": объектов 4, вершин 9");
+        QCOMPARE(RunCli({"wgs84-blh+egm96", "sk42-xyh+egm96", input, "-o", expected}, "/dev/null")
+                     .second,
+                 0);
+        const QByteArray written = GisContents(output);
+        QVERIFY(written.contains("MULTILINESTRING Z ((7412"));
+        QCOMPARE(written, GisContents(expected));
+
+        window.SetPoints("554500 373700 100\n");  // text again: its choices come back
+        QCOMPARE(window.findChild<QComboBox*>("angles")->currentIndex(), 0);
+        QVERIFY(window.findChild<QComboBox*>("separator")->isEnabled());
+    }
+
+    // A vertex beyond the pole shows its error in its row, names its layer, feature and vertex
+    // when the run stops at it, and nothing is written; "продолжать" leaves its feature out.
+    // A cancelled run leaves no file; a file GDAL cannot read keeps the old input.
+    void faultyGisVertexIsNamed() {
+        const QString input = directory_.filePath("bad.geojson");
+        QFile::remove(input);
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/gis/bad.geojson"), input));
+        BatchWindow window;
+        Choices{kWgs84Blh, kSk42Blh, 0, 0, ""}.Apply(window);
+        QVERIFY(window.OpenFile(input));
+        const QString fault = PreviewRow(window, 2).at(5);  // feature 1, vertex 2
+        QCOMPARE(PreviewRow(window, 2).mid(0, 3), QStringList({"bad", "1", "2"}));
+        QVERIFY2(fault.contains("широт"), qPrintable(fault));
+        const QString output = directory_.filePath("bad.gpkg");
+        QFile::remove(output);
+        auto [outcome, message] = ConvertAndWait(window, output);
+        QCOMPARE(outcome, int(batch::Outcome::BadLine));
+        QCOMPARE(message, "слой \"bad\", объект 1, вершина 2: " + fault + ". Файл " + output +
+                              " не записан.");
+        QVERIFY(!QFileInfo::exists(output));
+        auto* badLines = window.findChild<QListWidget*>("badLines");
+        QCOMPARE(badLines->count(), 1);
+        badLines->itemClicked(badLines->item(0));
+        QCOMPARE(window.findChild<QTableWidget*>("preview")->currentRow(), 2);
+
+        window.findChild<QCheckBox*>("keepGoing")->setChecked(true);
+        std::tie(outcome, message) = ConvertAndWait(window, output);
+        QCOMPARE(outcome, int(batch::Outcome::Done));
+        QVERIFY2(message.endsWith("объектов 2, вершин 2; объектов с ошибками пропущено 1 (они в "
+                                  "списке ошибочных строк)"),
+                 qPrintable(message));
+        QCOMPARE(badLines->item(0)->text(),
+                 "слой \"bad\", объект 1, вершина 2: " + fault + "; объект пропущен");
+        QCOMPARE(GisContents(output).count("OGRFeature(bad):"), 2);
+
+        const QString cancelled = directory_.filePath("cancelled.gpkg");
+        QSignalSpy finished(&window, &BatchWindow::conversionFinished);
+        window.ConvertTo(cancelled);
+        window.Cancel();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(0).toInt(), int(batch::Outcome::Cancelled));
+        QVERIFY(!QFileInfo::exists(cancelled));
+        QCOMPARE(
+            QDir(directory_.path()).entryList({".coordconv-*"}, QDir::AllEntries | QDir::Hidden),
+            QStringList());
+
+        const QString broken = directory_.filePath("broken.gpx");
+        Write(broken, "<gpx><wpt lat=");
+        const QString shown = window.findChild<QLabel*>("inputName")->text();
+        QVERIFY(!window.OpenFile(broken));
+        QVERIFY2(
+            window.statusBar()->currentMessage().startsWith("Не удалось открыть " + broken + ": "),
+            qPrintable(window.statusBar()->currentMessage()));
+        QCOMPARE(window.findChild<QLabel*>("inputName")->text(), shown);
     }
 
   public slots:
