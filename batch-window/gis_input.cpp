@@ -124,14 +124,18 @@ void BatchWindow::ShowGisPreview(const std::optional<batch::ConversionOptions>& 
     headers += results;
     preview_->setColumnCount(static_cast<int>(headers.size()));
     preview_->setHorizontalHeaderLabels(headers);
-    // Names sized to their texts; numbers as wide as seventeen digits and a sign.
+    // Names sized to their texts; numbers as wide as the text preview's (a sign, fourteen digits).
     QHeaderView* header = preview_->horizontalHeader();
     const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
-    const int number = preview_->fontMetrics().horizontalAdvance("-0000000.0000000000") + margin;
+    const int number = preview_->fontMetrics().horizontalAdvance("-00000000.000000") + margin;
     for (int column = 0; column < headers.size(); ++column) {
         header->setSectionResizeMode(column, column < kSourceColumn ? QHeaderView::ResizeToContents
                                                                     : QHeaderView::Interactive);
         if (column >= kSourceColumn) header->resizeSection(column, number);
+    }
+    if (results.size() == 4) {  // the zone's: as wide as its header
+        header->resizeSection(static_cast<int>(headers.size()) - 1,
+                              header->fontMetrics().horizontalAdvance(results.back()) + 2 * margin);
     }
     shownColumns_ = 0;
 

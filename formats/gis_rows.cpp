@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "formats/gdal_messages.h"
+#include "systems/text.h"
 
 namespace formats {
 
@@ -29,16 +30,9 @@ constexpr std::string_view kUpNames[] = {"z", "h", "height", "alt", "altitude", 
 // A GPX file's layers that repeat the vertices of its routes and tracks.
 constexpr std::string_view kGpxPointViews[] = {"route_points", "track_points"};
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 template <std::size_t N>
 bool Among(std::string_view name, const std::string_view (&names)[N]) {
-    return std::find(std::begin(names), std::end(names), Lower(name)) != std::end(names);
+    return std::find(std::begin(names), std::end(names), systems::Lower(name)) != std::end(names);
 }
 
 std::string Quoted(std::string_view text) {
