@@ -13,42 +13,25 @@ namespace batch_window {
 
 namespace {
 
-// The English words a run puts around GDAL's and the route's, and the window's for them.
-constexpr std::string_view kWarning = "warning: ";
-constexpr std::string_view kLeftOut = "; the feature is left out";
-
 QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// A message's own text in the window's words: "warning: " and "; the feature is left out"
-// are said in Russian, the rest (GDAL's English, the route's Russian) as it is.
-QString Words(std::string_view text) {
-    QString start, end;
-    if (text.substr(0, kWarning.size()) == kWarning) {
-        text.remove_prefix(kWarning.size());
-        start = GisJob::tr("предупреждение: ");
-    }
-    if (text.size() >= kLeftOut.size() && text.substr(text.size() - kLeftOut.size()) == kLeftOut) {
-        text.remove_suffix(kLeftOut.size());
-        end = GisJob::tr("; объект пропущен");
-    }
-    return start + Utf8(text) + end;
 }
 
 // Hands the run's reports to the job's signals.
 class Forwarder : public formats::GisObserver {
   public:
-    Forwarder(GisJob& job, const std::string& input, const std::atomic<bool>& cancelled)
-        : job_(job), input_(input), cancelled_(cancelled) {}
+    Forwarder(GisJob& job, const std::atomic<bool>& cancelled) : job_(job), cancelled_(cancelled) {}
 
     void Say(const std::string& text) override {
         if (listed_ == GisJob::MostListed) return;
         ++listed_;
-        const auto about = formats::ParseFeatureMessage(input_, text);
-        emit job_.said(GisMessageText(Utf8(input_), text), about ? Utf8(about->layer) : QString(),
-                       about && about->fid ? *about->fid : -1,
-                       about ? static_cast<qint64>(about->vertex) : 0);
+        emit job_.said(Utf8(text), QString(), -1, 0);
+    }
+    void Note(const formats::FeatureNote& note) override {
+        if (listed_ == GisJob::MostListed) return;
+        ++listed_;
+        emit job_.said(GisNoteText(note), Utf8(note.layer), note.fid.value_or(-1),
+                       static_cast<qint64>(note.vertex));
     }
     void Progress(std::uint64_t features, std::uint64_t vertices) override {
         emit job_.progressed(static_cast<qint64>(features), static_cast<qint64>(vertices));
@@ -58,7 +41,6 @@ class Forwarder : public formats::GisObserver {
 
   private:
     GisJob& job_;
-    const std::string& input_;
     const std::atomic<bool>& cancelled_;
     int listed_ = 0;
 };
@@ -105,11 +87,11 @@ void GisJob::Run() {
     }
     struct stat about {};
     const bool existed = lstat(request.output.c_str(), &about) == 0;
-    Forwarder forwarder(*this, request.input, *cancelled_);
+    Forwarder forwarder(*this, *cancelled_);
     const formats::GisResult result = formats::ConvertGisFile(request, forwarder);
     const QString kept =
         existed ? tr("Файл %1 не изменён.").arg(target_) : tr("Файл %1 не записан.").arg(target_);
-    const QString why = GisMessageText(input_, result.message);
+    const QString why = result.fault ? GisNoteText(*result.fault) : Utf8(result.message);
     QString message;
     switch (result.outcome) {
         case formats::GisOutcome::Done:
@@ -123,7 +105,7 @@ void GisJob::Run() {
             }
             break;
         case formats::GisOutcome::BadInput:
-            forwarder.Say(result.message);  // into the list, as a bad line is
+            if (result.fault) forwarder.Note(*result.fault);  // into the list, as a bad line is
             message = tr("%1. %2").arg(why, kept);
             break;
         case formats::GisOutcome::NoInput:
@@ -143,13 +125,19 @@ void GisJob::Run() {
     emit finished(static_cast<int>(OutcomeOf(result.outcome)), message);
 }
 
-QString GisMessageText(const QString& input, const std::string& message) {
-    const auto about = formats::ParseFeatureMessage(input.toStdString(), message);
-    if (!about) return Words(message);
-    QString frame = GisJob::tr("слой \"%1\"").arg(Utf8(about->layer));
-    if (about->fid) frame += GisJob::tr(", объект %1").arg(*about->fid);
-    if (about->vertex != 0) frame += GisJob::tr(", вершина %1").arg(about->vertex);
-    return frame + ": " + Words(about->text);
+QString GisNoteText(const formats::FeatureNote& note) {
+    QString text = GisJob::tr("слой \"%1\"").arg(Utf8(note.layer));
+    if (note.fid) text += GisJob::tr(", объект %1").arg(*note.fid);
+    if (note.vertex != 0) text += GisJob::tr(", вершина %1").arg(note.vertex);
+    switch (note.kind) {
+        case formats::FeatureNote::Kind::Warning:
+            return text + GisJob::tr(": предупреждение: ") + Utf8(note.text);
+        case formats::FeatureNote::Kind::LeftOut:
+            return text + ": " + Utf8(note.text) + GisJob::tr("; объект пропущен");
+        case formats::FeatureNote::Kind::Fault:
+            return text + ": " + Utf8(note.text);
+    }
+    return text;
 }
 
 }  // namespace batch_window

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "batch/conversion_options.h"
+#include "formats/gis_conversion.h"
 
 namespace batch_window {
 
@@ -45,8 +46,8 @@ class GisJob : public QObject {
     const std::shared_ptr<const std::atomic<bool>> cancelled_;
 };
 
-// A run's message in the window's words: «слой "L", объект F, вершина V: …» for one about a
-// feature of input, GDAL's own English between Russian words.
-QString GisMessageText(const QString& input, const std::string& message);
+// A run's note in the window's words: «слой "L", объект F, вершина V: …», GDAL's own English
+// between Russian words.
+QString GisNoteText(const formats::FeatureNote& note);
 
 }  // namespace batch_window

@@ -21,6 +21,7 @@
 
 #include "formats/formats.h"
 #include "formats/gdal_messages.h"
+#include "formats/gis_rows.h"
 #include "formats/output_place.h"
 #include "formats/vertices.h"
 #include "systems/spatial_reference.h"
@@ -49,12 +50,6 @@ constexpr GIntBig kLargeFeatures = 100000;
 
 constexpr const char* kCancelled = "the run was cancelled";
 
-// A table's coordinate columns as GIS tools name them (x east, y north), in lower case.
-constexpr std::string_view kEastNames[] = {"x",   "lon",     "long", "longitude",
-                                           "lng", "easting", "east"};
-constexpr std::string_view kNorthNames[] = {"y", "lat", "latitude", "northing", "north"};
-constexpr std::string_view kUpNames[] = {"z", "h", "height", "alt", "altitude", "ele", "elevation"};
-
 // A GPX file's layers that repeat the vertices of its routes and tracks, one point a feature
 // with its own fields (its time, its satellites ...): in general the lines are written and
 // these left out unless asked for by name, so that a track is not written twice. But GDAL's
@@ -73,19 +68,12 @@ constexpr std::string_view kGpxPointKeys[] = {"route_fid",    "route_point_id", 
 // (a table of other things, copied as it is).
 enum class Source { Geometry, Columns, None };
 
-// A table's coordinate fields in the file's order: x east (or X), y north (or Y), z.
-struct Columns {
-    int x = -1, y = -1, z = -1;
-    bool Found() const { return x >= 0 && y >= 0; }
-    bool Holds(int field) const { return field == x || field == y || field == z; }
-};
-
 // One layer's way from the input to the output.
 struct LayerPlan {
     OGRLayer* input = nullptr;
     OGRLayer* output = nullptr;
     Source source = Source::None;
-    Columns columns;              // Source::Columns
+    TableColumns columns;         // Source::Columns
     bool columnsInPlace = false;  // converted in their own fields (a table written as a table)
     std::vector<int> fields;      // the output field of each input field, −1: none
     std::vector<int> geometries;  // the output geometry field of each input one, −1: none
@@ -98,11 +86,6 @@ struct LayerPlan {
     bool keepsFids = false;
 };
 
-template <std::size_t N>
-bool Among(std::string_view name, const std::string_view (&names)[N]) {
-    return std::find(std::begin(names), std::end(names), systems::Lower(name)) != std::end(names);
-}
-
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -111,56 +94,6 @@ std::string Quoted(std::string_view text) {
 std::string Shortest(double value) {
     char text[32];
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-// The coordinate fields of a table: --columns (FROM's order, from 1: latitude or northing
-// first, or X, Y, Z), else the first fields whose names say x east and y north.
-Columns FindColumns(const OGRFeatureDefn& definition, const batch::ConversionOptions& options) {
-    Columns columns;
-    const int count = definition.GetFieldCount();
-    if (options.columns[0] != 0) {
-        const auto field = [&](int i) {
-            return options.columns[i] <= count ? options.columns[i] - 1 : -1;
-        };
-        const bool geocentric = options.from.form == CoordinateForm::Geocentric;
-        columns.x = field(geocentric ? 0 : 1);
-        columns.y = field(geocentric ? 1 : 0);
-        columns.z = field(2);
-        return columns;
-    }
-    for (int i = 0; i < count; ++i) {
-        const char* name = definition.GetFieldDefn(i)->GetNameRef();
-        if (columns.x < 0 && Among(name, kEastNames)) columns.x = i;
-        if (columns.y < 0 && Among(name, kNorthNames)) columns.y = i;
-        if (columns.z < 0 && Among(name, kUpNames)) columns.z = i;
-    }
-    return columns;
-}
-
-// A coordinate of a table's field: a number, or a text that is one.
-bool ReadColumn(const OGRFeature& feature, int field, double& value, std::string& fault) {
-    const OGRFieldDefn& definition = *feature.GetFieldDefnRef(field);
-    const std::string name = Quoted(definition.GetNameRef());
-    if (!feature.IsFieldSetAndNotNull(field)) {
-        fault = "field " + name + " is empty";
-        return false;
-    }
-    const OGRFieldType type = definition.GetType();
-    if (type == OFTInteger || type == OFTInteger64 || type == OFTReal) {
-        value = feature.GetFieldAsDouble(field);
-        return true;
-    }
-    std::string text = feature.GetFieldAsString(field);
-    const auto first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
-    text = first == std::string::npos ? "" : text.substr(first, last - first + 1);
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    value = std::strtod(begin, &end);
-    if (text.empty() || end != begin + text.size()) {
-        fault = "field " + name + " " + Quoted(text) + " is not a number";
-        return false;
-    }
-    return true;
 }
 
 // Whether any feature of the layer has a field set other than those named.
@@ -322,6 +255,12 @@ class Conversion {
     std::string Where(OGRLayer& layer) const {
         return request_.input + ": layer " + Quoted(layer.GetName());
     }
+    FeatureNote About(OGRLayer& layer, std::string text,
+                      std::optional<std::int64_t> fid = std::nullopt, std::uint64_t vertex = 0,
+                      FeatureNote::Kind kind = FeatureNote::Kind::Warning) const {
+        return {kind, request_.input, layer.GetName(), fid, vertex, std::move(text)};
+    }
+    void Warn(OGRLayer& layer, std::string text) { observer_.Note(About(layer, std::move(text))); }
 
     bool OpenInput();
     bool ChooseLayers();
@@ -429,22 +368,17 @@ bool Conversion::ChooseLayers() {
         } else if (outputDriver_ == "GPX") {
             drop(kind.lines);
             if (HoldsFields(*lines)) {
-                observer_.Say(Where(*lines) +
-                              ": warning: its own fields (a name ...) are not "
-                              "written: GDAL's GPX writer makes each of them of its points (\"" +
-                              std::string(kind.points) +
-                              "\"), whose times and other fields are "
-                              "kept");
+                Warn(*lines,
+                     "its own fields (a name ...) are not written: GDAL's GPX writer "
+                     "makes each of them of its points (\"" +
+                         std::string(kind.points) + "\"), whose times and other fields are kept");
             }
         } else {
             drop(kind.points);
-            observer_.Say(Where(*points) +
-                          ": warning: the times and other fields of the points "
-                          "of \"" +
-                          std::string(kind.lines) +
-                          "\" are not written with their "
-                          "lines: --layer " +
-                          std::string(kind.points) + " writes them as points");
+            Warn(*points, "the times and other fields of the points of \"" +
+                              std::string(kind.lines) +
+                              "\" are not written with their lines: --layer " +
+                              std::string(kind.points) + " writes them as points");
         }
     }
     return true;
@@ -472,9 +406,10 @@ void Conversion::FixZone() {
                     }
                     break;
                 case Source::Columns:
-                    if (ReadColumn(*feature, plan.columns.x, x, fault) &&
-                        ReadColumn(*feature, plan.columns.y, y, fault) &&
-                        (plan.columns.z < 0 || ReadColumn(*feature, plan.columns.z, z, fault))) {
+                    if (ReadTableColumn(*feature, plan.columns.x, x, fault) &&
+                        ReadTableColumn(*feature, plan.columns.y, y, fault) &&
+                        (plan.columns.z < 0 ||
+                         ReadTableColumn(*feature, plan.columns.z, z, fault))) {
                         converter_.Convert(x, y, z, said);
                     }
                     break;
@@ -565,9 +500,8 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
     } else if (plan.source == Source::Geometry && !geometryColumns && geometryFields > 0) {
         plan.geometries[0] = 0;
         if (geometryFields > 1) {
-            observer_.Say(where + ": warning: " + outputDriver_ +
-                          " holds one geometry a feature: only the field " +
-                          Quoted(definition.GetGeomFieldDefn(0)->GetNameRef()) + " is written");
+            Warn(in, outputDriver_ + " holds one geometry a feature: only the field " +
+                         Quoted(definition.GetGeomFieldDefn(0)->GetNameRef()) + " is written");
         }
     }
     // A field the format has of its own (GPX's "ele", "name" ...) is that field; one it cannot
@@ -585,8 +519,7 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
                     where + ": cannot create the field " + Quoted(field.GetNameRef()) + ": " + why;
                 return -2;
             }
-            observer_.Say(where + ": warning: the field " + Quoted(field.GetNameRef()) +
-                          " is left out: " + why);
+            Warn(in, "the field " + Quoted(field.GetNameRef()) + " is left out: " + why);
             return -1;
         }
         return out.GetFieldCount() > before ? out.GetFieldCount() - 1 : -1;
@@ -636,9 +569,9 @@ bool Conversion::ConvertFeature(LayerPlan& plan, OGRFeature& in, OGRFeature& out
             return true;
         case Source::Columns: {
             double x = 0, y = 0, z = 0;
-            if (!ReadColumn(in, plan.columns.x, x, fault) ||
-                !ReadColumn(in, plan.columns.y, y, fault) ||
-                (plan.columns.z >= 0 && !ReadColumn(in, plan.columns.z, z, fault))) {
+            if (!ReadTableColumn(in, plan.columns.x, x, fault) ||
+                !ReadTableColumn(in, plan.columns.y, y, fault) ||
+                (plan.columns.z >= 0 && !ReadTableColumn(in, plan.columns.z, z, fault))) {
                 return false;
             }
             const char* said = nullptr;
@@ -706,10 +639,8 @@ bool Conversion::ConvertFeature(LayerPlan& plan, OGRFeature& in, OGRFeature& out
             break;
     }
     if (warning) {
-        observer_.Say(
-            Where(*plan.input) + ", feature " + std::to_string(in.GetFID()) +
-            (plan.source == Source::Geometry ? ", vertex " + std::to_string(warning->vertex) : "") +
-            ": warning: " + warning->text);
+        observer_.Note(About(*plan.input, warning->text, in.GetFID(),
+                             plan.source == Source::Geometry ? warning->vertex : 0));
     }
     return true;
 }
@@ -732,27 +663,27 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
         }
         std::string fault;
         std::uint64_t vertex = 0;
-        const std::string where = Where(in) + ", feature " + std::to_string(feature->GetFID());
+        // A fault of the feature's ends the run, or with keepGoing leaves the feature out.
+        const auto faulty = [&](GisOutcome outcome) {
+            FeatureNote note = About(in, fault, feature->GetFID(), vertex,
+                                     request_.conversion.keepGoing ? FeatureNote::Kind::LeftOut
+                                                                   : FeatureNote::Kind::Fault);
+            if (!request_.conversion.keepGoing) {
+                result_.outcome = outcome;
+                result_.message = note.Text();
+                result_.fault = std::move(note);
+                return true;
+            }
+            observer_.Note(note);
+            ++result_.dropped;
+            return false;
+        };
         if (!ConvertFeature(plan, *feature, out, fault, vertex)) {
-            fault =
-                where + (vertex != 0 ? ", vertex " + std::to_string(vertex) : "") + ": " + fault;
-            if (!request_.conversion.keepGoing) {
-                result_.outcome = GisOutcome::BadInput;
-                result_.message = fault;
-                return false;
-            }
-            observer_.Say(fault + "; the feature is left out");
-            ++result_.dropped;
+            if (faulty(GisOutcome::BadInput)) return false;
         } else if (plan.output->CreateFeature(&out) != OGRERR_NONE) {
-            const std::string why = where + ": GDAL's " + outputDriver_ +
-                                    " driver refuses it: " + Reason("no reason given");
-            if (!request_.conversion.keepGoing) {
-                result_.outcome = GisOutcome::CannotCreate;
-                result_.message = why;
-                return false;
-            }
-            observer_.Say(why + "; the feature is left out");
-            ++result_.dropped;
+            fault = "GDAL's " + outputDriver_ + " driver refuses it: " + Reason("no reason given");
+            vertex = 0;
+            if (faulty(GisOutcome::CannotCreate)) return false;
         } else {
             ++result_.features;
         }
@@ -777,14 +708,14 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
     // A reader may give a coordinate it cannot take (GeoJSON's NaN, a CSV's WKT of "nan") as
     // an empty geometry, or none.
     if (plan.withoutCoordinates > 0) {
-        observer_.Say(Where(in) + ": warning: " + Count(plan.withoutCoordinates, "feature") +
-                      " without coordinates (an empty geometry or none; the first: feature " +
-                      std::to_string(plan.firstWithout) + "), written unchanged");
+        Warn(in, Count(plan.withoutCoordinates, "feature") +
+                     " without coordinates (an empty geometry or none; the first: feature " +
+                     std::to_string(plan.firstWithout) + "), written unchanged");
     }
     if (plan.elevationsLeftOut > 0) {
-        observer_.Say(Where(in) + ": warning: " + Count(plan.elevationsLeftOut, "point") +
-                      " without a height in the geometry: their field \"ele\", not converted, "
-                      "is not written");
+        Warn(in, Count(plan.elevationsLeftOut, "point") +
+                     " without a height in the geometry: their field \"ele\", not converted, "
+                     "is not written");
     }
     return true;
 }
@@ -845,7 +776,7 @@ GisResult Conversion::Run() {
         if (const OGRSpatialReference* crs = plan.input->GetSpatialRef()) {
             if (const std::string said = CrsDisagreement(*crs, request_.conversion.from);
                 !said.empty()) {
-                observer_.Say(Where(*plan.input) + ": warning: " + said);
+                Warn(*plan.input, said);
             }
         }
         if (definition.GetGeomFieldCount() > 0) {
@@ -857,7 +788,7 @@ GisResult Conversion::Run() {
             }
             continue;
         }
-        plan.columns = FindColumns(definition, request_.conversion);
+        plan.columns = FindTableColumns(definition, request_.conversion);
         const auto& asked = request_.conversion.columns;
         if (asked[0] != 0 &&
             *std::max_element(asked.begin(), asked.end()) > definition.GetFieldCount()) {
@@ -879,9 +810,9 @@ GisResult Conversion::Run() {
         if (plan.columns.Found()) {
             plan.source = Source::Columns;
         } else {
-            observer_.Say(Where(*plan.input) +
-                          ": warning: no geometry, and no coordinate fields (x and y, lon and "
-                          "lat, easting and northing; or --columns): copied unchanged");
+            Warn(*plan.input,
+                 "no geometry, and no coordinate fields (x and y, lon and lat, easting and "
+                 "northing; or --columns): copied unchanged");
         }
     }
     FixZone();
@@ -944,6 +875,21 @@ GisResult Conversion::Run() {
 }
 
 }  // namespace
+
+std::string FeatureNote::Text() const {
+    std::string text = input + ": layer " + Quoted(layer);
+    if (fid) text += ", feature " + std::to_string(*fid);
+    if (vertex != 0) text += ", vertex " + std::to_string(vertex);
+    switch (kind) {
+        case Kind::Warning:
+            return text + ": warning: " + this->text;
+        case Kind::LeftOut:
+            return text + ": " + this->text + "; the feature is left out";
+        case Kind::Fault:
+            return text + ": " + this->text;
+    }
+    return text;
+}
 
 GisResult ConvertGisFile(const GisRequest& request, GisObserver& observer) {
     return Conversion(request, observer).Run();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,20 +33,42 @@ enum class GisOutcome {
     Cancelled,
 };
 
+// What a run says of a layer or of one of its features, in parts, so that a window can say it
+// in its own words; Text() as coordconv-cli says it.
+struct FeatureNote {
+    enum class Kind {
+        Warning,  // the run goes on, the feature written
+        LeftOut,  // a fault of the feature's, which keepGoing leaves out
+        Fault,    // a fault that ends the run
+    };
+    Kind kind = Kind::Warning;
+    std::string input;  // the file
+    std::string layer;
+    std::optional<std::int64_t> fid;  // none: the note is the layer's
+    std::uint64_t vertex = 0;         // 0: none named (a table's point, or the whole feature)
+    std::string text;                 // what, in English (the route's words in its language)
+
+    // "IN: layer "L", feature F, vertex V: warning: TEXT"; "...: TEXT; the feature is left out".
+    std::string Text() const;
+};
+
 struct GisResult {
     GisOutcome outcome = GisOutcome::Done;
-    std::string message;         // what ended the run, naming the file, the layer and the feature
-    std::uint64_t features = 0;  // written
-    std::uint64_t vertices = 0;  // converted
-    std::uint64_t dropped = 0;   // left out (keepGoing)
+    std::string message;  // what ended the run, naming the file, the layer and the feature
+    std::optional<FeatureNote> fault;  // the same in parts, where a feature's fault ended it
+    std::uint64_t features = 0;        // written
+    std::uint64_t vertices = 0;        // converted
+    std::uint64_t dropped = 0;         // left out (keepGoing)
 };
 
 // What a run says as it goes.
 class GisObserver {
   public:
     virtual ~GisObserver() = default;
-    // A warning, GDAL's included, or a feature left out.
+    // A message of GDAL's, or of the run's about the files.
     virtual void Say(const std::string&) {}
+    // A warning about a layer or a feature, or a feature left out.
+    virtual void Note(const FeatureNote& note) { Say(note.Text()); }
     virtual void Progress(std::uint64_t /*features*/, std::uint64_t /*vertices*/) {}
     // Every feature is written; GDAL finishes the file (a GeoPackage's spatial index: most of
     // a large file's time).

@@ -82,14 +82,6 @@ class Rows : public OGRDefaultConstGeometryVisitor {
     const std::size_t limit_;
 };
 
-// A decimal integer at the start of text, and the rest after it.
-bool TakeNumber(std::string_view& text, std::int64_t& number) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end == text.data()) return false;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-    return true;
-}
-
 }  // namespace
 
 TableColumns FindTableColumns(const OGRFeatureDefn& definition,
@@ -215,40 +207,6 @@ GisRows ReadGisRows(const std::string& path, std::size_t limit) {
     if (counted) read.features = features;
     messages.TakeFailures();  // a reading's trouble shows again in the run, with its feature
     return read;
-}
-
-std::optional<FeatureMessage> ParseFeatureMessage(std::string_view input,
-                                                  std::string_view message) {
-    const std::string head = std::string(input) + ": layer \"";
-    if (message.substr(0, head.size()) != head) return std::nullopt;
-    message.remove_prefix(head.size());
-    FeatureMessage parsed;
-    // The layer's name ends at the last quote before ", feature N" or ": ".
-    constexpr std::string_view kFeature = "\", feature ", kVertex = ", vertex ";
-    const std::size_t feature = message.find(kFeature);
-    const std::size_t colon = message.find("\": ");
-    if (feature != std::string_view::npos && (colon == std::string_view::npos || feature < colon)) {
-        parsed.layer = message.substr(0, feature);
-        message.remove_prefix(feature + kFeature.size());
-        std::int64_t fid = 0;
-        if (!TakeNumber(message, fid)) return std::nullopt;
-        parsed.fid = fid;
-        if (message.substr(0, kVertex.size()) == kVertex) {
-            message.remove_prefix(kVertex.size());
-            std::int64_t vertex = 0;
-            if (!TakeNumber(message, vertex) || vertex <= 0) return std::nullopt;
-            parsed.vertex = static_cast<std::uint64_t>(vertex);
-        }
-        if (message.substr(0, 2) != ": ") return std::nullopt;
-        message.remove_prefix(2);
-    } else if (colon != std::string_view::npos) {
-        parsed.layer = message.substr(0, colon);
-        message.remove_prefix(colon + 3);
-    } else {
-        return std::nullopt;
-    }
-    parsed.text = message;
-    return parsed;
 }
 
 }  // namespace formats

@@ -1,7 +1,6 @@
 // The first vertices of a GIS file, one row each, as a preview shows them before a run: every
 // layer a run converts, every vertex in the order a run converts them, a table's point from
-// its coordinate fields. And what a run's messages say of a feature, taken apart for a window
-// that says it in its own words.
+// its coordinate fields.
 #pragma once
 
 #include <cstddef>
@@ -64,16 +63,5 @@ struct GisRows {
 // The first `limit` vertices of the file: a bounded read, the rest of a large file untouched.
 // A GPX point's <ele> is its z, as in a run.
 GisRows ReadGisRows(const std::string& path, std::size_t limit);
-
-// A run's message about a feature ("IN: layer "L", feature F, vertex V: TEXT", the vertex
-// absent for a table's point) or about a layer ("IN: layer "L": TEXT"), IN the run's input,
-// taken apart; none for another message (GDAL's own).
-struct FeatureMessage {
-    std::string layer;
-    std::optional<std::int64_t> fid;
-    std::uint64_t vertex = 0;  // 0: none named
-    std::string text;
-};
-std::optional<FeatureMessage> ParseFeatureMessage(std::string_view input, std::string_view message);
 
 }  // namespace formats
