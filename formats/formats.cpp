@@ -50,7 +50,6 @@ constexpr Facts kFacts[] = {
     {"GeoRSS", {true, false, false, ""}},
     {"XLSX", {false, true, false, ""}},
     {"ODS", {false, true, false, ""}},
-    {"XLS", {false, true, false, ""}},
     {"CSV", {false, true, true, ""}},
     {"ESRI Shapefile", {false, false, false, "ENCODING=UTF-8"}},
 };

@@ -113,8 +113,7 @@ bool HoldsFields(OGRLayer& layer, std::span<const std::string_view> ignored = {}
         holds = std::any_of(fields.begin(), fields.end(),
                             [&](int i) { return feature->IsFieldSetAndNotNull(i); });
     }
-    layer.ResetReading();
-    return holds;
+    return holds;  // the run reads each layer from its start again
 }
 
 // Whether any geometry of the feature holds a coordinate.
