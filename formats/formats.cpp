@@ -37,6 +37,12 @@ constexpr Extension kExtensions[] = {
     {"sqlite", "SQLite"},
 };
 
+// ESRI's Shapefile technical description (1998) and what GDAL, QGIS and ArcGIS add beside it;
+// MapInfo's TAB with its data, map and index files.
+constexpr std::string_view kShapefileCompanions[] = {"shx", "dbf", "prj",     "cpg", "qix", "sbn",
+                                                     "sbx", "fix", "shp.xml", "qpj", "atx"};
+constexpr std::string_view kMapInfoCompanions[] = {"dat", "map", "id", "ind"};
+
 struct Facts {
     std::string_view driver;
     FormatFacts facts;
@@ -51,7 +57,8 @@ constexpr Facts kFacts[] = {
     {"XLSX", {false, true, false, ""}},
     {"ODS", {false, true, false, ""}},
     {"CSV", {false, true, true, ""}},
-    {"ESRI Shapefile", {false, false, false, "ENCODING=UTF-8"}},
+    {"ESRI Shapefile", {false, false, false, "ENCODING=UTF-8", kShapefileCompanions}},
+    {"MapInfo File", {false, false, false, "", kMapInfoCompanions}},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {

@@ -2,6 +2,7 @@
 // theirs, and what each format can hold.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ struct FormatFacts {
     // Shapefile's fields in UTF-8 (with its .cpg saying so), not GDAL's default ISO-8859-1,
     // which has no Cyrillic.
     const char* layerOption = "";
+    // The other files of a dataset named NAME.EXT, by what replaces EXT: a Shapefile's index
+    // and sidecars. Those the new dataset has not are removed when it replaces an old one, so
+    // that an old spatial index (.qix) does not hide the new features from GIS queries.
+    std::span<const std::string_view> companions = {};
 };
 
 // The GDAL driver of a file name's extension (in any case), or "" for a name that is no GIS

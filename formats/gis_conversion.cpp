@@ -821,7 +821,11 @@ GisResult Conversion::Run() {
         srs_ = MakeSpatialReference(systems::SpatialReference(to, converter_.Zone()), fault);
         if (!srs_) return Fail(GisOutcome::CannotCreate, request_.output + ": " + fault);
     }
-    const OutputPlace& place = place_.emplace(request_.output);
+    // A dataset of one file and its companions (out.shp); a directory of them (out/) has none.
+    const OutputPlace& place =
+        place_.emplace(request_.output, DriverForName(request_.output).empty()
+                                            ? std::span<const std::string_view>()
+                                            : outputFacts_.companions);
     if (place.path().empty()) return Fail(GisOutcome::CannotCreate, place.Why());
     CPLSetThreadLocalConfigOption("OGR_SQLITE_CACHE", kSqliteCacheMegabytes);
     GIntBig features = 0;  // as far as the input knows them without reading it through

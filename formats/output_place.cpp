@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -60,7 +61,8 @@ bool SameFile(const std::string& a, const std::string& b) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-OutputPlace::OutputPlace(const std::string& target) : name_(target) {
+OutputPlace::OutputPlace(const std::string& target, std::span<const std::string_view> companions)
+    : name_(target), companions_(companions.begin(), companions.end()) {
     std::string path = target;
     int own = -1;
     if (const int error = batch::FollowSymbolicLinks(path, own); error != 0) {
@@ -81,12 +83,16 @@ OutputPlace::OutputPlace(const std::string& target) : name_(target) {
         if (S_ISREG(about.st_mode)) {
             failure_ = batch::ReplacementRefusal(path, about, error_);
             if (failure_ != Failure::None) return;
-        } else if (!S_ISDIR(about.st_mode)) {  // a directory: a multi-layer Shapefile's
+        } else {
             failure_ = Failure::System;
-            failureText_ = kNotRegular;
+            failureText_ = S_ISDIR(about.st_mode)
+                               ? "it is a directory: remove it first, or name another output"
+                               : kNotRegular;
             return;
         }
     }
+    const std::string name = path.substr(prefix_.size());
+    stem_ = name.substr(0, std::min(name.find_last_of('.'), name.size()));
     std::string pattern = prefix_ + ".coordconv-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         error_ = errno;
@@ -176,6 +182,16 @@ OutputPlace::Refusal OutputPlace::Commit(const std::vector<std::string>& inputs,
         if ((file && !Sync(entry.from, 0)) || rename(entry.from.c_str(), entry.to.c_str()) != 0) {
             what = entry.to + ": cannot put it in place: " + std::strerror(errno);
             return Refusal::System;
+        }
+    }
+    for (const std::string& companion : companions_) {
+        const std::string name = stem_ + "." + companion;
+        const std::string old = prefix_ + name;
+        struct stat about {};
+        if (std::none_of(entries.begin(), entries.end(),
+                         [&](const Entry& entry) { return entry.to == old; }) &&
+            lstat(old.c_str(), &about) == 0 && S_ISREG(about.st_mode)) {
+            unlink(old.c_str());
         }
     }
     Sync(directory_, O_DIRECTORY);  // the renames reach the disk with the directory
