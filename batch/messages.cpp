@@ -135,6 +135,56 @@ constexpr Row kRows[] = {
 
     {ErrorMark, 1, " # error: {1}", " # ошибка: {1}"},
     {ErrorMarkOfLine, 2, "# error: line {1}: {2}", "# ошибка: строка {1}: {2}"},
+
+    {GisNotFinite, 3, "the coordinates are not finite numbers (x {1}, y {2}, z {3})",
+     "координаты — не конечные числа (x {1}, y {2}, z {3})"},
+    {GisFileZone, 2,
+     "the file's zone is {1} (its first point's; --zone chooses another), the point is in zone "
+     "{2}",
+     "зона файла — {1} (по его первой точке; другую задаёт поле «Зона»), а точка в зоне {2}"},
+    {GisCrsDisagrees, 5,
+     "its CRS is \"{1}\" ({2}, {3}), not FROM's {4} ({5}): its coordinates are converted as {4}'s",
+     "его система координат — «{1}» ({2}, {3}), а не исходная {4} ({5}): координаты "
+     "пересчитаны как координаты {4}"},
+    {GisGeocentric, 0, "geocentric", "геоцентрическая"},
+    {GisProjected, 0, "projected", "плоская"},
+    {GisGeodetic, 0, "geodetic", "геодезическая"},
+    {GisLinesOfPoints, 1,
+     "its own fields (a name ...) are not written: GDAL's GPX writer makes each of them of its "
+     "points (\"{1}\"), whose times and other fields are kept",
+     "их собственные поля (имя …) не записаны: GPX-драйвер GDAL составляет каждую линию из её "
+     "точек («{1}»), а их время и другие поля сохранены"},
+    {GisPointsLeftBehind, 2,
+     "the times and other fields of the points of \"{1}\" are not written with their lines: "
+     "--layer {2} writes them as points",
+     "время и другие поля точек слоя «{1}» с его линиями не записываются (их записывает "
+     "coordconv-cli --layer {2})"},
+    {GisOneGeometry, 2, "{1} holds one geometry a feature: only the field {2} is written",
+     "{1} хранит одну геометрию на объект: записано только поле {2}"},
+    {GisFieldLeftOut, 2, "the field {1} is left out: {2}", "поле {1} не записано: {2}"},
+    {GisNoCoordinates, 0,
+     "no geometry, and no coordinate fields (x and y, lon and lat, easting and northing; or "
+     "--columns): copied unchanged",
+     "ни геометрии, ни полей координат (x и y, lon и lat, easting и northing): скопирован без "
+     "изменений"},
+    {GisWithoutCoordinates, 2,
+     "{1} {1:feature|features} without coordinates (an empty geometry or none; the first: "
+     "feature {2}), written unchanged",
+     "{1} {1:объект|объекта|объектов} без координат (геометрия пустая или её нет; первый — "
+     "объект {2}) записаны без изменений"},
+    {GisEleLeftOut, 1,
+     "{1} {1:point|points} without a height in the geometry: their field \"ele\", not "
+     "converted, is not written",
+     "точек без высоты в геометрии: {1}; их поле «ele», не пересчитанное, не записано"},
+    {GisDriverRefuses, 2, "GDAL's {1} driver refuses it: {2}",
+     "драйвер GDAL {1} его не принимает: {2}"},
+    {GisWgs84Only, 2,
+     "{1} holds WGS-84 longitudes and latitudes only, and GDAL would turn {2} back into them "
+     "through PROJ's own transformation: convert to wgs84-blh, or write {2} to a GeoPackage, "
+     "Shapefile, GeoJSON, DXF or CSV file",
+     "{1} хранит только долготы и широты WGS-84, а GDAL перевёл бы в них {2} своим "
+     "преобразованием PROJ: пересчитайте в WGS-84 (B, L) или запишите {2} в GeoPackage, "
+     "Shapefile, GeoJSON, DXF или CSV"},
 };
 
 static_assert(std::size(kRows) == static_cast<std::size_t>(MessageId::Count));

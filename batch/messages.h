@@ -82,6 +82,22 @@ enum class MessageId {
     // A bad line in the output (--keep-going).
     ErrorMark,
     ErrorMarkOfLine,
+    // A GIS file's vertices, features and layers (formats/).
+    GisNotFinite,
+    GisFileZone,
+    GisCrsDisagrees,
+    GisGeocentric,
+    GisProjected,
+    GisGeodetic,
+    GisLinesOfPoints,
+    GisPointsLeftBehind,
+    GisOneGeometry,
+    GisFieldLeftOut,
+    GisNoCoordinates,
+    GisWithoutCoordinates,
+    GisEleLeftOut,
+    GisDriverRefuses,
+    GisWgs84Only,
     Count
 };
 

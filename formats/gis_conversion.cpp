@@ -19,6 +19,7 @@
 #include <optional>
 #include <span>
 
+#include "batch/messages.h"
 #include "formats/formats.h"
 #include "formats/gdal_messages.h"
 #include "formats/gis_rows.h"
@@ -125,11 +126,6 @@ bool HasCoordinates(const OGRFeature& feature) {
     return false;
 }
 
-// "1 feature", "3 features".
-std::string Count(std::uint64_t count, const std::string& noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
 void WriteColumn(OGRFeature& feature, int field, double value) {
     if (feature.GetFieldDefnRef(field)->GetType() == OFTString) {
         feature.SetField(field, Shortest(value).c_str());
@@ -198,29 +194,29 @@ std::unique_ptr<OGRSpatialReference> MakeSpatialReference(const systems::CrsDefi
 // What a layer's own CRS says against FROM: "" when it agrees (or says nothing comparable),
 // else why it seems not to be FROM's. The form and the ellipsoid are compared, the commonest
 // slips (a WGS-84 file read as SK-42, a plane file read as geodetic).
-std::string CrsDisagreement(const OGRSpatialReference& crs, const systems::System& from) {
-    const char* kind = crs.IsGeocentric()   ? "geocentric"
-                       : crs.IsProjected()  ? "projected"
-                       : crs.IsGeographic() ? "geodetic"
-                                            : nullptr;
-    if (kind == nullptr) return "";
-    const char* expected = from.form == CoordinateForm::Geocentric ? "geocentric"
-                           : from.form == CoordinateForm::Plane    ? "projected"
-                                                                   : "geodetic";
+std::string CrsDisagreement(const OGRSpatialReference& crs, const systems::System& from,
+                            batch::Language language) {
+    using batch::MessageId;
+    const std::optional<MessageId> kind = crs.IsGeocentric()   ? MessageId::GisGeocentric
+                                          : crs.IsProjected()  ? MessageId::GisProjected
+                                          : crs.IsGeographic() ? MessageId::GisGeodetic
+                                                               : std::optional<MessageId>();
+    if (!kind) return "";
+    const MessageId expected = from.form == CoordinateForm::Geocentric ? MessageId::GisGeocentric
+                               : from.form == CoordinateForm::Plane    ? MessageId::GisProjected
+                                                                       : MessageId::GisGeodetic;
     OGRErr error = OGRERR_NONE;
     const double a = crs.GetSemiMajor(&error), invF = crs.GetInvFlattening(&error);
     const engine::Ellipsoid& own = from.datum.ellipsoid;
     // Ellipsoids apart by 1 cm in a or 10⁻⁶ in 1/f are different ones.
     const bool sameEllipsoid =
         error == OGRERR_NONE && std::fabs(a - own.a) < 0.01 && std::fabs(invF - own.invF) < 1e-6;
-    if (std::string_view(kind) == expected && sameEllipsoid) return "";
+    if (*kind == expected && sameEllipsoid) return "";
     char ellipsoid[96];
     std::snprintf(ellipsoid, sizeof ellipsoid, "a = %.3f m, 1/f = %.9g", a, invF);
-    return std::string("its CRS is ") + Quoted(crs.GetName() ? crs.GetName() : "") + " (" + kind +
-           ", " + ellipsoid + "), not FROM's " + from.id + " (" + expected +
-           "): its coordinates are "
-           "converted as " +
-           from.id + "'s";
+    return batch::Message(language, MessageId::GisCrsDisagrees,
+                          {crs.GetName() ? crs.GetName() : "", batch::MessageText(language, *kind),
+                           ellipsoid, from.id, batch::MessageText(language, expected)});
 }
 
 // Whether a driver takes a layer creation option.
@@ -260,6 +256,11 @@ class Conversion {
         return {kind, request_.input, layer.GetName(), fid, vertex, std::move(text)};
     }
     void Warn(OGRLayer& layer, std::string text) { observer_.Note(About(layer, std::move(text))); }
+    // A message in the run's language.
+    std::string Words(batch::MessageId id,
+                      std::initializer_list<std::string_view> arguments = {}) const {
+        return batch::Message(language_, id, arguments);
+    }
 
     bool OpenInput();
     bool ChooseLayers();
@@ -272,6 +273,7 @@ class Conversion {
                         std::uint64_t& faultVertex);
 
     const GisRequest& request_;
+    const batch::Language language_ = request_.conversion.language;
     GisObserver& observer_;
     GdalMessages messages_;
     VertexConverter converter_;
@@ -367,17 +369,11 @@ bool Conversion::ChooseLayers() {
         } else if (outputDriver_ == "GPX") {
             drop(kind.lines);
             if (HoldsFields(*lines)) {
-                Warn(*lines,
-                     "its own fields (a name ...) are not written: GDAL's GPX writer "
-                     "makes each of them of its points (\"" +
-                         std::string(kind.points) + "\"), whose times and other fields are kept");
+                Warn(*lines, Words(batch::MessageId::GisLinesOfPoints, {kind.points}));
             }
         } else {
             drop(kind.points);
-            Warn(*points, "the times and other fields of the points of \"" +
-                              std::string(kind.lines) +
-                              "\" are not written with their lines: --layer " +
-                              std::string(kind.points) + " writes them as points");
+            Warn(*points, Words(batch::MessageId::GisPointsLeftBehind, {kind.lines, kind.points}));
         }
     }
     return true;
@@ -499,8 +495,8 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
     } else if (plan.source == Source::Geometry && !geometryColumns && geometryFields > 0) {
         plan.geometries[0] = 0;
         if (geometryFields > 1) {
-            Warn(in, outputDriver_ + " holds one geometry a feature: only the field " +
-                         Quoted(definition.GetGeomFieldDefn(0)->GetNameRef()) + " is written");
+            Warn(in, Words(batch::MessageId::GisOneGeometry,
+                           {outputDriver_, Quoted(definition.GetGeomFieldDefn(0)->GetNameRef())}));
         }
     }
     // A field the format has of its own (GPX's "ele", "name" ...) is that field; one it cannot
@@ -518,7 +514,7 @@ bool Conversion::CreateLayer(LayerPlan& plan, GDALDriver& driver) {
                     where + ": cannot create the field " + Quoted(field.GetNameRef()) + ": " + why;
                 return -2;
             }
-            Warn(in, "the field " + Quoted(field.GetNameRef()) + " is left out: " + why);
+            Warn(in, Words(batch::MessageId::GisFieldLeftOut, {Quoted(field.GetNameRef()), why}));
             return -1;
         }
         return out.GetFieldCount() > before ? out.GetFieldCount() - 1 : -1;
@@ -680,7 +676,8 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
         if (!ConvertFeature(plan, *feature, out, fault, vertex)) {
             if (faulty(GisOutcome::BadInput)) return false;
         } else if (plan.output->CreateFeature(&out) != OGRERR_NONE) {
-            fault = "GDAL's " + outputDriver_ + " driver refuses it: " + Reason("no reason given");
+            fault = Words(batch::MessageId::GisDriverRefuses,
+                          {outputDriver_, Reason("no reason given")});
             vertex = 0;
             if (faulty(GisOutcome::CannotCreate)) return false;
         } else {
@@ -707,14 +704,12 @@ bool Conversion::CopyFeatures(LayerPlan& plan) {
     // A reader may give a coordinate it cannot take (GeoJSON's NaN, a CSV's WKT of "nan") as
     // an empty geometry, or none.
     if (plan.withoutCoordinates > 0) {
-        Warn(in, Count(plan.withoutCoordinates, "feature") +
-                     " without coordinates (an empty geometry or none; the first: feature " +
-                     std::to_string(plan.firstWithout) + "), written unchanged");
+        Warn(in,
+             Words(batch::MessageId::GisWithoutCoordinates,
+                   {std::to_string(plan.withoutCoordinates), std::to_string(plan.firstWithout)}));
     }
     if (plan.elevationsLeftOut > 0) {
-        Warn(in, Count(plan.elevationsLeftOut, "point") +
-                     " without a height in the geometry: their field \"ele\", not converted, "
-                     "is not written");
+        Warn(in, Words(batch::MessageId::GisEleLeftOut, {std::to_string(plan.elevationsLeftOut)}));
     }
     return true;
 }
@@ -743,13 +738,9 @@ GisResult Conversion::Run() {
     const systems::System& to = request_.conversion.to;
     if (outputFacts_.wgs84Only &&
         !(to.datum.id == "wgs84" && to.form == CoordinateForm::Geodetic)) {
-        return Fail(GisOutcome::Usage,
-                    request_.output + ": " + outputDriver_ +
-                        " holds WGS-84 longitudes and latitudes only, and GDAL would turn " +
-                        to.id +
-                        " back into them through PROJ's own transformation: convert to "
-                        "wgs84-blh, or write " +
-                        to.id + " to a GeoPackage, Shapefile, GeoJSON, DXF or CSV file");
+        return Fail(
+            GisOutcome::Usage,
+            request_.output + ": " + Words(batch::MessageId::GisWgs84Only, {outputDriver_, to.id}));
     }
     if (!OpenInput() || !ChooseLayers()) return result_;
     for (const std::string& file : inputFiles_) {
@@ -773,7 +764,7 @@ GisResult Conversion::Run() {
     for (LayerPlan& plan : plans_) {
         const OGRFeatureDefn& definition = *plan.input->GetLayerDefn();
         if (const OGRSpatialReference* crs = plan.input->GetSpatialRef()) {
-            if (const std::string said = CrsDisagreement(*crs, request_.conversion.from);
+            if (const std::string said = CrsDisagreement(*crs, request_.conversion.from, language_);
                 !said.empty()) {
                 Warn(*plan.input, said);
             }
@@ -809,9 +800,7 @@ GisResult Conversion::Run() {
         if (plan.columns.Found()) {
             plan.source = Source::Columns;
         } else {
-            Warn(*plan.input,
-                 "no geometry, and no coordinate fields (x and y, lon and lat, easting and "
-                 "northing; or --columns): copied unchanged");
+            Warn(*plan.input, Words(batch::MessageId::GisNoCoordinates));
         }
     }
     FixZone();

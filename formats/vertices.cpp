@@ -2,6 +2,7 @@
 
 #include <ogr_geometry.h>
 
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -15,8 +16,7 @@ using controller::CoordinateForm;
 
 std::string Number(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 // Visits every simple curve and point; the default visitor walks collections, polygons and
@@ -100,8 +100,8 @@ VertexConverter::VertexConverter(const batch::ConversionOptions& options) : opti
 std::string VertexConverter::Convert(double& x, double& y, double& z, const char*& warning) {
     warning = nullptr;
     if (!(std::isfinite(x) && std::isfinite(y) && std::isfinite(z))) {
-        return "the coordinates are not finite numbers (x " + Number(x) + ", y " + Number(y) +
-               ", z " + Number(z) + ")";
+        return batch::Message(options_.language, batch::MessageId::GisNotFinite,
+                              {Number(x), Number(y), Number(z)});
     }
     // Latitude and northing first on the route; geocentric X, Y, Z as they stand.
     const std::array<double, 3> held = geocentricFrom_ ? std::array{x, y, z} : std::array{y, x, z};
@@ -128,12 +128,9 @@ std::string VertexConverter::Convert(double& x, double& y, double& z, const char
     if (targetZoned_ && zone != zone_) {
         const std::string asked = systems::ZoneText(options_.to, zone_);
         const std::string own = systems::ZoneText(options_.to, zone);
-        return zoneAsked_
-                   ? batch::Message(options_.language, batch::MessageId::OtherZone, {asked, own})
-                   : "the file's zone is " + asked +
-                         " (its first point's; --zone chooses another), the point is in "
-                         "zone " +
-                         own;
+        return batch::Message(
+            options_.language,
+            zoneAsked_ ? batch::MessageId::OtherZone : batch::MessageId::GisFileZone, {asked, own});
     }
     if (warning == nullptr) warning = routeWarning;
     if (geocentricTo_) {

@@ -26,6 +26,10 @@ std::string Filled(Language language, MessageId id, int count) {
             return batch::Message(language, id, {"101", "102"});
         case 3:
             return batch::Message(language, id, {"101", "102", "103"});
+        case 4:
+            return batch::Message(language, id, {"101", "102", "103", "104"});
+        case 5:
+            return batch::Message(language, id, {"101", "102", "103", "104", "105"});
     }
     ADD_FAILURE() << "a message of " << count << " arguments";
     return {};
