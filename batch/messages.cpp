@@ -170,8 +170,8 @@ constexpr Row kRows[] = {
     {GisWithoutCoordinates, 2,
      "{1} {1:feature|features} without coordinates (an empty geometry or none; the first: "
      "feature {2}), written unchanged",
-     "{1} {1:объект|объекта|объектов} без координат (геометрия пустая или её нет; первый — "
-     "объект {2}) записаны без изменений"},
+     "объектов без координат (геометрия пустая или её нет): {1}, первый — объект {2}; они "
+     "записаны без изменений"},
     {GisEleLeftOut, 1,
      "{1} {1:point|points} without a height in the geometry: their field \"ele\", not "
      "converted, is not written",

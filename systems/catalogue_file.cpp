@@ -433,6 +433,8 @@ class Reader {
         link.to = table.Text("to");
         const Datum* next = catalogue_.FindDatum(link.to);
         if (next == nullptr) table.Fail("to", "unknown datum " + Quoted(link.to));
+        link.to =
+            next->id;  // ids are found in any case; paths compare them as the catalogue has them
         if (next->toPz9011.size() >= kLongestPath) {
             table.Fail("to", "leads to PZ-90.11 through more than " + std::to_string(kLongestPath) +
                                  " sets");
