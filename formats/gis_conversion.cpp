@@ -10,7 +10,6 @@
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +23,7 @@
 #include "formats/gdal_messages.h"
 #include "formats/gis_rows.h"
 #include "formats/output_place.h"
+#include "formats/text.h"
 #include "formats/vertices.h"
 #include "systems/spatial_reference.h"
 #include "systems/text.h"
@@ -51,16 +51,11 @@ constexpr GIntBig kLargeFeatures = 100000;
 
 constexpr const char* kCancelled = "the run was cancelled";
 
-// A GPX file's layers that repeat the vertices of its routes and tracks, one point a feature
-// with its own fields (its time, its satellites ...): in general the lines are written and
-// these left out unless asked for by name, so that a track is not written twice. But GDAL's
-// GPX writer makes routes and tracks of such points (by route_fid, track_fid and
-// track_seg_id), each with its fields: a GPX written from a GPX takes the points, and loses
-// only the lines' own fields (a track's name), said.
-struct GpxLines {
-    std::string_view lines, points;
-};
-constexpr GpxLines kGpxLines[] = {{"routes", "route_points"}, {"tracks", "track_points"}};
+// A GPX file's point layers (kGpxLines) hold each point with its own fields (its time, its
+// satellites ...): in general the lines are written and these left out unless asked for by
+// name, so that a track is not written twice. But GDAL's GPX writer makes routes and tracks of
+// such points (by route_fid, track_fid and track_seg_id), each with its fields: a GPX written
+// from a GPX takes the points, and loses only the lines' own fields (a track's name), said.
 // The fields of a GPX point that its line holds too, or that say which line it is on.
 constexpr std::string_view kGpxPointKeys[] = {"route_fid",    "route_point_id",     "track_fid",
                                               "track_seg_id", "track_seg_point_id", "ele"};
@@ -86,16 +81,6 @@ struct LayerPlan {
     GIntBig firstWithout = 0;
     bool keepsFids = false;
 };
-
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
-// The shortest text that reads back to the same double.
-std::string Shortest(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
 
 // Whether any feature of the layer has a field set other than those named.
 bool HoldsFields(OGRLayer& layer, std::span<const std::string_view> ignored = {}) {

@@ -8,11 +8,11 @@
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <iterator>
 
 #include "formats/gdal_messages.h"
+#include "formats/text.h"
 #include "systems/text.h"
 
 namespace formats {
@@ -27,16 +27,9 @@ constexpr std::string_view kEastNames[] = {"x",   "lon",     "long", "longitude"
 constexpr std::string_view kNorthNames[] = {"y", "lat", "latitude", "northing", "north"};
 constexpr std::string_view kUpNames[] = {"z", "h", "height", "alt", "altitude", "ele", "elevation"};
 
-// A GPX file's layers that repeat the vertices of its routes and tracks.
-constexpr std::string_view kGpxPointViews[] = {"route_points", "track_points"};
-
 template <std::size_t N>
 bool Among(std::string_view name, const std::string_view (&names)[N]) {
     return std::find(std::begin(names), std::end(names), systems::Lower(name)) != std::end(names);
-}
-
-std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
 }
 
 // The vertices of a geometry in the order a run converts them (vertices.cpp: points, simple
@@ -133,8 +126,9 @@ bool ReadTableColumn(const OGRFeature& feature, int field, double& value, std::s
 }
 
 bool RepeatsVertices(std::string_view driver, std::string_view layer) {
-    return driver == "GPX" && std::find(std::begin(kGpxPointViews), std::end(kGpxPointViews),
-                                        layer) != std::end(kGpxPointViews);
+    return driver == "GPX" &&
+           std::any_of(std::begin(kGpxLines), std::end(kGpxLines),
+                       [layer](const GpxLines& kind) { return kind.points == layer; });
 }
 
 GisRows ReadGisRows(const std::string& path, std::size_t limit) {

@@ -34,8 +34,14 @@ TableColumns FindTableColumns(const OGRFeatureDefn& definition,
 // false with `fault` naming the field when it is empty or no number.
 bool ReadTableColumn(const OGRFeature& feature, int field, double& value, std::string& fault);
 
-// True for a GPX file's layers that repeat the vertices of its routes and tracks, one point a
-// feature ("route_points", "track_points"): a run leaves them out unless they are named.
+// A GPX file's lines and the layers that repeat their vertices, one point a feature.
+struct GpxLines {
+    std::string_view lines, points;
+};
+inline constexpr GpxLines kGpxLines[] = {{"routes", "route_points"}, {"tracks", "track_points"}};
+
+// True for a GPX file's layers of points that repeat its lines' vertices: the preview shows
+// the lines (as a run writes them, but into GPX).
 bool RepeatsVertices(std::string_view driver, std::string_view layer);
 
 // One vertex of a feature (a table's point: vertex 1), as the file holds it: x east

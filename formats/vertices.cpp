@@ -2,10 +2,10 @@
 
 #include <ogr_geometry.h>
 
-#include <charconv>
 #include <cmath>
 #include <vector>
 
+#include "formats/text.h"
 #include "systems/catalogue.h"
 
 namespace formats {
@@ -13,11 +13,6 @@ namespace formats {
 namespace {
 
 using controller::CoordinateForm;
-
-std::string Number(double value) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
 
 // Visits every simple curve and point; the default visitor walks collections, polygons and
 // compound curves down to them.
@@ -101,7 +96,7 @@ std::string VertexConverter::Convert(double& x, double& y, double& z, const char
     warning = nullptr;
     if (!(std::isfinite(x) && std::isfinite(y) && std::isfinite(z))) {
         return batch::Message(options_.language, batch::MessageId::GisNotFinite,
-                              {Number(x), Number(y), Number(z)});
+                              {Shortest(x), Shortest(y), Shortest(z)});
     }
     // Latitude and northing first on the route; geocentric X, Y, Z as they stand.
     const std::array<double, 3> held = geocentricFrom_ ? std::array{x, y, z} : std::array{y, x, z};
