@@ -1046,16 +1046,9 @@ void BatchWindow::ConvertTo(const QString& target) {
 void BatchWindow::StartJob(const batch::ConversionOptions& options, const QString& target) {
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
     auto* job = new ConversionJob(options, inputPath_, points_, target, cancelled_);
-    thread_ = new QThread(this);
-    job->moveToThread(thread_);
-    connect(thread_, &QThread::started, job, &ConversionJob::Run);
     connect(job, &ConversionJob::progressed, this, &BatchWindow::ShowProgress);
     connect(job, &ConversionJob::badLine, this, &BatchWindow::AddBadLine);
-    connect(job, &ConversionJob::finished, this, &BatchWindow::ConversionEnded);
-    // Directly: the window may be waiting for the thread to end (closing while it runs).
-    connect(job, &ConversionJob::finished, thread_, &QThread::quit, Qt::DirectConnection);
-    connect(thread_, &QThread::finished, job, &QObject::deleteLater);
-    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    GiveThread(job);
     SetBusy(true);
     thread_->start();
 }

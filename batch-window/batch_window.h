@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QThread>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -128,6 +129,10 @@ class BatchWindow : public QMainWindow {
     void NewInput(std::string_view head);
     void Detect();
     void StartJob(const batch::ConversionOptions& options, const QString& target);
+    // Gives a job (a ConversionJob or a GisJob) a worker thread of its own, which runs it when
+    // started and ends with it, both deleted then; its end goes to ConversionEnded.
+    template <class Job>
+    void GiveThread(Job* job);
     void CopyEnded(int outcome, const QString& message);
     batch::Encoding InputEncoding() const;
     void ShowSourceLine(int row, std::string_view text, batch::Encoding encoding);
@@ -214,5 +219,17 @@ class BatchWindow : public QMainWindow {
     std::shared_ptr<std::atomic<bool>> cancelled_;  // its cancel flag
     std::unique_ptr<QTemporaryFile> copied_;        // while the results for copying are made
 };
+
+template <class Job>
+void BatchWindow::GiveThread(Job* job) {
+    thread_ = new QThread(this);
+    job->moveToThread(thread_);
+    connect(thread_, &QThread::started, job, &Job::Run);
+    connect(job, &Job::finished, this, &BatchWindow::ConversionEnded);
+    // Directly: the window may be waiting for the thread to end (closing while it runs).
+    connect(job, &Job::finished, thread_, &QThread::quit, Qt::DirectConnection);
+    connect(thread_, &QThread::finished, job, &QObject::deleteLater);
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+}
 
 }  // namespace batch_window

@@ -15,11 +15,11 @@
 #include <QTableWidget>
 #include <QThread>
 #include <algorithm>
-#include <charconv>
 
 #include "batch-window/batch_window.h"
 #include "batch-window/gis_job.h"
 #include "formats/formats.h"
+#include "formats/text.h"
 #include "formats/vertices.h"
 
 namespace batch_window {
@@ -48,8 +48,7 @@ QStringList SourceHeaders(CoordinateForm form) {
 
 // The file's number as it holds it: the shortest text that reads back to the same double.
 QString Held(double value) {
-    char text[32];
-    return QString::fromLatin1(text, std::to_chars(text, text + sizeof text, value).ptr - text);
+    return QString::fromStdString(formats::Shortest(value));
 }
 
 // A result as the text preview writes one with "авто" digits.
@@ -197,9 +196,6 @@ QString BatchWindow::SuggestedGisTarget(const systems::System& target) const {
 void BatchWindow::StartGisJob(const batch::ConversionOptions& options, const QString& target) {
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
     auto* job = new GisJob(options, inputPath_, target, cancelled_);
-    thread_ = new QThread(this);
-    job->moveToThread(thread_);
-    connect(thread_, &QThread::started, job, &GisJob::Run);
     connect(job, &GisJob::progressed, this, &BatchWindow::ShowGisProgress);
     connect(job, &GisJob::said, this, &BatchWindow::AddGisProblem);
     connect(job, &GisJob::finishing, this, [this] {
@@ -207,11 +203,7 @@ void BatchWindow::StartGisJob(const batch::ConversionOptions& options, const QSt
         statusBar()->showMessage(
             tr("GDAL дописывает файл (пространственный индекс — дольше всего)…"));
     });
-    connect(job, &GisJob::finished, this, &BatchWindow::ConversionEnded);
-    // Directly: the window may be waiting for the thread to end (closing while it runs).
-    connect(job, &GisJob::finished, thread_, &QThread::quit, Qt::DirectConnection);
-    connect(thread_, &QThread::finished, job, &QObject::deleteLater);
-    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    GiveThread(job);
     SetBusy(true);
     // By features out of the total where it is known, else busy.
     if (!gis_->features || *gis_->features == 0) progress_->setRange(0, 0);
